@@ -1,0 +1,130 @@
+#include "address/address.hpp"
+
+#include "model/routing_state.hpp"
+
+namespace {
+
+// True when text at cursor begins with word, without regard to case.
+bool startsWithNoCase(std::string_view text, std::size_t cursor, std::string_view word) {
+    if (text.size() - cursor < word.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        char c = text[cursor + i];
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+        if (c != word[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void appendPart(std::string& text, std::uint16_t value, const char* wildcardText) {
+    if (value == Wildcard) {
+        text += wildcardText;
+    } else {
+        text += std::to_string(value);
+    }
+}
+
+} // namespace
+
+int wildcardCount(FtnAddress address) {
+    return (address.zone == Wildcard) + (address.net == Wildcard) + (address.node == Wildcard);
+}
+
+bool hasWildcard(FtnAddress address) {
+    return wildcardCount(address) != 0;
+}
+
+void skipBlanks(std::string_view text, std::size_t& cursor) {
+    while (cursor < text.size() && isBlank(text[cursor])) {
+        ++cursor;
+    }
+}
+
+FtnAddress parseAddress(RoutingState& state, std::string_view text, std::size_t& cursor) {
+    FtnAddress address = state.AbbrevContext;
+    skipBlanks(text, cursor);
+    if (startsWithNoCase(text, cursor, "world")) {
+        cursor += 5;
+        state.AbbrevContext = state.mainAddress();
+        return FtnAddress{Wildcard, Wildcard, Wildcard};
+    }
+    for (;;) {
+        skipBlanks(text, cursor);
+        std::uint16_t value = 0;
+        if (startsWithNoCase(text, cursor, "all")) {
+            cursor += 3;
+            value = Wildcard;
+        } else if (cursor < text.size() && text[cursor] == '*') {
+            ++cursor;
+            value = Wildcard;
+        } else {
+            while (cursor < text.size() && text[cursor] >= '0' && text[cursor] <= '9') {
+                value = static_cast<std::uint16_t>(value * 10 + (text[cursor] - '0'));
+                ++cursor;
+            }
+        }
+        char next = cursor < text.size() ? text[cursor] : '\0';
+        bool atEnd = cursor >= text.size();
+        if (!atEnd && next == ':') {
+            address.zone = value;
+            ++cursor;
+        } else if (!atEnd && next == '/') {
+            address.net = value;
+            ++cursor;
+        } else {
+            address.node = value;
+            break;
+        }
+    }
+    state.AbbrevContext = address;
+    while (cursor < text.size() && !isBlank(text[cursor]) && text[cursor] != '\n') {
+        ++cursor;
+    }
+    return address;
+}
+
+std::size_t formatAddress(RoutingState& state, FtnAddress address, std::string& text, int form) {
+    const AddressStyle& style = state.addressStyle;
+    bool full = form == FullForm;
+    if (!full && wildcardCount(address) != state.WildcardPass) {
+        return text.size();
+    }
+    const char* wildcardText = style.StarWildcards ? "*" : "All";
+    text += ' ';
+    if (address.zone == Wildcard && address.net == Wildcard) {
+        text += style.StarWildcards ? "*:*/*" : "World";
+    } else {
+        bool always = full || style.FullAddresses;
+        const FtnAddress& context = state.AbbrevContext;
+        if (always || address.zone != context.zone) {
+            appendPart(text, address.zone, wildcardText);
+            text += ':';
+        }
+        if (always || address.net != context.net || address.node == Wildcard) {
+            appendPart(text, address.net, wildcardText);
+            text += '/';
+        } else if (style.SlashBeforeNode) {
+            text += '/';
+        }
+        appendPart(text, address.node, wildcardText);
+    }
+    if (!full && style.PointSuffix) {
+        text += ".*";
+    }
+    state.AbbrevContext = style.RelativeToMain ? state.mainAddress() : address;
+    return text.size();
+}
+
+std::string addressText(RoutingState& state, FtnAddress address) {
+    std::string text;
+    std::uint16_t saved = state.addressStyle.FullAddresses;
+    state.addressStyle.FullAddresses = 1;
+    formatAddress(state, address, text, FullForm);
+    state.addressStyle.FullAddresses = saved;
+    return text;
+}

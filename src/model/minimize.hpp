@@ -1,0 +1,7 @@
+// Marks routes that a covering wildcard entry already expresses as covered.
+#pragma once
+
+#include "model/routing_state.hpp"
+
+int comparePatterns(const RouteItem& a, const RouteItem& b);
+void minimizeRoutes(RoutingState& state);

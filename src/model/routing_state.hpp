@@ -1,0 +1,118 @@
+// The one record that holds the whole state of a run.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "address/address.hpp"
+
+class TextReader;
+class OutputFile;
+
+// Item index values with a meaning of their own.
+constexpr std::uint16_t NoVia = 65535; // no via; also "nothing found"
+constexpr std::uint16_t Covered = 65534;
+
+// Table limits: item indexes stay 16-bit with two values reserved.
+constexpr std::size_t MaxItems = 65534;
+constexpr std::size_t MaxLinks = 65535;
+constexpr std::size_t MaxAkas = 65535;
+
+// Flavour bits of a link, as the letters d, c, h, n, f, a give them.
+enum FlavourBits : std::uint16_t {
+    FlavourDirect = 0x01,
+    FlavourCrash = 0x02,
+    FlavourHold = 0x04,
+    FlavourNormal = 0x10,
+    FlavourFile = 0x20,
+    FlavourNoArc = 0x40,
+};
+
+struct RouteItem {
+    std::uint16_t via = NoVia;
+    std::uint16_t viaTarget = 0;
+    FtnAddress address;
+};
+
+struct LinkEntry {
+    std::uint16_t flavour = 0;
+    FtnAddress address;
+};
+
+// Thrown when a table would grow past its limit; the run ends with
+// "Cannot allocate memory." and exit code 2.
+struct TableFull {};
+
+struct RoutingState {
+    RoutingState();
+    ~RoutingState();
+    RoutingState(const RoutingState&) = delete;
+    RoutingState& operator=(const RoutingState&) = delete;
+
+    // Console (standard error) and the region of the destination being written.
+    std::ostream* console = nullptr;
+    std::ostream* output = nullptr;
+    // Lines written into the destination end with CR LF (the begin marker did).
+    bool crlfOutput = false;
+
+    // Shared text buffers of the writers and walks.
+    std::string lineBuffer;
+    std::string prefixBuffer;
+
+    // Routing tables.
+    std::vector<FtnAddress> AkaTable;
+    std::vector<LinkEntry> LinkTable;
+    std::vector<RouteItem> ItemTable;
+
+    // Settings.
+    std::uint16_t RouteTypeCode = 0;
+    std::uint16_t tmailnFlag = 0;
+    std::uint16_t minimizeMode = 2; // 0 no, 1 yes, 2 not given
+    std::uint16_t defaultFlavour = FlavourHold;
+    std::string logFilePath;
+    std::string routeBeginText;
+    std::string routeEndText;
+
+    // Configuration reading.
+    std::string configPath;
+    unsigned long configLine = 0;
+
+    // Destination splicing.
+    std::string destPath;
+    std::string tempPath;
+    std::unique_ptr<TextReader> destFile;
+    std::unique_ptr<OutputFile> outputFile;
+
+    // The time writing began; tests may fix it.
+    std::time_t runTime = 0;
+    std::optional<std::time_t> fixedRunTime;
+
+    // Address notation.
+    FtnAddress AbbrevContext;
+    AddressStyle addressStyle;
+    std::uint16_t WildcardPass = 0;
+
+    // Output frame.
+    std::int32_t WrapWidth = 64;
+    char ReportCommentChar = ';';
+    FtnAddress ContinuationAddress;
+    std::int32_t maskCount = 0;
+
+    // Nodelist scanning.
+    std::string nodelistDrive;
+    std::string nodelistDir;
+    std::string nodelistName;
+    std::string nodelistExt;
+    std::uint16_t spinnerPosition = 0;
+
+    FtnAddress mainAddress() const { return AkaTable.empty() ? FtnAddress{} : AkaTable[0]; }
+};
+
+// Writes a console message as it stands.
+void say(RoutingState& state, std::string_view text);

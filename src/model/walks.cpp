@@ -1,0 +1,99 @@
+#include "model/walks.hpp"
+
+#include "model/tables.hpp"
+
+void writeText(RoutingState& state, std::string_view text) {
+    if (!state.crlfOutput) {
+        state.output->write(text.data(), static_cast<std::streamsize>(text.size()));
+        return;
+    }
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n') {
+            state.output->write(text.data() + start, static_cast<std::streamsize>(i - start));
+            state.output->write("\r\n", 2);
+            start = i + 1;
+        }
+    }
+    state.output->write(text.data() + start, static_cast<std::streamsize>(text.size() - start));
+}
+
+void writeLineBuffer(RoutingState& state) {
+    writeText(state, state.lineBuffer);
+    writeText(state, "\n");
+}
+
+void restartLine(RoutingState& state) {
+    state.lineBuffer = state.prefixBuffer;
+}
+
+const char* flavourWord(const LinkEntry& link, const FlavourWords& words) {
+    if (link.flavour & FlavourCrash) {
+        return words[0];
+    }
+    if (link.flavour & FlavourDirect) {
+        return words[1];
+    }
+    if (link.flavour & FlavourHold) {
+        return words[2];
+    }
+    return words[3];
+}
+
+void writeLinkLine(RoutingState& state, std::uint16_t mask, std::uint16_t value,
+                   std::string_view prefix) {
+    state.AbbrevContext = state.mainAddress();
+    state.prefixBuffer.assign(prefix);
+    restartLine(state);
+    for (const LinkEntry& link : state.LinkTable) {
+        if ((link.flavour & mask) != value) {
+            continue;
+        }
+        std::size_t length = formatAddress(state, link.address, state.lineBuffer, RelativeForm);
+        if (length >= static_cast<std::size_t>(state.WrapWidth)) {
+            writeLineBuffer(state);
+            restartLine(state);
+            state.AbbrevContext = state.mainAddress();
+        }
+    }
+    if (state.lineBuffer != state.prefixBuffer) {
+        writeLineBuffer(state);
+    }
+}
+
+void appendRoutedVia(RoutingState& state, std::uint16_t parent, int form) {
+    appendRoutedViaUsing(state, parent, form, formatAddress);
+}
+
+void appendRoutedViaUsing(RoutingState& state, std::uint16_t parent, int form,
+                          AddressFormatter formatter) {
+    for (std::size_t index = 0; index < state.ItemTable.size(); ++index) {
+        auto i = static_cast<std::uint16_t>(index);
+        const RouteItem item = state.ItemTable[i];
+        if (item.via != parent) {
+            continue;
+        }
+        if (isLinkItem(state, i) || isOwnAddress(state, item.address)) {
+            continue;
+        }
+        if (parent != NoVia ? i == parent : item.viaTarget == 0) {
+            continue;
+        }
+        std::size_t length = formatter(state, item.address, state.lineBuffer, form);
+        if (length >= static_cast<std::size_t>(state.WrapWidth)) {
+            bool continuation = state.ContinuationAddress.zone != 0;
+            if (continuation) {
+                formatter(state, state.ContinuationAddress, state.lineBuffer, FullForm);
+                state.AbbrevContext = state.mainAddress();
+            }
+            writeLineBuffer(state);
+            restartLine(state);
+            if (parent != NoVia && !continuation) {
+                state.AbbrevContext = state.ItemTable[parent].address;
+            }
+        }
+        if (!state.addressStyle.FlatWalk) {
+            appendRoutedViaUsing(state, i, form, formatter);
+        }
+    }
+}

@@ -1,0 +1,3 @@
+#include "writers/writers.hpp"
+
+void writeImbink(RoutingState&) {}

@@ -1,0 +1,12 @@
+#include "writers/writers.hpp"
+
+void writeUnrouted(RoutingState& state) {
+    state.addressStyle.FlatWalk = 1;
+    state.addressStyle.FullAddresses = 1;
+    std::string c(1, state.ReportCommentChar);
+    writeText(state, c + "\n" + c + " !!! Unrouted !!!\n" + c + " ----------------\n");
+    state.WildcardPass = 0;
+    startLine(state, c + " >>> ");
+    appendRoutedVia(state, NoVia, RelativeForm);
+    finishLine(state);
+}

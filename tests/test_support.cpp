@@ -1,0 +1,125 @@
+#include "test_support.hpp"
+
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "driver/run.hpp"
+
+namespace testing_support {
+
+namespace fs = std::filesystem;
+
+ScratchDir::ScratchDir() {
+    std::random_device random;
+    for (;;) {
+        path_ = fs::temp_directory_path() /
+                ("spokeway-test-" + std::to_string(::getpid()) + "-" + std::to_string(random()));
+        if (fs::create_directory(path_)) {
+            break;
+        }
+    }
+}
+
+ScratchDir::~ScratchDir() {
+    std::error_code ignored;
+    // Make everything writable again so that read-only test folders go too.
+    for (auto& entry : fs::recursive_directory_iterator(path_, ignored)) {
+        fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+    }
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(path_, ignored);
+}
+
+void ScratchDir::write(const std::string& name, const std::string& content) const {
+    writeFile(path_ / name, content);
+}
+
+std::string ScratchDir::read(const std::string& name) const {
+    return readFile(path_ / name);
+}
+
+bool ScratchDir::exists(const std::string& name) const {
+    return fs::exists(path_ / name);
+}
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+void writeFile(const fs::path& path, const std::string& content) {
+    if (path.has_parent_path()) {
+        fs::create_directories(path.parent_path());
+    }
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
+}
+
+CapturedState::CapturedState() {
+    state.console = &console;
+    state.output = &output;
+}
+
+RunResult runInProcess(const fs::path& dir, const std::vector<std::string>& args,
+                       std::time_t runTime) {
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+    fs::path previous = fs::current_path();
+    fs::current_path(dir);
+    std::vector<const char*> argv{"spokeway"};
+    for (const std::string& arg : args) {
+        argv.push_back(arg.c_str());
+    }
+    std::ostringstream console;
+    RunResult result;
+    {
+        RoutingState state;
+        state.console = &console;
+        state.fixedRunTime = runTime;
+        result.exitCode = runSpokeway(state, static_cast<int>(argv.size()), argv.data());
+    }
+    fs::current_path(previous);
+    result.console = console.str();
+    return result;
+}
+
+namespace {
+
+std::string shellQuote(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'') {
+            quoted += "'\\''";
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "'";
+}
+
+} // namespace
+
+ProcessResult runBinary(const fs::path& dir, const std::vector<std::string>& args,
+                        const std::string& shellPrefix) {
+    ScratchDir capture;
+    std::string command =
+        "cd " + shellQuote(dir.string()) + " && " + shellPrefix + " " + shellQuote(SPOKEWAY_BINARY);
+    for (const std::string& arg : args) {
+        command += " " + shellQuote(arg);
+    }
+    command += " 2>" + shellQuote(capture.file("stderr")) + " >" +
+               shellQuote(capture.file("stdout")) + " </dev/null";
+    int status = std::system(command.c_str());
+    ProcessResult result;
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.standardError = capture.read("stderr");
+    result.standardOutput = capture.read("stdout");
+    return result;
+}
+
+} // namespace testing_support

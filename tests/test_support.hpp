@@ -1,0 +1,61 @@
+// Helpers shared by the tests: scratch folders, files, in-process runs and
+// runs of the real binary.
+#pragma once
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "model/routing_state.hpp"
+
+namespace testing_support {
+
+// A fresh folder under the system's temporary folder, removed afterwards.
+class ScratchDir {
+  public:
+    ScratchDir();
+    ~ScratchDir();
+    const std::filesystem::path& path() const { return path_; }
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+    void write(const std::string& name, const std::string& content) const;
+    std::string read(const std::string& name) const;
+    bool exists(const std::string& name) const;
+
+  private:
+    std::filesystem::path path_;
+};
+
+std::string readFile(const std::filesystem::path& path);
+void writeFile(const std::filesystem::path& path, const std::string& content);
+
+// A state whose console and output go to strings.
+struct CapturedState {
+    CapturedState();
+    RoutingState state;
+    std::ostringstream console;
+    std::ostringstream output;
+};
+
+// Runs the generator in-process with `args` (after the program name) in
+// folder `dir`, with the run time fixed; fills console and returns the code.
+struct RunResult {
+    int exitCode = -1;
+    std::string console;
+};
+RunResult runInProcess(const std::filesystem::path& dir, const std::vector<std::string>& args,
+                       std::time_t runTime = 915181500 /* Fri Jan  1 09:05:00 1999 UTC */);
+
+// Runs the real binary in folder `dir`; captures standard error and output.
+struct ProcessResult {
+    int exitCode = -1;
+    std::string standardError;
+    std::string standardOutput;
+};
+ProcessResult runBinary(const std::filesystem::path& dir, const std::vector<std::string>& args,
+                        const std::string& shellPrefix = "");
+
+// The fixed run time's header line as a ";" writer writes it.
+constexpr const char* FixedTimeText = "Fri Jan  1 09:05:00 1999";
+
+} // namespace testing_support
