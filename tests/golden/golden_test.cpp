@@ -1,0 +1,107 @@
+// End-to-end cases run against the real binary. Each folder under
+// tests/golden/ holds:
+//   input/           the files the run starts with (its working folder)
+//   expected/        every file the folder must hold afterwards, byte for byte
+//   expected.stderr  the whole standard error
+//   expected.exit    the exit code (0 when absent)
+//   args             optional: the command-line arguments, one per line
+// The run time in a header line is replaced by "Fri Jan  1 09:05:00 1999"
+// before comparing, so expected files are written with that time.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <regex>
+#include <sstream>
+
+#include "test_support.hpp"
+
+using namespace testing_support;
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path GoldenRoot = fs::path(SPOKEWAY_SOURCE_DIR) / "tests" / "golden";
+
+std::vector<std::string> goldenCases() {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(GoldenRoot)) {
+        if (entry.is_directory()) {
+            names.push_back(entry.path().filename().string());
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::map<std::string, std::string> folderContents(const fs::path& root) {
+    std::map<std::string, std::string> files;
+    if (!fs::exists(root)) {
+        return files;
+    }
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        if (entry.is_regular_file()) {
+            files[fs::relative(entry.path(), root).string()] = readFile(entry.path());
+        }
+    }
+    return files;
+}
+
+std::string withFixedTime(const std::string& text) {
+    static const std::regex timeLine(
+        R"(((?:^|\n).                     )[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4}(\r?\n))");
+    return std::regex_replace(text, timeLine, "$1" + std::string(FixedTimeText) + "$2");
+}
+
+class GoldenCase : public ::testing::TestWithParam<std::string> {};
+
+} // namespace
+
+TEST_P(GoldenCase, MatchesExpectedFiles) {
+    const fs::path caseDir = GoldenRoot / GetParam();
+    ScratchDir work;
+    fs::copy(caseDir / "input", work.path(), fs::copy_options::recursive);
+
+    std::vector<std::string> args;
+    if (fs::exists(caseDir / "args")) {
+        std::istringstream lines(readFile(caseDir / "args"));
+        for (std::string line; std::getline(lines, line);) {
+            args.push_back(line);
+        }
+    }
+    ProcessResult result = runBinary(work.path(), args);
+
+    int expectedExit = 0;
+    if (fs::exists(caseDir / "expected.exit")) {
+        expectedExit = std::stoi(readFile(caseDir / "expected.exit"));
+    }
+    EXPECT_EQ(result.exitCode, expectedExit);
+    EXPECT_EQ(result.standardError, readFile(caseDir / "expected.stderr"));
+    EXPECT_EQ(result.standardOutput, "");
+
+    auto actual = folderContents(work.path());
+    auto expected = folderContents(caseDir / "expected");
+    for (auto& [name, content] : actual) {
+        content = withFixedTime(content);
+    }
+    for (const auto& [name, content] : expected) {
+        ASSERT_TRUE(actual.count(name)) << "missing file " << name;
+        EXPECT_EQ(actual[name], content) << "in file " << name;
+    }
+    for (const auto& [name, content] : actual) {
+        EXPECT_TRUE(expected.count(name)) << "unexpected file " << name;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Golden, GoldenCase, ::testing::ValuesIn(goldenCases()),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                             std::string name = info.param;
+                             std::replace_if(
+                                 name.begin(), name.end(),
+                                 [](char c) {
+                                     return !std::isalnum(static_cast<unsigned char>(c));
+                                 },
+                                 '_');
+                             return name;
+                         });
