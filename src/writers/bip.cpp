@@ -4,6 +4,14 @@
 
 namespace {
 
+// Masks are read against the main address. The walk leaves the context at the
+// link after it breaks a line, so it is put back before every mask; otherwise
+// the first mask of a continued line would name a node of the main net.
+std::size_t bipMask(RoutingState& state, FtnAddress address, std::string& line, int form) {
+    state.AbbrevContext = state.mainAddress();
+    return formatAddress(state, address, line, form);
+}
+
 // One "Route" or "File" line of a link: the word joined to the flavour, the
 // link, then the link's own mask and everything routed via it, each
 // abbreviated against the main address and ending in ".*".
@@ -14,7 +22,7 @@ void writeLinkMasks(RoutingState& state, const LinkEntry& link, const char* word
     startLine(state, prefix);
     // The link's own mask opens the line; it is not checked against the width.
     formatAddress(state, link.address, state.lineBuffer, RelativeForm);
-    appendRoutedVia(state, findItem(state, link.address), RelativeForm);
+    appendRoutedViaUsing(state, findItem(state, link.address), RelativeForm, bipMask);
     finishLine(state);
 }
 
