@@ -31,7 +31,7 @@ void writeLinkMasks(RoutingState& state, const LinkEntry& link, const char* word
 void writeBip(RoutingState& state) {
     setAddressStyle(state, 1, 1, 1, 0, 0, 0);
     writeHeader(state, ';', "BiP");
-    // From the most general masks to the most specific; counting down past
+    // From the broadest masks to single nodes; counting down past
     // the Nodes pass leaves the pass at 65535.
     state.WildcardPass = 3;
     for (;;) {
