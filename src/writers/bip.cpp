@@ -22,7 +22,7 @@ void writeLinkMasks(RoutingState& state, const LinkEntry& link, const char* word
     startLine(state, prefix);
     // The link's own mask opens the line; it is not checked against the width.
     formatAddress(state, link.address, state.lineBuffer, RelativeForm);
-    appendRoutedViaUsing(state, findItem(state, link.address), RelativeForm, bipMask);
+    appendRoutedViaLink(state, link.address, RelativeForm, bipMask);
     finishLine(state);
 }
 

@@ -17,7 +17,7 @@ void writeFidogate(RoutingState& state) {
         for (const LinkEntry& link : state.LinkTable) {
             fidogateRoutePrefix(state, link);
             restartLine(state);
-            appendRoutedVia(state, findItem(state, link.address), RelativeForm);
+            appendRoutedViaLink(state, link.address, RelativeForm);
             finishLine(state);
         }
     }

@@ -23,7 +23,7 @@ void writeFtrack(RoutingState& state) {
                 ++state.maskCount;
                 state.lineBuffer.clear();
             }
-            appendRoutedViaUsing(state, findItem(state, link.address), RelativeForm, ftrackMask);
+            appendRoutedViaLink(state, link.address, RelativeForm, ftrackMask);
             if (state.maskCount != 0) {
                 state.lineBuffer =
                     std::string("Action: Route ") + flavourWord(link, RouteFlavourWords);

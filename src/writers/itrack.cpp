@@ -13,7 +13,7 @@ void writeLinkMasks(RoutingState& state, const LinkEntry& link) {
     startLine(state, prefix);
     // The link's own mask opens its first line only; no break check here.
     formatAddress(state, link.address, state.lineBuffer, RelativeForm);
-    appendRoutedVia(state, findItem(state, link.address), RelativeForm);
+    appendRoutedViaLink(state, link.address, RelativeForm);
     finishLine(state);
 }
 

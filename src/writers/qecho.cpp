@@ -18,7 +18,7 @@ void writeQecho(RoutingState& state) {
             if (state.WildcardPass == 0) {
                 qechoAddress(state, a, state.lineBuffer, FullForm);
             }
-            appendRoutedViaUsing(state, findItem(state, a), RelativeForm, qechoAddress);
+            appendRoutedViaLink(state, a, RelativeForm, qechoAddress);
             finishLine(state);
         }
     }

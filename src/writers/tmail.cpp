@@ -22,7 +22,7 @@ void writeRouteLine(RoutingState& state, const LinkEntry& link, const char* keyw
     startLine(state, keyword);
     // Every line the walk breaks ends with the link's address, too.
     state.ContinuationAddress = link.address;
-    appendRoutedVia(state, findItem(state, link.address), RelativeForm);
+    appendRoutedViaLink(state, link.address, RelativeForm);
     if (state.lineBuffer != state.prefixBuffer) {
         formatAddress(state, link.address, state.lineBuffer, FullForm);
         writeLineBuffer(state);

@@ -12,7 +12,7 @@ void writeRouteLine(RoutingState& state, const LinkEntry& link) {
     startLine(state, prefix);
     // The link's own mask opens the line; it is not checked against the width.
     formatAddress(state, link.address, state.lineBuffer, RelativeForm);
-    appendRoutedVia(state, findItem(state, link.address), RelativeForm);
+    appendRoutedViaLink(state, link.address, RelativeForm);
     finishLine(state);
 }
 
