@@ -184,6 +184,14 @@ TEST_F(ConfigReader, LineNumbersCountEveryPhysicalLineAnewInEachPass) {
                          "\nScanning route file routes.txt...");
 }
 
+TEST_F(ConfigReader, LongConfigurationNameIsShownWhole) {
+    state.configPath = std::string(150, 'c') + ".cfg";
+    dir.write(state.configPath, "Address 2:460/10\nRouteType fido\n");
+    EXPECT_FALSE(readConfig(state));
+    EXPECT_EQ(console(),
+              "\nScanning config file...\n" + state.configPath + " 2: \nUnsupported route type.");
+}
+
 TEST_F(ConfigReader, OverlongLineIsReadInPiecesThatCountAsLines) {
     // 29998 characters make one piece: the keyword after them starts line 2.
     // One blank fewer and the keyword is cut in two unknown words.

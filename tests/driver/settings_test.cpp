@@ -263,3 +263,12 @@ TEST(CopyFileName, FirstWordUpToWhiteSpace) {
         EXPECT_EQ(target, name);
     }
 }
+
+TEST_F(QuotedTextKeyword, NamesAndMarkersAreHeldWhole) {
+    const std::string marker = "; " + std::string(300, 'm');
+    EXPECT_TRUE(handle("RouteBegin", "\"" + marker + "\"\n"));
+    EXPECT_EQ(state.routeBeginText, marker);
+    const std::string name = std::string(200, 'd') + "/" + std::string(200, 'f') + ".log";
+    EXPECT_TRUE(handle("LogFile", name + " x\n"));
+    EXPECT_EQ(state.logFilePath, name);
+}
