@@ -30,10 +30,12 @@ void closeFiles(RoutingState& state) {
 } // namespace
 
 bool spliceHead(RoutingState& state, std::string_view rest, KeywordTarget target) {
-    if (state.outputFile) {
+    // One WriteTo line only, even when the first one failed.
+    if (state.writeToSeen) {
         printTaggedError(state, ErrRepeatedWriteTo);
         return false;
     }
+    state.writeToSeen = true;
     std::string& destPath = state.*target.text;
     copyFileName(rest, destPath);
     state.destFile = TextReader::open(destPath);

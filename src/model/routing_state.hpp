@@ -83,7 +83,8 @@ struct RoutingState {
     std::string configPath;
     unsigned long configLine = 0;
 
-    // Destination splicing.
+    // Destination splicing; a WriteTo line was handled (whatever its result).
+    bool writeToSeen = false;
     std::string destPath;
     std::string tempPath;
     std::unique_ptr<TextReader> destFile;
