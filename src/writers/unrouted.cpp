@@ -3,6 +3,8 @@
 void writeUnrouted(RoutingState& state) {
     state.addressStyle.FlatWalk = 1;
     state.addressStyle.FullAddresses = 1;
+    // Every broken line of the report ends with an unrouted address.
+    state.ContinuationAddress = FtnAddress{};
     std::string c(1, state.ReportCommentChar);
     writeText(state, c + "\n" + c + " !!! Unrouted !!!\n" + c + " ----------------\n");
     state.WildcardPass = 0;
