@@ -63,6 +63,21 @@ std::string config(const std::string& markers, const std::string& more = "",
 
 const std::string Markers = "RouteBegin \"; begin\"\nRouteEnd \"; end\"\n";
 
+const std::string Before = "a\n; begin\nold\n; end\nb\n";
+
+// Opens the writing end of a FIFO once the program has opened it for reading;
+// -1 if it never does within a few seconds.
+int openWhenRead(const fs::path& fifo) {
+    for (int tries = 0; tries < 500; ++tries) {
+        int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0 || errno != ENXIO) {
+            return fd;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return -1;
+}
+
 struct Splicing : ::testing::Test {
     ScratchDir dir;
 
@@ -92,6 +107,8 @@ struct Splicing : ::testing::Test {
         EXPECT_EQ(result.standardError, messages);
         EXPECT_EQ(dir.read("route.cfg"), before);
     }
+
+    void runSpoilingTheTemporaryFile(void (*spoil)(const fs::path&));
 };
 
 TEST_F(Splicing, TheOldRegionIsReplacedAndTheEndMarkerWrittenAnew) {
@@ -185,8 +202,6 @@ TEST_F(Splicing, TheReplacedDestinationKeepsItsPermissionBits) {
 
 // ---- faults: the destination must come out of each byte for byte as it was ----
 
-const std::string Before = "a\n; begin\nold\n; end\nb\n";
-
 TEST_F(Splicing, ATemporaryFileThatCannotBeCreatedFails) {
     // A folder in the temporary file's place stops its creation, even for root.
     fs::create_directory(dir.path() / "PG$TABLE.$$$");
@@ -219,23 +234,10 @@ TEST_F(Splicing, FailedWritesToTheTemporaryFileLeaveTheDestination) {
     EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
 }
 
-// Opens the writing end of a FIFO once the program has opened it for reading;
-// -1 if it never does within a few seconds.
-int openWhenRead(const fs::path& fifo) {
-    for (int tries = 0; tries < 500; ++tries) {
-        int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
-        if (fd >= 0 || errno != ENXIO) {
-            return fd;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return -1;
-}
-
-TEST_F(Splicing, AFailedReplacementLeavesTheDestination) {
-    // The route file is a FIFO: while the program waits on it, after the
-    // temporary file was opened, the temporary file is taken away, so that
-    // it cannot be moved over the destination at the end.
+// Runs with a FIFO as route file: while the program waits on it, after the
+// temporary file was opened, `spoil` is done to the temporary file, so that
+// it cannot be moved over the destination at the end.
+void Splicing::runSpoilingTheTemporaryFile(void (*spoil)(const fs::path&)) {
     ASSERT_EQ(::mkfifo(dir.file("routes.fifo").c_str(), 0600), 0);
     dir.write("pathgen.cfg", config(Markers, "RouteFile routes.fifo\n"));
     dir.write("route.cfg", Before);
@@ -243,21 +245,33 @@ TEST_F(Splicing, AFailedReplacementLeavesTheDestination) {
     std::thread program([&] { result = runBinary(dir.path(), {}); });
     int fifo = openWhenRead(dir.path() / "routes.fifo");
     EXPECT_GE(fifo, 0);
-    if (fifo < 0) {
-        // Let a program still waiting on the FIFO go on, to its end of file.
-        ::close(::open(dir.file("routes.fifo").c_str(), O_RDWR));
-    }
-    EXPECT_TRUE(fs::remove(dir.path() / "PG$TABLE.$$$"));
     if (fifo >= 0) {
+        spoil(dir.path() / "PG$TABLE.$$$");
         EXPECT_EQ(::write(fifo, "2:460/1 2\n", 10), 10);
         ::close(fifo);
+    } else {
+        // Let a program still waiting on the FIFO go on, to its end of file.
+        ::close(::open(dir.file("routes.fifo").c_str(), O_RDWR));
     }
     program.join();
     expectUntouched(result, 3,
                     Banner + "\nScanning route file routes.fifo...\nAdjusting routing..."
                              "\nWriting routing...\nCannot replace dest file.",
                     Before);
+}
+
+TEST_F(Splicing, AVanishedTemporaryFileCannotReplaceTheDestination) {
+    runSpoilingTheTemporaryFile([](const fs::path& temp) { EXPECT_TRUE(fs::remove(temp)); });
     EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
+}
+
+TEST_F(Splicing, AFailedRenameLeavesTheDestination) {
+    // A folder cannot be renamed over a file.
+    runSpoilingTheTemporaryFile([](const fs::path& temp) {
+        EXPECT_TRUE(fs::remove(temp));
+        EXPECT_TRUE(fs::create_directory(temp));
+    });
+    EXPECT_TRUE(fs::is_directory(dir.path() / "PG$TABLE.$$$"));
 }
 
 } // namespace
