@@ -143,6 +143,10 @@ TEST_F(Splicing, WithOnlyABeginMarkerTheTableIsInsertedAfterIt) {
                   "a\n; begin\n" + emptyTable() + "\nold\n; end\nb\n");
 }
 
+TEST_F(Splicing, ABeginMarkerLineWithoutLineFeedIsEndedBeforeTheTable) {
+    expectSpliced(config(""), "first", "first\n" + emptyTable() + "\n");
+}
+
 TEST_F(Splicing, DestinationLinesAreReadInPiecesOf29998Characters) {
     std::string longLine = std::string(29998, 'x') + "; begin\n";
     expectSpliced(config(Markers), longLine + "old\n; end\n", longLine + emptyTable() + "; end\n");
