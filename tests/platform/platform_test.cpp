@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/platform.hpp"
+
 namespace {
 
 std::string tempPathFor(const std::string& destination) {
