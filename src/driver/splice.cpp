@@ -62,6 +62,10 @@ bool spliceHead(RoutingState& state, std::string_view rest, KeywordTarget target
             if (matchesMarker(line, state.routeBeginText)) {
                 beginFound = true;
                 state.crlfOutput = endsWithCrLf(line);
+                if (line.back() != '\n') {
+                    // A last line without line feed: the table must not run on from it.
+                    writeRaw(state, "\n");
+                }
             }
         }
         if (beginFound && matchesMarker(line, state.routeEndText)) {
