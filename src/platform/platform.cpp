@@ -5,7 +5,6 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <fnmatch.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -226,6 +225,36 @@ std::string makePath(const PathParts& parts) {
     return path;
 }
 
+namespace {
+
+// '?' matches one character, '*' any run of characters; nothing else is special.
+bool wildcardMatch(std::string_view pattern, std::string_view name) {
+    std::size_t p = 0;
+    std::size_t n = 0;
+    std::size_t starAt = std::string_view::npos;
+    std::size_t resumeAt = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
+            ++p;
+            ++n;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            starAt = p++;
+            resumeAt = n;
+        } else if (starAt != std::string_view::npos) {
+            p = starAt + 1;
+            n = ++resumeAt;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') {
+        ++p;
+    }
+    return p == pattern.size();
+}
+
+} // namespace
+
 bool listMatching(const std::string& directory, const std::string& pattern,
                   std::vector<std::string>& names) {
     names.clear();
@@ -238,7 +267,7 @@ bool listMatching(const std::string& directory, const std::string& pattern,
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) {
             continue;
         }
-        if (::fnmatch(pattern.c_str(), name, 0) == 0) {
+        if (wildcardMatch(pattern, name)) {
             names.emplace_back(name);
         }
     }
