@@ -16,6 +16,7 @@
 
 class TextReader;
 class OutputFile;
+struct NodelistCache;
 
 // Item index values with a meaning of their own.
 constexpr std::uint16_t NoVia = 65535; // no via; also "nothing found"
@@ -140,6 +141,7 @@ struct RoutingState {
     std::string nodelistName;
     std::string nodelistExt;
     std::uint16_t spinnerPosition = 0;
+    std::unique_ptr<NodelistCache> nodelistCache;
 
     FtnAddress mainAddress() const { return AkaTable.empty() ? FtnAddress{} : AkaTable[0]; }
 };
