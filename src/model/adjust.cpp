@@ -1,5 +1,7 @@
 #include "model/adjust.hpp"
 
+#include <algorithm>
+#include <unordered_map>
 #include <vector>
 
 #include "driver/keywords.hpp"
@@ -19,31 +21,72 @@ void normalise(FtnAddress& address) {
     }
 }
 
+// The k-th address that can cover `address` (each part its own or the
+// wildcard), most specific first: node, then net, then zone count most, so
+// k = 0 .. 7 runs through them in the order of their scores.
+FtnAddress coveringPattern(FtnAddress address, int k) {
+    return FtnAddress{(k & 1) ? Wildcard : address.zone, (k & 2) ? Wildcard : address.net,
+                      (k & 4) ? Wildcard : address.node};
+}
+
+// The routed entries (via set) by their present address, each list in table order.
+class RoutedEntries {
+  public:
+    void add(FtnAddress address, std::uint16_t item) {
+        std::vector<std::uint16_t>& list = entries_[addressKey(address)];
+        list.insert(std::lower_bound(list.begin(), list.end(), item), item);
+    }
+    void remove(FtnAddress address, std::uint16_t item) {
+        std::vector<std::uint16_t>& list = entries_[addressKey(address)];
+        auto at = std::lower_bound(list.begin(), list.end(), item);
+        if (at != list.end() && *at == item) {
+            list.erase(at);
+        }
+    }
+    // The first routed entry in table order with exactly this address, or NoVia.
+    std::uint16_t first(FtnAddress address) const {
+        auto found = entries_.find(addressKey(address));
+        return found == entries_.end() || found->second.empty() ? NoVia : found->second.front();
+    }
+
+  private:
+    std::unordered_map<std::uint64_t, std::vector<std::uint16_t>> entries_;
+};
+
 // Pass 1: every entry without route that is no link gets a default route
 // through the most specific routed entry covering it, unless that loops.
+// Entries after the current one are seen with their addresses not yet
+// normalised, entries before it as they were changed.
 void giveDefaultRoutes(RoutingState& state) {
     std::vector<RouteItem>& items = state.ItemTable;
-    for (std::size_t i = 0; i < items.size(); ++i) {
+    RoutedEntries routed;
+    for (std::size_t j = 0; j < items.size(); ++j) {
+        if (items[j].via != NoVia) {
+            routed.add(items[j].address, static_cast<std::uint16_t>(j));
+        }
+    }
+    for (std::size_t index = 0; index < items.size(); ++index) {
+        const auto i = static_cast<std::uint16_t>(index);
+        FtnAddress before = items[i].address;
         normalise(items[i].address);
-        if (items[i].via != NoVia || isLinkItem(state, static_cast<std::uint16_t>(i))) {
+        if (items[i].via != NoVia) {
+            if (!(before == items[i].address)) {
+                routed.remove(before, i);
+                routed.add(items[i].address, i);
+            }
             continue;
         }
-        std::uint16_t bestScore = 0;
-        std::size_t best = 0;
-        for (std::size_t j = 0; j < items.size(); ++j) {
-            if (items[j].via == NoVia) {
-                continue;
-            }
-            std::uint16_t score = matchScore(items[i].address, items[j].address);
-            if (score > bestScore) {
-                bestScore = score;
-                best = j;
-            }
-        }
-        if (bestScore == 0) {
+        if (isLinkItem(state, i)) {
             continue;
         }
-        std::size_t entry = best;
+        std::uint16_t best = NoVia;
+        for (int k = 0; k < 8 && best == NoVia; ++k) {
+            best = routed.first(coveringPattern(items[i].address, k));
+        }
+        if (best == NoVia) {
+            continue;
+        }
+        std::uint16_t entry = best;
         bool loops = false;
         for (int looked = 0; looked < ChainCheckLength; ++looked) {
             if (entry == i) {
@@ -56,9 +99,11 @@ void giveDefaultRoutes(RoutingState& state) {
             entry = items[entry].via;
         }
         if (!loops) {
-            items[i].via = static_cast<std::uint16_t>(best);
+            items[i].via = best;
+            routed.add(items[i].address, i);
         }
     }
+    dropItemIndex(state);
 }
 
 // Pass 2: a node routed via one of our own addresses becomes a link.
@@ -75,45 +120,69 @@ void addLinksRoutedViaUs(RoutingState& state) {
 }
 
 // Pass 3: every via becomes the last hop of its chain; loops are broken.
+//
+// A chain that ends normally at its last hop t passes over entries whose own
+// chains end at t as well; they are pointed at t at once, so that a long
+// chain is walked only once. That is left out where an entry on the way
+// shares its address with another entry, since the loop test compares
+// addresses.
 void shortenChains(RoutingState& state) {
     std::vector<RouteItem>& items = state.ItemTable;
-    std::vector<bool> met(items.size(), false);
-    std::vector<std::uint16_t> metList;
-    for (std::size_t j = 0; j < items.size(); ++j) {
+    const std::size_t count = items.size();
+
+    std::unordered_map<std::uint64_t, std::uint32_t> addressUses;
+    for (const RouteItem& item : items) {
+        ++addressUses[addressKey(item.address)];
+    }
+    std::vector<bool> sharesAddress(count);
+    std::vector<bool> concreteLink(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        sharesAddress[i] = addressUses[addressKey(items[i].address)] > 1;
+        concreteLink[i] =
+            isLinkItem(state, static_cast<std::uint16_t>(i)) && items[i].address.node != Wildcard;
+    }
+
+    std::vector<std::uint32_t> metIn(count, 0); // the entry whose walk last met it, plus one
+    std::vector<std::uint16_t> passed;
+    for (std::size_t index = 0; index < count; ++index) {
+        const auto j = static_cast<std::uint16_t>(index);
         if (items[j].via == NoVia) {
             continue;
         }
         const FtnAddress remembered = items[j].address;
-        for (std::uint16_t entry : metList) {
-            met[entry] = false;
-        }
-        metList.clear();
-        met[items[j].via] = true;
-        metList.push_back(items[j].via);
+        const std::uint32_t walk = j + 1u;
+        passed.clear();
+        metIn[items[j].via] = walk;
+        bool ended = false;
+        bool compressible = !sharesAddress[j];
         for (;;) {
             std::uint16_t v = items[j].via;
             std::uint16_t w = items[v].via;
-            if (w == NoVia) {
-                break;
-            }
-            if (isLinkItem(state, v) && items[v].address.node != Wildcard) {
+            if (w == NoVia || concreteLink[v]) {
+                ended = true;
                 break;
             }
             items[j].via = w;
+            passed.push_back(v);
+            compressible = compressible && !sharesAddress[v] && !sharesAddress[w];
             if (items[w].address == remembered) {
                 printErrorWith(state, ErrRouteLoop, addressText(state, remembered));
                 items[w].via = NoVia;
                 break;
             }
-            if (met[w]) {
+            if (metIn[w] == walk) {
                 // The chain runs into a loop of other entries: this entry
                 // cannot be routed; the loop is broken at its own first entry.
                 printErrorWith(state, ErrRouteLoop, addressText(state, remembered));
                 items[j].via = NoVia;
                 break;
             }
-            met[w] = true;
-            metList.push_back(w);
+            metIn[w] = walk;
+        }
+        if (ended && compressible) {
+            for (std::uint16_t entry : passed) {
+                items[entry].via = items[j].via;
+            }
         }
     }
 }
@@ -135,4 +204,5 @@ void adjustRouting(RoutingState& state) {
     giveDefaultRoutes(state);
     addLinksRoutedViaUs(state);
     shortenChains(state);
+    state.walkIndex.built = false;
 }

@@ -1,11 +1,9 @@
 #include "model/minimize.hpp"
 
-#include <algorithm>
 #include <new>
-#include <vector>
+#include <unordered_map>
 
 #include "driver/keywords.hpp"
-
 #include "model/adjust.hpp"
 #include "model/tables.hpp"
 
@@ -16,38 +14,51 @@ int comparePatterns(const RouteItem& a, const RouteItem& b) {
     return a.address == b.address ? 0 : 1;
 }
 
+// The patterns are the wildcard entries sorted by address (wildcards last),
+// and only the first covering one counts. Rather than going through the
+// sorted list, the few addresses that can cover an entry are looked up in
+// that same order: each part the entry's own before the wildcard.
 void minimizeRoutes(RoutingState& state) {
     if (state.minimizeMode == 0) {
         return;
     }
-    // Copies of the wildcard entries, keeping the vias they had before this pass.
-    std::vector<RouteItem> patterns;
+    // The via each pattern address had before this pass; of entries with
+    // equal addresses the first in table order comes first in the sort.
+    std::unordered_map<std::uint64_t, std::uint16_t> patternVia;
     try {
         for (const RouteItem& item : state.ItemTable) {
             if (hasWildcard(item.address)) {
-                patterns.push_back(item);
+                patternVia.emplace(addressKey(item.address), item.via);
             }
         }
     } catch (const std::bad_alloc&) {
         printError(state, ErrMinimizeMemory);
         return;
     }
-    std::stable_sort(patterns.begin(), patterns.end(), [](const RouteItem& a, const RouteItem& b) {
-        return comparePatterns(a, b) < 0;
-    });
+    if (patternVia.empty()) {
+        return;
+    }
     for (std::size_t i = 0; i < state.ItemTable.size(); ++i) {
         RouteItem& item = state.ItemTable[i];
         if (item.via == NoVia) {
             continue;
         }
-        for (const RouteItem& pattern : patterns) {
-            if (pattern.address == item.address || matchScore(item.address, pattern.address) == 0) {
+        const FtnAddress a = item.address;
+        for (int shape = 0; shape < 8; ++shape) {
+            FtnAddress pattern{(shape & 4) ? Wildcard : a.zone, (shape & 2) ? Wildcard : a.net,
+                               (shape & 1) ? Wildcard : a.node};
+            if (pattern == a) {
                 continue;
             }
-            if (item.via == pattern.via && !isLinkItem(state, static_cast<std::uint16_t>(i))) {
+            auto found = patternVia.find(addressKey(pattern));
+            if (found == patternVia.end()) {
+                continue;
+            }
+            if (item.via == found->second && !isLinkItem(state, static_cast<std::uint16_t>(i))) {
                 item.via = Covered;
             }
             break;
         }
     }
+    state.walkIndex.built = false;
 }

@@ -8,12 +8,15 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "address/address.hpp"
 
 class TextReader;
 class OutputFile;
+struct NodelistCache;
 
 // Item index values with a meaning of their own.
 constexpr std::uint16_t NoVia = 65535; // no via; also "nothing found"
@@ -45,6 +48,32 @@ struct LinkEntry {
     FtnAddress address;
 };
 
+// A key that holds a whole address, for hashing.
+inline std::uint64_t addressKey(FtnAddress address) {
+    return (std::uint64_t{address.zone} << 32) | (std::uint64_t{address.net} << 16) | address.node;
+}
+
+// Lookup indexes over the tables. Entries appended to a table since the last
+// lookup are indexed on demand; an index whose table was rewritten in place
+// is dropped and built again.
+struct TableIndexes {
+    std::unordered_map<std::uint64_t, std::uint16_t> itemByAddress; // first in table order
+    std::size_t itemsIndexed = 0;
+    std::unordered_set<std::uint64_t> linkAddresses;
+    std::size_t linksIndexed = 0;
+    std::unordered_set<std::uint64_t> ownAddresses;
+    std::size_t akasIndexed = 0;
+};
+
+// The items routed via each item, in table order, for the walks over a final
+// table: children of item p are walkChildren[walkStart[p] .. walkStart[p+1]).
+struct WalkIndex {
+    bool built = false;
+    std::vector<std::uint32_t> walkStart;
+    std::vector<std::uint16_t> walkChildren;
+    std::vector<std::uint16_t> roots; // items without via
+};
+
 // Thrown when a table would grow past its limit; the run ends with
 // "Cannot allocate memory." and exit code 2.
 struct TableFull {};
@@ -69,6 +98,8 @@ struct RoutingState {
     std::vector<FtnAddress> AkaTable;
     std::vector<LinkEntry> LinkTable;
     std::vector<RouteItem> ItemTable;
+    mutable TableIndexes indexes;
+    WalkIndex walkIndex;
 
     // Settings.
     std::uint16_t RouteTypeCode = 0;
@@ -111,6 +142,7 @@ struct RoutingState {
     std::string nodelistName;
     std::string nodelistExt;
     std::uint16_t spinnerPosition = 0;
+    std::unique_ptr<NodelistCache> nodelistCache;
 
     FtnAddress mainAddress() const { return AkaTable.empty() ? FtnAddress{} : AkaTable[0]; }
 };

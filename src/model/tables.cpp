@@ -2,31 +2,44 @@
 
 #include "driver/keywords.hpp"
 
-std::uint16_t findItem(const RoutingState& state, FtnAddress address) {
-    for (std::size_t i = 0; i < state.ItemTable.size(); ++i) {
-        if (state.ItemTable[i].address == address) {
-            return static_cast<std::uint16_t>(i);
-        }
+namespace {
+
+void indexNewItems(const RoutingState& state) {
+    TableIndexes& index = state.indexes;
+    for (; index.itemsIndexed < state.ItemTable.size(); ++index.itemsIndexed) {
+        index.itemByAddress.emplace(addressKey(state.ItemTable[index.itemsIndexed].address),
+                                    static_cast<std::uint16_t>(index.itemsIndexed));
     }
-    return NoVia;
+}
+
+} // namespace
+
+void dropItemIndex(RoutingState& state) {
+    state.indexes.itemByAddress.clear();
+    state.indexes.itemsIndexed = 0;
+    state.walkIndex.built = false;
+}
+
+std::uint16_t findItem(const RoutingState& state, FtnAddress address) {
+    indexNewItems(state);
+    auto found = state.indexes.itemByAddress.find(addressKey(address));
+    return found == state.indexes.itemByAddress.end() ? NoVia : found->second;
 }
 
 bool isOwnAddress(const RoutingState& state, FtnAddress address) {
-    for (const FtnAddress& aka : state.AkaTable) {
-        if (aka == address) {
-            return true;
-        }
+    TableIndexes& index = state.indexes;
+    for (; index.akasIndexed < state.AkaTable.size(); ++index.akasIndexed) {
+        index.ownAddresses.insert(addressKey(state.AkaTable[index.akasIndexed]));
     }
-    return false;
+    return index.ownAddresses.count(addressKey(address)) != 0;
 }
 
 bool isLinkAddress(const RoutingState& state, FtnAddress address) {
-    for (const LinkEntry& link : state.LinkTable) {
-        if (link.address == address) {
-            return true;
-        }
+    TableIndexes& index = state.indexes;
+    for (; index.linksIndexed < state.LinkTable.size(); ++index.linksIndexed) {
+        index.linkAddresses.insert(addressKey(state.LinkTable[index.linksIndexed].address));
     }
-    return false;
+    return index.linkAddresses.count(addressKey(address)) != 0;
 }
 
 bool isLinkItem(const RoutingState& state, std::uint16_t item) {
@@ -38,6 +51,7 @@ std::uint16_t appendItem(RoutingState& state, const RouteItem& item) {
         throw TableFull{};
     }
     state.ItemTable.push_back(item);
+    state.walkIndex.built = false;
     return static_cast<std::uint16_t>(state.ItemTable.size() - 1);
 }
 
@@ -46,6 +60,7 @@ void appendLink(RoutingState& state, const LinkEntry& link) {
         throw TableFull{};
     }
     state.LinkTable.push_back(link);
+    state.walkIndex.built = false;
 }
 
 void appendAka(RoutingState& state, FtnAddress address) {
@@ -81,4 +96,5 @@ void routeVia(RoutingState& state, std::uint16_t via, FtnAddress address) {
     }
     item.via = via;
     item.viaTarget = 0;
+    state.walkIndex.built = false;
 }

@@ -17,6 +17,10 @@ std::uint16_t findOrAddItem(RoutingState& state, FtnAddress address);
 // replaces a different via); own addresses and the via itself are skipped.
 void routeVia(RoutingState& state, std::uint16_t via, FtnAddress address);
 
+// Forgets the address index after addresses of the item table were changed
+// in place (and the walks' child lists with it); both are built anew on demand.
+void dropItemIndex(RoutingState& state);
+
 // Appends to a table, or throws TableFull at its limit.
 std::uint16_t appendItem(RoutingState& state, const RouteItem& item);
 void appendLink(RoutingState& state, const LinkEntry& link);

@@ -2,6 +2,8 @@
 
 #include "model/tables.hpp"
 
+#include <vector>
+
 void writeText(RoutingState& state, std::string_view text) {
     if (!state.crlfOutput) {
         state.output->write(text.data(), static_cast<std::streamsize>(text.size()));
@@ -73,14 +75,44 @@ void appendRoutedVia(RoutingState& state, std::uint16_t parent, int form) {
     appendRoutedViaUsing(state, parent, form, formatAddress);
 }
 
-void appendRoutedViaUsing(RoutingState& state, std::uint16_t parent, int form,
-                          AddressFormatter formatter) {
-    for (std::size_t index = 0; index < state.ItemTable.size(); ++index) {
-        auto i = static_cast<std::uint16_t>(index);
-        const RouteItem item = state.ItemTable[i];
-        if (item.via != parent) {
-            continue;
+namespace {
+
+// Child lists in table order: one pass over the table instead of one per visit.
+const WalkIndex& walkIndexOf(RoutingState& state) {
+    WalkIndex& index = state.walkIndex;
+    if (index.built && index.walkStart.size() == state.ItemTable.size() + 1) {
+        return index;
+    }
+    const std::size_t count = state.ItemTable.size();
+    index.walkStart.assign(count + 1, 0);
+    index.roots.clear();
+    for (const RouteItem& item : state.ItemTable) {
+        if (item.via < count) {
+            ++index.walkStart[item.via + 1];
+        } else if (item.via == NoVia) {
+            index.roots.push_back(static_cast<std::uint16_t>(&item - state.ItemTable.data()));
         }
+    }
+    for (std::size_t p = 0; p < count; ++p) {
+        index.walkStart[p + 1] += index.walkStart[p];
+    }
+    index.walkChildren.assign(index.walkStart[count], 0);
+    std::vector<std::uint32_t> next(index.walkStart.begin(), index.walkStart.end() - 1);
+    for (std::size_t i = 0; i < count; ++i) {
+        std::uint16_t via = state.ItemTable[i].via;
+        if (via < count) {
+            index.walkChildren[next[via]++] = static_cast<std::uint16_t>(i);
+        }
+    }
+    index.built = true;
+    return index;
+}
+
+void walkChildren(RoutingState& state, std::uint16_t parent, int form, AddressFormatter formatter,
+                  const std::uint16_t* first, const std::uint16_t* last) {
+    for (const std::uint16_t* child = first; child != last; ++child) {
+        const std::uint16_t i = *child;
+        const RouteItem item = state.ItemTable[i];
         if (isLinkItem(state, i) || isOwnAddress(state, item.address)) {
             continue;
         }
@@ -103,5 +135,20 @@ void appendRoutedViaUsing(RoutingState& state, std::uint16_t parent, int form,
         if (!state.addressStyle.FlatWalk) {
             appendRoutedViaUsing(state, i, form, formatter);
         }
+    }
+}
+
+} // namespace
+
+void appendRoutedViaUsing(RoutingState& state, std::uint16_t parent, int form,
+                          AddressFormatter formatter) {
+    const WalkIndex& index = walkIndexOf(state);
+    if (parent == NoVia) {
+        walkChildren(state, parent, form, formatter, index.roots.data(),
+                     index.roots.data() + index.roots.size());
+    } else if (parent < state.ItemTable.size()) {
+        const std::uint16_t* children = index.walkChildren.data();
+        walkChildren(state, parent, form, formatter, children + index.walkStart[parent],
+                     children + index.walkStart[parent + 1]);
     }
 }

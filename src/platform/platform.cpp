@@ -33,7 +33,7 @@ std::unique_ptr<TextReader> TextReader::open(const std::string& path, std::size_
 }
 
 TextReader::TextReader(int fd, std::size_t bufferSize)
-    : fd_(fd), buffer_(bufferSize < 512 ? 512 : bufferSize) {}
+    : fd_(fd), capacity_(bufferSize < 512 ? 512 : bufferSize), buffer_(new char[capacity_]) {}
 
 TextReader::~TextReader() {
     ::close(fd_);
@@ -44,7 +44,7 @@ bool TextReader::fill() {
         return false;
     }
     for (;;) {
-        ssize_t n = ::read(fd_, buffer_.data(), buffer_.size());
+        ssize_t n = ::read(fd_, buffer_.get(), capacity_);
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -70,30 +70,41 @@ bool TextReader::readLine(std::string& line, std::size_t limit) {
         if (begin_ == end_ && !fill()) {
             break;
         }
-        const char* start = buffer_.data() + begin_;
+        const char* start = buffer_.get() + begin_;
         std::size_t avail = end_ - begin_;
         std::size_t room = limit - line.size();
         std::size_t take = avail < room ? avail : room;
         const void* newline = std::memchr(start, '\n', take);
-        const void* ctrlZ = std::memchr(start, CtrlZ, take);
-        if (ctrlZ != nullptr && (newline == nullptr || ctrlZ < newline)) {
+        std::size_t upTo =
+            newline == nullptr
+                ? take
+                : static_cast<std::size_t>(static_cast<const char*>(newline) - start) + 1;
+        if (const void* ctrlZ = std::memchr(start, CtrlZ, upTo)) {
             // Text ends at a Ctrl-Z: nothing from it on is read.
-            std::size_t n = static_cast<const char*>(ctrlZ) - start;
-            line.append(start, n);
+            line.append(start, static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - start));
             begin_ = end_;
             atEnd_ = true;
             break;
         }
         if (newline != nullptr) {
-            std::size_t n = static_cast<const char*>(newline) - start + 1;
-            line.append(start, n);
-            begin_ += n;
+            line.append(start, upTo);
+            begin_ += upTo;
             return true;
         }
         line.append(start, take);
         begin_ += take;
     }
     return !line.empty();
+}
+
+TextReader::Identity TextReader::identity() const {
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0) {
+        return {};
+    }
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+            static_cast<std::int64_t>(info.st_size),
+            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
 }
 
 bool TextReader::rewind() {
@@ -299,6 +310,54 @@ bool replaceFile(const std::string& from, const std::string& to) {
 
 void removeFile(const std::string& path) {
     ::unlink(path.c_str());
+}
+
+// ---- console ----
+
+namespace {
+
+class ConsoleBuffer : public std::streambuf {
+  public:
+    ConsoleBuffer() { setp(data_, data_ + sizeof data_); }
+    ~ConsoleBuffer() override { sync(); }
+
+  protected:
+    int_type overflow(int_type ch) override {
+        if (sync() != 0) {
+            return traits_type::eof();
+        }
+        if (!traits_type::eq_int_type(ch, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(ch);
+            pbump(1);
+        }
+        return traits_type::not_eof(ch);
+    }
+    int sync() override {
+        const char* next = pbase();
+        while (next < pptr()) {
+            ssize_t n = ::write(2, next, static_cast<std::size_t>(pptr() - next));
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                break; // nothing more can be said
+            }
+            next += n;
+        }
+        setp(data_, data_ + sizeof data_);
+        return 0;
+    }
+
+  private:
+    char data_[4096];
+};
+
+} // namespace
+
+std::ostream& consoleStream() {
+    static ConsoleBuffer buffer;
+    static std::ostream stream(&buffer);
+    return stream;
 }
 
 // ---- time ----

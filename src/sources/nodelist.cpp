@@ -9,6 +9,7 @@
 #include "driver/keywords.hpp"
 #include "model/tables.hpp"
 #include "platform/platform.hpp"
+#include "sources/nodelist_index.hpp"
 #include "sources/sources.hpp"
 
 namespace {
@@ -102,7 +103,8 @@ bool startsWith(std::string_view line, std::string_view word) {
 void spin(RoutingState& state) {
     static constexpr char Spinner[] = "-\\|/";
     const char text[2] = {Spinner[state.spinnerPosition & 3], '\b'};
-    say(state, std::string_view(text, 2));
+    // Not flushed: the next message brings the spinner out with it.
+    state.console->write(text, 2);
     state.spinnerPosition = static_cast<std::uint16_t>((state.spinnerPosition + 1) & 3);
 }
 
@@ -152,48 +154,127 @@ struct ScanMode {
     std::uint16_t net = 0;
 };
 
-// Routes the nodes of the selected net via their hubs (or via the host for
-// the nodes before the first hub).
-void scanNodelist(RoutingState& state, TextReader& file, const ScanMode& mode) {
-    const unsigned interval = mode.zoneMode ? ZoneSpinnerInterval : SegmentSpinnerInterval;
-    bool inZone = !mode.zoneMode;
-    bool inNet = false;
-    std::uint16_t via = NoVia;
-    unsigned count = 0;
+NodelistLine classify(std::string_view line) {
+    using Kind = NodelistLineKind;
+    if (line.front() == ';') {
+        return {Kind::Comment, 0};
+    }
+    if (startsWith(line, "zone")) {
+        return {Kind::Zone, numberAt(line, 5)};
+    }
+    if (startsWith(line, "host")) {
+        return {Kind::Host, numberAt(line, 5)};
+    }
+    if (startsWith(line, "region")) {
+        return {Kind::Region, 0};
+    }
+    if (startsWith(line, "hub")) {
+        return {Kind::Hub, numberAt(line, 4)};
+    }
+    if (startsWith(line, "pvt")) {
+        return {Kind::Node, numberAt(line, 4)};
+    }
+    if (startsWith(line, "hold") || startsWith(line, "down")) {
+        return {Kind::Node, numberAt(line, 5)};
+    }
+    if (line.front() == ',') {
+        return {Kind::Node, numberAt(line, 1)};
+    }
+    return {Kind::Other, 0};
+}
+
+// Reads the whole nodelist and notes of each line what the scan needs.
+// Null on a read error.
+std::shared_ptr<const NodelistIndex> readNodelist(TextReader& file) {
+    using Kind = NodelistLineKind;
+    auto index = std::make_shared<NodelistIndex>();
+    index->file = file.identity();
     std::string line;
+    std::uint32_t lastZone = 0;
     while (file.readLine(line, NodelistLineLimit)) {
-        if (++count > interval) {
-            spin(state);
-            count = 0;
+        const auto at = static_cast<std::uint32_t>(index->lines.size());
+        NodelistLine entry = classify(line);
+        index->lastZoneLine.push_back(lastZone);
+        if (entry.kind == Kind::Zone) {
+            lastZone = at + 1;
+        } else if (entry.kind == Kind::Host) {
+            index->hostsOfNet[entry.number].push_back(at);
         }
-        if (line.front() == ';') {
-            continue;
-        }
-        if (mode.zoneMode && startsWith(line, "zone")) {
-            inZone = numberAt(line, 5) == mode.zone;
-            inNet = false;
-        } else if (!inZone) {
-            continue;
-        } else if (startsWith(line, "host")) {
-            inNet = numberAt(line, 5) == mode.net;
-            if (inNet) {
-                via = findOrAddItem(state, FtnAddress{mode.zone, mode.net, 0});
-            }
-        } else if (!inNet) {
-            continue;
-        } else if (startsWith(line, "region")) {
-            // Independent nodes follow a region; they belong to no net.
-            inNet = false;
-        } else if (startsWith(line, "hub")) {
-            via = findOrAddItem(state, FtnAddress{mode.zone, mode.net, numberAt(line, 4)});
-        } else if (startsWith(line, "pvt")) {
-            routeVia(state, via, FtnAddress{mode.zone, mode.net, numberAt(line, 4)});
-        } else if (startsWith(line, "hold") || startsWith(line, "down")) {
-            routeVia(state, via, FtnAddress{mode.zone, mode.net, numberAt(line, 5)});
-        } else if (line.front() == ',') {
-            routeVia(state, via, FtnAddress{mode.zone, mode.net, numberAt(line, 1)});
+        index->lines.push_back(entry);
+    }
+    if (file.failed()) {
+        return nullptr;
+    }
+    const auto count = static_cast<std::uint32_t>(index->lines.size());
+    index->nextZoneModeEnd.assign(count, count);
+    index->nextSegmentModeEnd.assign(count, count);
+    std::uint32_t zoneModeEnd = count;
+    std::uint32_t segmentModeEnd = count;
+    for (std::uint32_t k = count; k-- > 0;) {
+        index->nextZoneModeEnd[k] = zoneModeEnd;
+        index->nextSegmentModeEnd[k] = segmentModeEnd;
+        Kind kind = index->lines[k].kind;
+        if (kind == Kind::Host || kind == Kind::Region) {
+            zoneModeEnd = segmentModeEnd = k;
+        } else if (kind == Kind::Zone) {
+            zoneModeEnd = k;
         }
     }
+    return index;
+}
+
+// The nodelist of this path, read once per run.
+std::shared_ptr<const NodelistIndex> nodelistIndex(RoutingState& state, const std::string& path,
+                                                   TextReader& file) {
+    if (!state.nodelistCache) {
+        state.nodelistCache = std::make_unique<NodelistCache>();
+    }
+    auto& cached = state.nodelistCache->byPath[path];
+    if (!cached || !(cached->file == file.identity())) {
+        cached = readNodelist(file);
+    }
+    return cached;
+}
+
+// Routes the nodes of the selected net via their hubs (or via the host for
+// the nodes before the first hub). Only the lines of the selected net are
+// looked at; the spinner turns as if every line of the file were read.
+void scanNodelist(RoutingState& state, const NodelistIndex& index, const ScanMode& mode) {
+    using Kind = NodelistLineKind;
+    const std::size_t period =
+        (mode.zoneMode ? ZoneSpinnerInterval : SegmentSpinnerInterval) + std::size_t{1};
+    std::size_t turns = 0;
+    auto linesRead = [&](std::size_t count) {
+        for (; turns < count / period; ++turns) {
+            spin(state);
+        }
+    };
+    auto hosts = index.hostsOfNet.find(mode.net);
+    if (hosts != index.hostsOfNet.end()) {
+        for (std::uint32_t host : hosts->second) {
+            if (mode.zoneMode) {
+                std::uint32_t zoneLine = index.lastZoneLine[host];
+                if (zoneLine == 0 || index.lines[zoneLine - 1].number != mode.zone) {
+                    continue; // outside the selected zone
+                }
+            }
+            const std::uint32_t end =
+                mode.zoneMode ? index.nextZoneModeEnd[host] : index.nextSegmentModeEnd[host];
+            linesRead(host + std::size_t{1});
+            std::uint16_t via = findOrAddItem(state, FtnAddress{mode.zone, mode.net, 0});
+            for (std::uint32_t k = host + 1; k < end; ++k) {
+                const NodelistLine& line = index.lines[k];
+                if (line.kind == Kind::Hub) {
+                    linesRead(k + std::size_t{1});
+                    via = findOrAddItem(state, FtnAddress{mode.zone, mode.net, line.number});
+                } else if (line.kind == Kind::Node) {
+                    linesRead(k + std::size_t{1});
+                    routeVia(state, via, FtnAddress{mode.zone, mode.net, line.number});
+                }
+            }
+        }
+    }
+    linesRead(index.lines.size());
 }
 
 } // namespace
@@ -245,10 +326,11 @@ bool spokewayKeyword(RoutingState& state, std::string_view rest, KeywordTarget) 
 
     say(state, "\nScanning nodelist " + path + " for " + std::to_string(mode.zone) + ":" +
                    std::to_string(mode.net) + " spokeway...");
-    scanNodelist(state, *file, mode);
-    if (file->failed()) {
+    std::shared_ptr<const NodelistIndex> index = nodelistIndex(state, path, *file);
+    if (!index) {
         printTaggedError(state, ErrOpenFile);
         return false;
     }
+    scanNodelist(state, *index, mode);
     return true;
 }

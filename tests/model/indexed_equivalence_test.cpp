@@ -1,0 +1,217 @@
+// The indexed lookups, adjustment, minimisation and walks against the
+// straightforward scans, over many random tables: wildcards of every shape,
+// chains, loops, own addresses, links named twice and addresses that become
+// equal when wildcards are normalised.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+
+#include "model/adjust.hpp"
+#include "model/minimize.hpp"
+#include "model/oracle.hpp"
+#include "model/tables.hpp"
+#include "model/walks.hpp"
+
+namespace {
+
+struct Tables {
+    std::vector<FtnAddress> akas;
+    std::vector<LinkEntry> links;
+    std::vector<RouteItem> items;
+    std::uint16_t defaultFlavour = FlavourHold;
+    std::uint16_t minimizeMode = 1;
+};
+
+class RandomWorld {
+  public:
+    explicit RandomWorld(unsigned seed) : random_(seed) {}
+
+    std::uint16_t pick(std::uint16_t low, std::uint16_t high) {
+        return std::uniform_int_distribution<std::uint16_t>(low, high)(random_);
+    }
+    bool chance(int percent) { return pick(1, 100) <= percent; }
+
+    std::uint16_t part(std::uint16_t low, std::uint16_t high, int wildcardPercent) {
+        return chance(wildcardPercent) ? Wildcard : pick(low, high);
+    }
+
+    FtnAddress address(int wildcardPercent) {
+        return FtnAddress{part(1, 3, wildcardPercent), part(1, 4, wildcardPercent),
+                          part(0, 6, wildcardPercent)};
+    }
+
+    Tables tables() {
+        Tables t;
+        const int size = pick(0, 60);
+        const int wildcards = pick(0, 40);
+        auto addItem = [&t](FtnAddress a, std::uint16_t via, std::uint16_t flag) {
+            for (const RouteItem& item : t.items) {
+                if (item.address == a) {
+                    return;
+                }
+            }
+            t.items.push_back(RouteItem{via, flag, a});
+        };
+        for (int k = pick(1, 3); k > 0; --k) {
+            t.akas.push_back(address(0));
+        }
+        for (int k = pick(0, 6); k > 0; --k) {
+            LinkEntry link{pick(1, 0x7f), chance(10) ? address(30) : address(0)};
+            t.links.push_back(link);
+            if (chance(20)) {
+                t.links.push_back(link); // the same link named twice
+            }
+            addItem(link.address, NoVia, 0);
+        }
+        for (int k = 0; k < size; ++k) {
+            FtnAddress a = chance(20) ? t.akas[pick(0, t.akas.size() - 1)] : address(wildcards);
+            addItem(a, NoVia, chance(50) ? 1 : 0);
+        }
+        for (RouteItem& item : t.items) {
+            if (chance(60) && !t.items.empty()) {
+                item.via = pick(0, t.items.size() - 1);
+            }
+        }
+        // Long chains now and then.
+        if (chance(20) && t.items.size() > 2) {
+            for (std::size_t i = 0; i + 1 < t.items.size(); ++i) {
+                if (chance(70)) {
+                    t.items[i].via = static_cast<std::uint16_t>(i + 1);
+                }
+            }
+        }
+        t.defaultFlavour = pick(1, 0x7f);
+        t.minimizeMode = chance(80) ? 1 : 0;
+        return t;
+    }
+
+  private:
+    std::mt19937 random_;
+};
+
+struct TableRun {
+    RoutingState state;
+    std::ostringstream console;
+    std::ostringstream output;
+
+    explicit TableRun(const Tables& t) {
+        state.console = &console;
+        state.output = &output;
+        state.AkaTable = t.akas;
+        state.LinkTable = t.links;
+        state.ItemTable = t.items;
+        state.defaultFlavour = t.defaultFlavour;
+        state.minimizeMode = t.minimizeMode;
+    }
+};
+
+void expectSameTables(const RoutingState& a, const RoutingState& b) {
+    ASSERT_EQ(a.ItemTable.size(), b.ItemTable.size());
+    for (std::size_t i = 0; i < a.ItemTable.size(); ++i) {
+        EXPECT_EQ(a.ItemTable[i].via, b.ItemTable[i].via) << "item " << i;
+        EXPECT_EQ(a.ItemTable[i].viaTarget, b.ItemTable[i].viaTarget) << "item " << i;
+        EXPECT_TRUE(a.ItemTable[i].address == b.ItemTable[i].address) << "item " << i;
+    }
+    ASSERT_EQ(a.LinkTable.size(), b.LinkTable.size());
+    for (std::size_t i = 0; i < a.LinkTable.size(); ++i) {
+        EXPECT_EQ(a.LinkTable[i].flavour, b.LinkTable[i].flavour);
+        EXPECT_TRUE(a.LinkTable[i].address == b.LinkTable[i].address);
+    }
+}
+
+// Walks from every link and from the root in a given style, as a writer would.
+template <typename Walk, typename Find>
+std::string walkAll(RoutingState& state, Walk walk, Find find, AddressStyle style, int wrap) {
+    state.addressStyle = style;
+    state.WrapWidth = wrap;
+    std::ostringstream out;
+    state.output = &out;
+    for (std::uint16_t pass = 0; pass < 4; ++pass) {
+        state.WildcardPass = pass;
+        for (const LinkEntry& link : state.LinkTable) {
+            state.AbbrevContext = link.address;
+            state.prefixBuffer = "L";
+            restartLine(state);
+            walk(state, find(state, link.address), RelativeForm, formatAddress);
+            writeLineBuffer(state);
+        }
+    }
+    state.addressStyle.FlatWalk = 1;
+    state.WildcardPass = 0;
+    state.prefixBuffer = "U";
+    restartLine(state);
+    walk(state, NoVia, RelativeForm, formatAddress);
+    writeLineBuffer(state);
+    return out.str();
+}
+
+} // namespace
+
+TEST(IndexedEquivalence, RandomTablesGiveExactlyWhatTheScansGive) {
+    RandomWorld world(20261207);
+    for (int round = 0; round < 4000; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        Tables t = world.tables();
+        TableRun fast(t);
+        TableRun slow(t);
+
+        // Lookups before the adjustment.
+        for (int k = 0; k < 20; ++k) {
+            FtnAddress probe = world.address(20);
+            ASSERT_EQ(findItem(fast.state, probe), oracle::findItem(slow.state, probe));
+        }
+
+        adjustRouting(fast.state);
+        oracle::adjustRouting(slow.state);
+        expectSameTables(fast.state, slow.state);
+        ASSERT_EQ(fast.console.str(), slow.console.str());
+
+        // Lookups after normalisation may meet equal addresses: the first wins.
+        for (const RouteItem& item : slow.state.ItemTable) {
+            ASSERT_EQ(findItem(fast.state, item.address),
+                      oracle::findItem(slow.state, item.address));
+        }
+
+        minimizeRoutes(fast.state);
+        oracle::minimizeRoutes(slow.state);
+        expectSameTables(fast.state, slow.state);
+        if (HasFailure()) {
+            return;
+        }
+
+        for (int variant = 0; variant < 3; ++variant) {
+            AddressStyle style{
+                world.pick(0, 1), world.pick(0, 1), world.pick(0, 1), world.pick(0, 1), 0,
+                world.pick(0, 1)};
+            int wrap = world.chance(50) ? 12 : 64;
+            std::string a = walkAll(fast.state, appendRoutedViaUsing, findItem, style, wrap);
+            std::string b =
+                walkAll(slow.state, oracle::appendRoutedViaUsing, oracle::findItem, style, wrap);
+            ASSERT_EQ(a, b);
+        }
+    }
+}
+
+TEST(IndexedEquivalence, ChainThroughEveryItemIsCutInOneWalk) {
+    // 65534 items, each routed via the next, the last via a link: every
+    // entry ends routed via the link, and the run takes no time to speak of.
+    RoutingState state;
+    std::ostringstream console;
+    state.console = &console;
+    state.AkaTable.push_back(FtnAddress{2, 1, 1});
+    const std::size_t count = MaxItems;
+    state.LinkTable.push_back(LinkEntry{FlavourCrash, FtnAddress{2, 2, 0}});
+    state.ItemTable.push_back(RouteItem{NoVia, 0, FtnAddress{2, 2, 0}});
+    for (std::size_t i = 1; i < count; ++i) {
+        auto next = static_cast<std::uint16_t>(i + 1 < count ? i + 1 : 0);
+        state.ItemTable.push_back(RouteItem{next, 0,
+                                            FtnAddress{3, static_cast<std::uint16_t>(i / 1000),
+                                                       static_cast<std::uint16_t>(i % 1000)}});
+    }
+    adjustRouting(state);
+    for (std::size_t i = 1; i < count; ++i) {
+        ASSERT_EQ(state.ItemTable[i].via, 0u) << "item " << i;
+    }
+    EXPECT_EQ(console.str(), "");
+}

@@ -1,0 +1,200 @@
+#include "model/oracle.hpp"
+
+#include <algorithm>
+#include <vector>
+
+#include "driver/keywords.hpp"
+#include "model/adjust.hpp"
+#include "model/minimize.hpp"
+
+namespace oracle {
+
+std::uint16_t findItem(const RoutingState& state, FtnAddress address) {
+    for (std::size_t i = 0; i < state.ItemTable.size(); ++i) {
+        if (state.ItemTable[i].address == address) {
+            return static_cast<std::uint16_t>(i);
+        }
+    }
+    return NoVia;
+}
+
+bool isOwnAddress(const RoutingState& state, FtnAddress address) {
+    return std::find(state.AkaTable.begin(), state.AkaTable.end(), address) != state.AkaTable.end();
+}
+
+bool isLinkItem(const RoutingState& state, std::uint16_t item) {
+    for (const LinkEntry& link : state.LinkTable) {
+        if (link.address == state.ItemTable[item].address) {
+            return true;
+        }
+    }
+    return false;
+}
+
+namespace {
+
+void normalise(FtnAddress& address) {
+    if (address.zone == Wildcard) {
+        address.net = Wildcard;
+    }
+    if (address.net == Wildcard) {
+        address.node = Wildcard;
+    }
+}
+
+} // namespace
+
+void adjustRouting(RoutingState& state) {
+    std::vector<RouteItem>& items = state.ItemTable;
+    // Pass 1: default routes.
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        normalise(items[i].address);
+        if (items[i].via != NoVia || oracle::isLinkItem(state, static_cast<std::uint16_t>(i))) {
+            continue;
+        }
+        std::uint16_t bestScore = 0;
+        std::size_t best = 0;
+        for (std::size_t j = 0; j < items.size(); ++j) {
+            if (items[j].via == NoVia) {
+                continue;
+            }
+            std::uint16_t score = matchScore(items[i].address, items[j].address);
+            if (score > bestScore) {
+                bestScore = score;
+                best = j;
+            }
+        }
+        if (bestScore == 0) {
+            continue;
+        }
+        std::size_t entry = best;
+        bool loops = false;
+        for (int looked = 0; looked < 10; ++looked) {
+            if (entry == i) {
+                loops = true;
+                break;
+            }
+            if (items[entry].via == NoVia) {
+                break;
+            }
+            entry = items[entry].via;
+        }
+        if (!loops) {
+            items[i].via = static_cast<std::uint16_t>(best);
+        }
+    }
+    // Pass 2: nodes routed via us become links.
+    for (std::size_t j = 0; j < items.size(); ++j) {
+        const RouteItem item = items[j];
+        if (item.via == NoVia || !oracle::isOwnAddress(state, items[item.via].address) ||
+            oracle::isLinkItem(state, static_cast<std::uint16_t>(j))) {
+            continue;
+        }
+        state.LinkTable.push_back(LinkEntry{state.defaultFlavour, item.address});
+        printErrorWith(state, ErrRoutedViaUs, addressText(state, item.address));
+    }
+    // Pass 3: chains cut to their last hop, loops broken.
+    std::vector<bool> met(items.size(), false);
+    std::vector<std::uint16_t> metList;
+    for (std::size_t j = 0; j < items.size(); ++j) {
+        if (items[j].via == NoVia) {
+            continue;
+        }
+        const FtnAddress remembered = items[j].address;
+        for (std::uint16_t entry : metList) {
+            met[entry] = false;
+        }
+        metList.clear();
+        met[items[j].via] = true;
+        metList.push_back(items[j].via);
+        for (;;) {
+            std::uint16_t v = items[j].via;
+            std::uint16_t w = items[v].via;
+            if (w == NoVia) {
+                break;
+            }
+            if (oracle::isLinkItem(state, v) && items[v].address.node != Wildcard) {
+                break;
+            }
+            items[j].via = w;
+            if (items[w].address == remembered) {
+                printErrorWith(state, ErrRouteLoop, addressText(state, remembered));
+                items[w].via = NoVia;
+                break;
+            }
+            if (met[w]) {
+                printErrorWith(state, ErrRouteLoop, addressText(state, remembered));
+                items[j].via = NoVia;
+                break;
+            }
+            met[w] = true;
+            metList.push_back(w);
+        }
+    }
+}
+
+void minimizeRoutes(RoutingState& state) {
+    if (state.minimizeMode == 0) {
+        return;
+    }
+    std::vector<RouteItem> patterns;
+    for (const RouteItem& item : state.ItemTable) {
+        if (hasWildcard(item.address)) {
+            patterns.push_back(item);
+        }
+    }
+    std::stable_sort(patterns.begin(), patterns.end(), [](const RouteItem& a, const RouteItem& b) {
+        return comparePatterns(a, b) < 0;
+    });
+    for (std::size_t i = 0; i < state.ItemTable.size(); ++i) {
+        RouteItem& item = state.ItemTable[i];
+        if (item.via == NoVia) {
+            continue;
+        }
+        for (const RouteItem& pattern : patterns) {
+            if (pattern.address == item.address || matchScore(item.address, pattern.address) == 0) {
+                continue;
+            }
+            if (item.via == pattern.via &&
+                !oracle::isLinkItem(state, static_cast<std::uint16_t>(i))) {
+                item.via = Covered;
+            }
+            break;
+        }
+    }
+}
+
+void appendRoutedViaUsing(RoutingState& state, std::uint16_t parent, int form,
+                          AddressFormatter formatter) {
+    for (std::size_t index = 0; index < state.ItemTable.size(); ++index) {
+        auto i = static_cast<std::uint16_t>(index);
+        const RouteItem item = state.ItemTable[i];
+        if (item.via != parent) {
+            continue;
+        }
+        if (oracle::isLinkItem(state, i) || oracle::isOwnAddress(state, item.address)) {
+            continue;
+        }
+        if (parent != NoVia ? i == parent : item.viaTarget == 0) {
+            continue;
+        }
+        std::size_t length = formatter(state, item.address, state.lineBuffer, form);
+        if (length >= static_cast<std::size_t>(state.WrapWidth)) {
+            bool continuation = state.ContinuationAddress.zone != 0;
+            if (continuation) {
+                formatter(state, state.ContinuationAddress, state.lineBuffer, FullForm);
+                state.AbbrevContext = state.mainAddress();
+            }
+            writeLineBuffer(state);
+            restartLine(state);
+            if (parent != NoVia && !continuation) {
+                state.AbbrevContext = state.ItemTable[parent].address;
+            }
+        }
+        if (!state.addressStyle.FlatWalk) {
+            oracle::appendRoutedViaUsing(state, i, form, formatter);
+        }
+    }
+}
+
+} // namespace oracle
