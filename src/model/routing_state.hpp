@@ -16,6 +16,7 @@
 
 class TextReader;
 class OutputFile;
+class DirectoryLock;
 struct NodelistCache;
 
 // Item index values with a meaning of their own.
@@ -120,6 +121,7 @@ struct RoutingState {
     std::string tempPath;
     std::unique_ptr<TextReader> destFile;
     std::unique_ptr<OutputFile> outputFile;
+    std::unique_ptr<DirectoryLock> directoryLock;
 
     // The time writing began; tests may fix it.
     std::time_t runTime = 0;

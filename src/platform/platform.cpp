@@ -5,6 +5,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -120,9 +121,13 @@ bool TextReader::rewind() {
 // ---- OutputFile ----
 
 std::unique_ptr<OutputFile> OutputFile::create(const std::string& path) {
+    // A file left by an earlier run is replaced by a new one, never written
+    // through: what stands under the name (a link planted to some other
+    // file, say) is removed, and the new file must not exist yet.
+    ::unlink(path.c_str());
     int fd;
     do {
-        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         return nullptr;
@@ -201,6 +206,29 @@ std::streamsize OutputFile::Buffer::xsputn(const char* s, std::streamsize n) {
 
 int OutputFile::Buffer::sync() {
     return flushAll() ? 0 : -1;
+}
+
+// ---- folder lock ----
+
+std::unique_ptr<DirectoryLock> DirectoryLock::acquire(const std::string& directory) {
+    int fd =
+        ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return nullptr;
+    }
+    int result;
+    do {
+        result = ::flock(fd, LOCK_EX);
+    } while (result != 0 && errno == EINTR);
+    if (result != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::unique_ptr<DirectoryLock>(new DirectoryLock(fd));
+}
+
+DirectoryLock::~DirectoryLock() {
+    ::close(fd_);
 }
 
 // ---- paths ----
@@ -291,6 +319,11 @@ bool listMatching(const std::string& directory, const std::string& pattern,
 bool replaceFile(const std::string& from, const std::string& to) {
     struct stat info {};
     if (::stat(to.c_str(), &info) == 0) {
+        // The owner too, where this process may give it (it may not, unless
+        // it runs as the superuser; then the file is the runner's).
+        if (::chown(from.c_str(), info.st_uid, info.st_gid) != 0) {
+            errno = 0;
+        }
         if (::chmod(from.c_str(), info.st_mode & 07777) != 0) {
             return false;
         }

@@ -97,6 +97,22 @@ class OutputFile {
     bool closed_ = false;
 };
 
+// An exclusive advisory lock on a folder, held until destroyed. Acquiring
+// waits while another process holds it.
+class DirectoryLock {
+  public:
+    // Null when the folder cannot be opened or locked; the caller goes on
+    // without the lock then.
+    static std::unique_ptr<DirectoryLock> acquire(const std::string& directory);
+    ~DirectoryLock();
+    DirectoryLock(const DirectoryLock&) = delete;
+    DirectoryLock& operator=(const DirectoryLock&) = delete;
+
+  private:
+    explicit DirectoryLock(int fd) : fd_(fd) {}
+    int fd_;
+};
+
 // A path split into its parts (drive, directory, base name, extension). On
 // POSIX there is no drive; the directory keeps its trailing '/', and the
 // extension starts at the last '.' of the file name and keeps it.
