@@ -24,6 +24,7 @@ void abandonOutput(RoutingState& state) {
         state.outputFile.reset();
     }
     state.output = nullptr;
+    state.directoryLock.reset();
 }
 
 int run(RoutingState& state) {

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "platform/platform.hpp"
+#include "sources/nodelist_index.hpp"
 
 RoutingState::RoutingState() : console(&std::cerr) {
     lineBuffer.reserve(30000);

@@ -16,6 +16,8 @@
 
 class TextReader;
 class OutputFile;
+class DirectoryLock;
+struct NodelistCache;
 
 // Item index values with a meaning of their own.
 constexpr std::uint16_t NoVia = 65535; // no via; also "nothing found"
@@ -113,11 +115,13 @@ struct RoutingState {
     std::string configPath;
     unsigned long configLine = 0;
 
-    // Destination splicing.
+    // Destination splicing; a WriteTo line was handled (whatever its result).
+    bool writeToSeen = false;
     std::string destPath;
     std::string tempPath;
     std::unique_ptr<TextReader> destFile;
     std::unique_ptr<OutputFile> outputFile;
+    std::unique_ptr<DirectoryLock> directoryLock;
 
     // The time writing began; tests may fix it.
     std::time_t runTime = 0;
@@ -140,6 +144,7 @@ struct RoutingState {
     std::string nodelistName;
     std::string nodelistExt;
     std::uint16_t spinnerPosition = 0;
+    std::unique_ptr<NodelistCache> nodelistCache;
 
     FtnAddress mainAddress() const { return AkaTable.empty() ? FtnAddress{} : AkaTable[0]; }
 };

@@ -63,6 +63,14 @@ void writeLinkLine(RoutingState& state, std::uint16_t mask, std::uint16_t value,
     }
 }
 
+void appendRoutedViaLink(RoutingState& state, FtnAddress linkAddress, int form,
+                         AddressFormatter formatter) {
+    std::uint16_t item = findItem(state, linkAddress);
+    if (item != NoVia) {
+        appendRoutedViaUsing(state, item, form, formatter);
+    }
+}
+
 void appendRoutedVia(RoutingState& state, std::uint16_t parent, int form) {
     appendRoutedViaUsing(state, parent, form, formatAddress);
 }

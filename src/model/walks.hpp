@@ -27,6 +27,12 @@ void appendRoutedVia(RoutingState& state, std::uint16_t parent, int form);
 void appendRoutedViaUsing(RoutingState& state, std::uint16_t parent, int form,
                           AddressFormatter formatter);
 
+// Appends, depth first, the items routed via the link with this address. A
+// link whose address no item carries (wildcard parts that the adjustment
+// normalised) has nothing routed via it: the root level never stands in.
+void appendRoutedViaLink(RoutingState& state, FtnAddress linkAddress, int form,
+                         AddressFormatter formatter = formatAddress);
+
 // Writes text into the destination region ("\n" becomes "\r\n" when the
 // destination's lines end that way).
 void writeText(RoutingState& state, std::string_view text);

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <fnmatch.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,7 +34,7 @@ std::unique_ptr<TextReader> TextReader::open(const std::string& path, std::size_
 }
 
 TextReader::TextReader(int fd, std::size_t bufferSize)
-    : fd_(fd), buffer_(bufferSize < 512 ? 512 : bufferSize) {}
+    : fd_(fd), capacity_(bufferSize < 512 ? 512 : bufferSize), buffer_(new char[capacity_]) {}
 
 TextReader::~TextReader() {
     ::close(fd_);
@@ -45,7 +45,7 @@ bool TextReader::fill() {
         return false;
     }
     for (;;) {
-        ssize_t n = ::read(fd_, buffer_.data(), buffer_.size());
+        ssize_t n = ::read(fd_, buffer_.get(), capacity_);
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -71,30 +71,41 @@ bool TextReader::readLine(std::string& line, std::size_t limit) {
         if (begin_ == end_ && !fill()) {
             break;
         }
-        const char* start = buffer_.data() + begin_;
+        const char* start = buffer_.get() + begin_;
         std::size_t avail = end_ - begin_;
         std::size_t room = limit - line.size();
         std::size_t take = avail < room ? avail : room;
         const void* newline = std::memchr(start, '\n', take);
-        const void* ctrlZ = std::memchr(start, CtrlZ, take);
-        if (ctrlZ != nullptr && (newline == nullptr || ctrlZ < newline)) {
+        std::size_t upTo =
+            newline == nullptr
+                ? take
+                : static_cast<std::size_t>(static_cast<const char*>(newline) - start) + 1;
+        if (const void* ctrlZ = std::memchr(start, CtrlZ, upTo)) {
             // Text ends at a Ctrl-Z: nothing from it on is read.
-            std::size_t n = static_cast<const char*>(ctrlZ) - start;
-            line.append(start, n);
+            line.append(start, static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - start));
             begin_ = end_;
             atEnd_ = true;
             break;
         }
         if (newline != nullptr) {
-            std::size_t n = static_cast<const char*>(newline) - start + 1;
-            line.append(start, n);
-            begin_ += n;
+            line.append(start, upTo);
+            begin_ += upTo;
             return true;
         }
         line.append(start, take);
         begin_ += take;
     }
     return !line.empty();
+}
+
+TextReader::Identity TextReader::identity() const {
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0) {
+        return {};
+    }
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+            static_cast<std::int64_t>(info.st_size),
+            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
 }
 
 bool TextReader::rewind() {
@@ -110,9 +121,13 @@ bool TextReader::rewind() {
 // ---- OutputFile ----
 
 std::unique_ptr<OutputFile> OutputFile::create(const std::string& path) {
+    // A file left by an earlier run is replaced by a new one, never written
+    // through: what stands under the name (a link planted to some other
+    // file, say) is removed, and the new file must not exist yet.
+    ::unlink(path.c_str());
     int fd;
     do {
-        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         return nullptr;
@@ -193,6 +208,29 @@ int OutputFile::Buffer::sync() {
     return flushAll() ? 0 : -1;
 }
 
+// ---- folder lock ----
+
+std::unique_ptr<DirectoryLock> DirectoryLock::acquire(const std::string& directory) {
+    int fd =
+        ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return nullptr;
+    }
+    int result;
+    do {
+        result = ::flock(fd, LOCK_EX);
+    } while (result != 0 && errno == EINTR);
+    if (result != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::unique_ptr<DirectoryLock>(new DirectoryLock(fd));
+}
+
+DirectoryLock::~DirectoryLock() {
+    ::close(fd_);
+}
+
 // ---- paths ----
 
 PathParts splitPath(std::string_view path) {
@@ -226,6 +264,36 @@ std::string makePath(const PathParts& parts) {
     return path;
 }
 
+namespace {
+
+// '?' matches one character, '*' any run of characters; nothing else is special.
+bool wildcardMatch(std::string_view pattern, std::string_view name) {
+    std::size_t p = 0;
+    std::size_t n = 0;
+    std::size_t starAt = std::string_view::npos;
+    std::size_t resumeAt = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
+            ++p;
+            ++n;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            starAt = p++;
+            resumeAt = n;
+        } else if (starAt != std::string_view::npos) {
+            p = starAt + 1;
+            n = ++resumeAt;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') {
+        ++p;
+    }
+    return p == pattern.size();
+}
+
+} // namespace
+
 bool listMatching(const std::string& directory, const std::string& pattern,
                   std::vector<std::string>& names) {
     names.clear();
@@ -238,7 +306,7 @@ bool listMatching(const std::string& directory, const std::string& pattern,
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) {
             continue;
         }
-        if (::fnmatch(pattern.c_str(), name, 0) == 0) {
+        if (wildcardMatch(pattern, name)) {
             names.emplace_back(name);
         }
     }
@@ -251,6 +319,11 @@ bool listMatching(const std::string& directory, const std::string& pattern,
 bool replaceFile(const std::string& from, const std::string& to) {
     struct stat info {};
     if (::stat(to.c_str(), &info) == 0) {
+        // The owner too, where this process may give it (it may not, unless
+        // it runs as the superuser; then the file is the runner's).
+        if (::chown(from.c_str(), info.st_uid, info.st_gid) != 0) {
+            errno = 0;
+        }
         if (::chmod(from.c_str(), info.st_mode & 07777) != 0) {
             return false;
         }
@@ -270,6 +343,54 @@ bool replaceFile(const std::string& from, const std::string& to) {
 
 void removeFile(const std::string& path) {
     ::unlink(path.c_str());
+}
+
+// ---- console ----
+
+namespace {
+
+class ConsoleBuffer : public std::streambuf {
+  public:
+    ConsoleBuffer() { setp(data_, data_ + sizeof data_); }
+    ~ConsoleBuffer() override { sync(); }
+
+  protected:
+    int_type overflow(int_type ch) override {
+        if (sync() != 0) {
+            return traits_type::eof();
+        }
+        if (!traits_type::eq_int_type(ch, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(ch);
+            pbump(1);
+        }
+        return traits_type::not_eof(ch);
+    }
+    int sync() override {
+        const char* next = pbase();
+        while (next < pptr()) {
+            ssize_t n = ::write(2, next, static_cast<std::size_t>(pptr() - next));
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                break; // nothing more can be said
+            }
+            next += n;
+        }
+        setp(data_, data_ + sizeof data_);
+        return 0;
+    }
+
+  private:
+    char data_[4096];
+};
+
+} // namespace
+
+std::ostream& consoleStream() {
+    static ConsoleBuffer buffer;
+    static std::ostream stream(&buffer);
+    return stream;
 }
 
 // ---- time ----

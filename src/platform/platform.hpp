@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <ctime>
 #include <memory>
 #include <ostream>
@@ -35,12 +36,23 @@ class TextReader {
     // A read error occurred.
     bool failed() const { return readError_; }
 
+    // What tells this file from another: device, inode, size, modification.
+    struct Identity {
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
+        std::int64_t size = 0;
+        std::int64_t modified = 0;
+        bool operator==(const Identity&) const = default;
+    };
+    Identity identity() const;
+
   private:
     TextReader(int fd, std::size_t bufferSize);
     bool fill();
 
     int fd_;
-    std::vector<char> buffer_;
+    std::size_t capacity_;
+    std::unique_ptr<char[]> buffer_;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     bool atEnd_ = false;
@@ -85,6 +97,22 @@ class OutputFile {
     bool closed_ = false;
 };
 
+// An exclusive advisory lock on a folder, held until destroyed. Acquiring
+// waits while another process holds it.
+class DirectoryLock {
+  public:
+    // Null when the folder cannot be opened or locked; the caller goes on
+    // without the lock then.
+    static std::unique_ptr<DirectoryLock> acquire(const std::string& directory);
+    ~DirectoryLock();
+    DirectoryLock(const DirectoryLock&) = delete;
+    DirectoryLock& operator=(const DirectoryLock&) = delete;
+
+  private:
+    explicit DirectoryLock(int fd) : fd_(fd) {}
+    int fd_;
+};
+
 // A path split into its parts (drive, directory, base name, extension). On
 // POSIX there is no drive; the directory keeps its trailing '/', and the
 // extension starts at the last '.' of the file name and keeps it.
@@ -108,6 +136,10 @@ bool listMatching(const std::string& directory, const std::string& pattern,
 // Moves `from` over `to` in one step, giving it the permission bits `to` had.
 bool replaceFile(const std::string& from, const std::string& to);
 void removeFile(const std::string& path);
+
+// Standard error with a buffer of its own: text comes out when the stream is
+// flushed (and at exit), so that many small writes cost one system call.
+std::ostream& consoleStream();
 
 // The local time in the form "Www Mmm dd hh:mm:ss yyyy\n".
 std::string localTimeText(std::time_t time);

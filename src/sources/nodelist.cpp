@@ -1,6 +1,336 @@
-// The Spokeway keyword: routes the nodes of one net via their hubs.
+// The Spokeway keyword: routes the nodes of one net via their hubs, as the
+// hub structure of a nodelist gives it.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "driver/keywords.hpp"
+#include "model/tables.hpp"
+#include "platform/platform.hpp"
+#include "sources/nodelist_index.hpp"
 #include "sources/sources.hpp"
 
-bool spokewayKeyword(RoutingState&, std::string_view, KeywordTarget) {
+namespace {
+
+// Nodelist lines are read this many characters at a time.
+constexpr std::size_t NodelistLineLimit = 29999;
+// The nodelist stream's buffer.
+constexpr std::size_t NodelistBufferSize = 32768;
+// The spinner moves on every (interval + 1)th line.
+constexpr unsigned SegmentSpinnerInterval = 20;
+constexpr unsigned ZoneSpinnerInterval = 1000;
+
+// The words of a definition: split at blanks and tabs only, so a line feed
+// stays attached to the last word.
+class DefinitionWords {
+  public:
+    explicit DefinitionWords(std::string_view text) : text_(text) {}
+
+    // The next word, or false when there is none.
+    bool next(std::string_view& word) {
+        while (pos_ < text_.size() && isSeparator(text_[pos_])) {
+            ++pos_;
+        }
+        if (pos_ >= text_.size()) {
+            return false;
+        }
+        std::size_t start = pos_;
+        while (pos_ < text_.size() && !isSeparator(text_[pos_])) {
+            ++pos_;
+        }
+        word = text_.substr(start, pos_ - start);
+        return true;
+    }
+
+  private:
+    static bool isSeparator(char c) { return c == ' ' || c == '\t'; }
+
+    std::string_view text_;
+    std::size_t pos_ = 0;
+};
+
+// Decimal conversion as atoi does it: leading white space, an optional sign,
+// digits up to the first other character, 0 when there are none. The value
+// wraps instead of overflowing; callers keep its low 16 bits.
+std::int32_t decimalValue(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && isWhiteSpace(text[i])) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    std::uint32_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + static_cast<std::uint32_t>(text[i] - '0');
+    }
+    if (negative) {
+        value = 0u - value;
+    }
+    return static_cast<std::int32_t>(value);
+}
+
+std::uint16_t wordValue(std::string_view text) {
+    return static_cast<std::uint16_t>(decimalValue(text));
+}
+
+// The number that starts at `offset` of a nodelist line (0 past its end).
+std::uint16_t numberAt(std::string_view line, std::size_t offset) {
+    return offset < line.size() ? wordValue(line.substr(offset)) : 0;
+}
+
+char lowerCase(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The line begins with `word` (given in lower case), whatever the case.
+bool startsWith(std::string_view line, std::string_view word) {
+    if (line.size() < word.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if (lowerCase(line[i]) != word[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void spin(RoutingState& state) {
+    static constexpr char Spinner[] = "-\\|/";
+    const char text[2] = {Spinner[state.spinnerPosition & 3], '\b'};
+    // Not flushed: the next message brings the spinner out with it.
+    state.console->write(text, 2);
+    state.spinnerPosition = static_cast<std::uint16_t>((state.spinnerPosition + 1) & 3);
+}
+
+// Resolves the nodelist path: a wildcard pattern picks the matching file
+// with the greatest numeric extension; other paths are taken as they are.
+// False when no file qualifies.
+bool findNodelist(RoutingState& state, std::string_view pathWord, std::string& path) {
+    PathParts parts = splitPath(pathWord);
+    state.nodelistDrive = parts.drive;
+    state.nodelistDir = parts.dir;
+    state.nodelistName = parts.name;
+    state.nodelistExt = parts.ext;
+    if (pathWord.find_first_of("?*") == std::string_view::npos) {
+        path = std::string(pathWord);
+        return true;
+    }
+    std::vector<std::string> names;
+    if (!listMatching(parts.dir, parts.name + parts.ext, names)) {
+        return false;
+    }
+    std::int32_t best = -1;
+    for (const std::string& name : names) {
+        std::size_t dot = name.rfind('.');
+        if (dot == std::string::npos) {
+            continue; // a name without an extension never qualifies
+        }
+        std::int16_t number = static_cast<std::int16_t>(decimalValue(name.substr(dot + 1)));
+        if (number > best) {
+            best = number;
+            state.nodelistName = name.substr(0, dot);
+            state.nodelistExt = name.substr(dot + 1);
+        }
+    }
+    if (best < 0) {
+        return false;
+    }
+    // The dot is always put back, so a name that ends with one ("NODELIST.")
+    // is rebuilt as listed.
+    path = makePath(
+        {state.nodelistDrive, state.nodelistDir, state.nodelistName, "." + state.nodelistExt});
+    return true;
+}
+
+struct ScanMode {
+    bool zoneMode = false;
+    std::uint16_t zone = 0;
+    std::uint16_t net = 0;
+};
+
+NodelistLine classify(std::string_view line) {
+    using Kind = NodelistLineKind;
+    if (line.front() == ';') {
+        return {Kind::Comment, 0};
+    }
+    if (startsWith(line, "zone")) {
+        return {Kind::Zone, numberAt(line, 5)};
+    }
+    if (startsWith(line, "host")) {
+        return {Kind::Host, numberAt(line, 5)};
+    }
+    if (startsWith(line, "region")) {
+        return {Kind::Region, 0};
+    }
+    if (startsWith(line, "hub")) {
+        return {Kind::Hub, numberAt(line, 4)};
+    }
+    if (startsWith(line, "pvt")) {
+        return {Kind::Node, numberAt(line, 4)};
+    }
+    if (startsWith(line, "hold") || startsWith(line, "down")) {
+        return {Kind::Node, numberAt(line, 5)};
+    }
+    if (line.front() == ',') {
+        return {Kind::Node, numberAt(line, 1)};
+    }
+    return {Kind::Other, 0};
+}
+
+// Reads the whole nodelist and notes of each line what the scan needs.
+// Null on a read error.
+std::shared_ptr<const NodelistIndex> readNodelist(TextReader& file) {
+    using Kind = NodelistLineKind;
+    auto index = std::make_shared<NodelistIndex>();
+    index->file = file.identity();
+    std::string line;
+    std::uint32_t lastZone = 0;
+    while (file.readLine(line, NodelistLineLimit)) {
+        const auto at = static_cast<std::uint32_t>(index->lines.size());
+        NodelistLine entry = classify(line);
+        index->lastZoneLine.push_back(lastZone);
+        if (entry.kind == Kind::Zone) {
+            lastZone = at + 1;
+        } else if (entry.kind == Kind::Host) {
+            index->hostsOfNet[entry.number].push_back(at);
+        }
+        index->lines.push_back(entry);
+    }
+    if (file.failed()) {
+        return nullptr;
+    }
+    const auto count = static_cast<std::uint32_t>(index->lines.size());
+    index->nextZoneModeEnd.assign(count, count);
+    index->nextSegmentModeEnd.assign(count, count);
+    std::uint32_t zoneModeEnd = count;
+    std::uint32_t segmentModeEnd = count;
+    for (std::uint32_t k = count; k-- > 0;) {
+        index->nextZoneModeEnd[k] = zoneModeEnd;
+        index->nextSegmentModeEnd[k] = segmentModeEnd;
+        Kind kind = index->lines[k].kind;
+        if (kind == Kind::Host || kind == Kind::Region) {
+            zoneModeEnd = segmentModeEnd = k;
+        } else if (kind == Kind::Zone) {
+            zoneModeEnd = k;
+        }
+    }
+    return index;
+}
+
+// The nodelist of this path, read once per run.
+std::shared_ptr<const NodelistIndex> nodelistIndex(RoutingState& state, const std::string& path,
+                                                   TextReader& file) {
+    if (!state.nodelistCache) {
+        state.nodelistCache = std::make_unique<NodelistCache>();
+    }
+    auto& cached = state.nodelistCache->byPath[path];
+    if (!cached || !(cached->file == file.identity())) {
+        cached = readNodelist(file);
+    }
+    return cached;
+}
+
+// Routes the nodes of the selected net via their hubs (or via the host for
+// the nodes before the first hub). Only the lines of the selected net are
+// looked at; the spinner turns as if every line of the file were read.
+void scanNodelist(RoutingState& state, const NodelistIndex& index, const ScanMode& mode) {
+    using Kind = NodelistLineKind;
+    const std::size_t period =
+        (mode.zoneMode ? ZoneSpinnerInterval : SegmentSpinnerInterval) + std::size_t{1};
+    std::size_t turns = 0;
+    auto linesRead = [&](std::size_t count) {
+        for (; turns < count / period; ++turns) {
+            spin(state);
+        }
+    };
+    auto hosts = index.hostsOfNet.find(mode.net);
+    if (hosts != index.hostsOfNet.end()) {
+        for (std::uint32_t host : hosts->second) {
+            if (mode.zoneMode) {
+                std::uint32_t zoneLine = index.lastZoneLine[host];
+                if (zoneLine == 0 || index.lines[zoneLine - 1].number != mode.zone) {
+                    continue; // outside the selected zone
+                }
+            }
+            const std::uint32_t end =
+                mode.zoneMode ? index.nextZoneModeEnd[host] : index.nextSegmentModeEnd[host];
+            linesRead(host + std::size_t{1});
+            std::uint16_t via = findOrAddItem(state, FtnAddress{mode.zone, mode.net, 0});
+            for (std::uint32_t k = host + 1; k < end; ++k) {
+                const NodelistLine& line = index.lines[k];
+                if (line.kind == Kind::Hub) {
+                    linesRead(k + std::size_t{1});
+                    via = findOrAddItem(state, FtnAddress{mode.zone, mode.net, line.number});
+                } else if (line.kind == Kind::Node) {
+                    linesRead(k + std::size_t{1});
+                    routeVia(state, via, FtnAddress{mode.zone, mode.net, line.number});
+                }
+            }
+        }
+    }
+    linesRead(index.lines.size());
+}
+
+} // namespace
+
+bool spokewayKeyword(RoutingState& state, std::string_view rest, KeywordTarget) {
+    DefinitionWords words(rest);
+    std::string_view pathWord;
+    words.next(pathWord); // a missing path is an empty one, which cannot be opened
+    std::string path;
+    if (!findNodelist(state, pathWord, path)) {
+        printTaggedError(state, ErrOpenFile);
+        return false;
+    }
+    std::unique_ptr<TextReader> file = TextReader::open(path, NodelistBufferSize);
+    if (!file) {
+        printTaggedError(state, ErrOpenFile);
+        return false;
+    }
+
+    ScanMode mode;
+    std::string_view modeWord;
+    std::string_view zoneWord;
+    std::string_view netWord;
+    if (!words.next(modeWord) || modeWord.size() != 1) {
+        printTaggedError(state, ErrSpokeway);
+        return false;
+    }
+    switch (modeWord[0]) {
+    case 'N':
+    case 'n':
+    case 'R':
+    case 'r':
+        mode.zoneMode = false;
+        break;
+    case 'Z':
+    case 'z':
+        mode.zoneMode = true;
+        break;
+    default:
+        printTaggedError(state, ErrSpokeway);
+        return false;
+    }
+    if (!words.next(zoneWord) || !words.next(netWord)) {
+        printTaggedError(state, ErrSpokeway);
+        return false;
+    }
+    mode.zone = wordValue(zoneWord);
+    mode.net = wordValue(netWord);
+
+    say(state, "\nScanning nodelist " + path + " for " + std::to_string(mode.zone) + ":" +
+                   std::to_string(mode.net) + " spokeway...");
+    std::shared_ptr<const NodelistIndex> index = nodelistIndex(state, path, *file);
+    if (!index) {
+        printTaggedError(state, ErrOpenFile);
+        return false;
+    }
+    scanNodelist(state, *index, mode);
     return true;
 }

@@ -1,3 +1,49 @@
+// BPack: every address in full; the links by flavour on Direct lines, the
+// links without archiving on a NoArcSend line, one Route line per link.
 #include "writers/writers.hpp"
 
-void writeBpack(RoutingState&) {}
+#include "model/tables.hpp"
+
+namespace {
+
+void writeDirectBlock(RoutingState& state) {
+    static const struct {
+        const char* prefix;
+        std::uint16_t bit;
+    } lines[] = {
+        {"Direct crash  ", FlavourCrash},  {"Direct direct ", FlavourDirect},
+        {"Direct        ", FlavourNormal}, {"Direct hold   ", FlavourHold},
+        {"NoArcSend     ", FlavourNoArc},
+    };
+    state.AbbrevContext = state.mainAddress();
+    for (const auto& line : lines) {
+        writeLinkLine(state, line.bit, line.bit, line.prefix);
+    }
+}
+
+void writeRouteLine(RoutingState& state, const LinkEntry& link) {
+    std::string prefix = std::string("Route ") + flavourWord(link, RouteFlavourWords);
+    formatAddress(state, link.address, prefix, FullForm);
+    prefix += ' ';
+    startLine(state, prefix);
+    appendRoutedViaLink(state, link.address, RelativeForm);
+    finishLine(state);
+}
+
+} // namespace
+
+void writeBpack(RoutingState& state) {
+    setAddressStyle(state, 1, 0, 0, 1, 0, 0);
+    writeHeader(state, ';', "BPack");
+    writeText(state, "; *** Direct links\n");
+    writeDirectBlock(state);
+    for (state.WildcardPass = 0; state.WildcardPass < 4; ++state.WildcardPass) {
+        writePassComment(state, ';');
+        if (state.WildcardPass != 0) {
+            writeDirectBlock(state);
+        }
+        for (const LinkEntry& link : state.LinkTable) {
+            writeRouteLine(state, link);
+        }
+    }
+}

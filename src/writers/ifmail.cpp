@@ -1,5 +1,107 @@
+// ifmail: a sendmail mailer table. Each line is a host pattern under the
+// gateway domain, a tab, the ifmail mailer of the target link's flavour, a
+// colon and the target host.
 #include "writers/writers.hpp"
 
-void writeIfmail(RoutingState&) {}
+#include "model/tables.hpp"
 
 const char* const GatewayDomain = "fidonet.org";
+
+namespace {
+
+// Appends f<node>.n<net>.z<zone>. and the gateway domain, leaving out the
+// wildcard parts. In the relative form only an address with as many wildcard
+// parts as the pass is appended; returns whether anything was.
+bool appendDomainName(const RoutingState& state, FtnAddress address, std::string& line, int form) {
+    if (form == RelativeForm && wildcardCount(address) != state.WildcardPass) {
+        return false;
+    }
+    if (address.node != Wildcard) {
+        line += "f" + std::to_string(address.node) + ".";
+    }
+    if (address.net != Wildcard) {
+        line += "n" + std::to_string(address.net) + ".";
+    }
+    if (address.zone != Wildcard) {
+        line += "z" + std::to_string(address.zone) + ".";
+    }
+    line += GatewayDomain;
+    return true;
+}
+
+// Direct and normal links share the mailer "n".
+char flavourLetter(const LinkEntry& link) {
+    if (link.flavour & FlavourCrash) {
+        return 'c';
+    }
+    if (link.flavour & FlavourDirect) {
+        return 'n';
+    }
+    if (link.flavour & FlavourHold) {
+        return 'h';
+    }
+    return 'n';
+}
+
+bool isRouted(std::uint16_t via) {
+    return via != NoVia && via != Covered;
+}
+
+// The item mail for `index` is passed to, or NoVia when it gets no line: a
+// link is its own target; another node goes to its via, when that is no own
+// address and is a link or routed itself.
+std::uint16_t targetOf(const RoutingState& state, std::uint16_t index) {
+    if (isLinkItem(state, index)) {
+        return index;
+    }
+    std::uint16_t via = state.ItemTable[index].via;
+    if (!isRouted(via) || isOwnAddress(state, state.ItemTable[via].address)) {
+        return NoVia;
+    }
+    if (!isLinkItem(state, via) && !isRouted(state.ItemTable[via].via)) {
+        return NoVia;
+    }
+    return via;
+}
+
+void writeTableLines(RoutingState& state) {
+    for (std::size_t index = 0; index < state.ItemTable.size(); ++index) {
+        std::uint16_t target = targetOf(state, static_cast<std::uint16_t>(index));
+        if (target == NoVia) {
+            continue;
+        }
+        std::string& line = state.lineBuffer;
+        line = ".";
+        if (!appendDomainName(state, state.ItemTable[index].address, line, RelativeForm)) {
+            continue;
+        }
+        line += "\tifmail-";
+        FtnAddress targetAddress = state.ItemTable[target].address;
+        for (const LinkEntry& link : state.LinkTable) {
+            if (link.address == targetAddress) {
+                line += flavourLetter(link);
+            }
+        }
+        line += ':';
+        appendDomainName(state, targetAddress, line, FullForm);
+        line += '\n';
+        // A node stands for itself and, with the leading dot, for the hosts
+        // below it; wildcards only for the hosts below.
+        if (state.WildcardPass == 0) {
+            writeText(state, std::string_view(line).substr(1));
+        }
+        writeText(state, line);
+    }
+}
+
+} // namespace
+
+void writeIfmail(RoutingState& state) {
+    setAddressStyle(state, 0, 0, 0, 1, 0, 0);
+    state.ReportCommentChar = '#';
+    writeHeader(state, '#', "sendmail");
+    for (state.WildcardPass = 0; state.WildcardPass < 4; ++state.WildcardPass) {
+        writePassComment(state, '#');
+        writeTableLines(state);
+    }
+}

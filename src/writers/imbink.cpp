@@ -1,3 +1,36 @@
+// Imbink: the file links and the links whose mail is compressed, then one
+// Static line per link and pass with the point masks of the link and of
+// everything routed via it, each abbreviated against the one before.
 #include "writers/writers.hpp"
 
-void writeImbink(RoutingState&) {}
+#include "model/tables.hpp"
+
+namespace {
+
+void writeStaticLine(RoutingState& state, const LinkEntry& link) {
+    std::string prefix = std::string("Static ") + flavourWord(link, RouteFlavourWords);
+    // The full form makes the link the context of what follows.
+    formatAddress(state, link.address, prefix, FullForm);
+    prefix += "  ";
+    startLine(state, prefix);
+    // The link's own mask opens its first line only; no break check here.
+    formatAddress(state, link.address, state.lineBuffer, RelativeForm);
+    appendRoutedViaLink(state, link.address, RelativeForm);
+    finishLine(state);
+}
+
+} // namespace
+
+void writeImbink(RoutingState& state) {
+    setAddressStyle(state, 1, 1, 0, 0, 0, 0);
+    state.ReportCommentChar = '#';
+    writeHeader(state, '#', "Imbink");
+    writeLinkLine(state, FlavourFile, FlavourFile, "FSENDTO ");
+    writeLinkLine(state, FlavourNoArc, 0, "Compress ZIP ");
+    for (state.WildcardPass = 0; state.WildcardPass < 4; ++state.WildcardPass) {
+        writePassComment(state, '#');
+        for (const LinkEntry& link : state.LinkTable) {
+            writeStaticLine(state, link);
+        }
+    }
+}

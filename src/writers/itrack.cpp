@@ -1,3 +1,31 @@
+// iTrack: one line per link and pass, the flavour, the link, then the point
+// masks of the link itself and of everything routed via it.
 #include "writers/writers.hpp"
 
-void writeItrack(RoutingState&) {}
+#include "model/tables.hpp"
+
+namespace {
+
+void writeLinkMasks(RoutingState& state, const LinkEntry& link) {
+    std::string prefix = flavourWord(link, ShortFlavourWords);
+    formatAddress(state, link.address, prefix, FullForm);
+    prefix += "  ";
+    startLine(state, prefix);
+    // The link's own mask opens its first line only; no break check here.
+    formatAddress(state, link.address, state.lineBuffer, RelativeForm);
+    appendRoutedViaLink(state, link.address, RelativeForm);
+    finishLine(state);
+}
+
+} // namespace
+
+void writeItrack(RoutingState& state) {
+    setAddressStyle(state, 1, 1, 0, 1, 0, 0);
+    writeHeader(state, ';', "iTrack");
+    for (state.WildcardPass = 0; state.WildcardPass < 4; ++state.WildcardPass) {
+        writePassComment(state, ';');
+        for (const LinkEntry& link : state.LinkTable) {
+            writeLinkMasks(state, link);
+        }
+    }
+}

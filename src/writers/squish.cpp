@@ -27,7 +27,7 @@ void writeRouteLine(RoutingState& state, const LinkEntry& link) {
     formatAddress(state, link.address, prefix, FullForm);
     prefix += ' ';
     startLine(state, prefix);
-    appendRoutedVia(state, findItem(state, link.address), RelativeForm);
+    appendRoutedViaLink(state, link.address, RelativeForm);
     finishLine(state);
 }
 

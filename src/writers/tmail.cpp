@@ -1,3 +1,53 @@
+// T-mail: the links by flavour on Direct, Priority and Hold lines, then per
+// link a Mail line (and a Files line for file links) that lists what is
+// routed via the link and ends with the link's own address.
 #include "writers/writers.hpp"
 
-void writeTmail(RoutingState&) {}
+#include "model/tables.hpp"
+
+namespace {
+
+void writeDirectBlock(RoutingState& state) {
+    state.AbbrevContext = state.mainAddress();
+    state.addressStyle.PointSuffix = 1;
+    for (std::uint16_t bit : {FlavourCrash, FlavourDirect, FlavourNormal, FlavourHold}) {
+        writeLinkLine(state, bit, bit, "Direct ");
+    }
+    state.addressStyle.PointSuffix = 0;
+    writeLinkLine(state, FlavourCrash, FlavourCrash, "Priority ");
+    writeLinkLine(state, FlavourHold, FlavourHold, "Hold ");
+}
+
+void writeRouteLine(RoutingState& state, const LinkEntry& link, const char* keyword) {
+    startLine(state, keyword);
+    // Every line the walk breaks ends with the link's address, too.
+    state.ContinuationAddress = link.address;
+    appendRoutedViaLink(state, link.address, RelativeForm);
+    if (state.lineBuffer != state.prefixBuffer) {
+        formatAddress(state, link.address, state.lineBuffer, FullForm);
+        writeLineBuffer(state);
+    }
+}
+
+} // namespace
+
+void writeTmail(RoutingState& state) {
+    setAddressStyle(state, 1, 0, 1, 0, 0, 1);
+    const char* mailKeyword = state.tmailnFlag ? "Mail-For  " : "Mail  ";
+    const char* filesKeyword = state.tmailnFlag ? "Files-For " : "Files ";
+    writeHeader(state, ';', "T-mail");
+    writeText(state, "; *** Direct links\n");
+    writeDirectBlock(state);
+    for (state.WildcardPass = 0; state.WildcardPass < 4; ++state.WildcardPass) {
+        writePassComment(state, ';');
+        if (state.WildcardPass != 0) {
+            writeDirectBlock(state);
+        }
+        for (const LinkEntry& link : state.LinkTable) {
+            writeRouteLine(state, link, mailKeyword);
+            if (link.flavour & FlavourFile) {
+                writeRouteLine(state, link, filesKeyword);
+            }
+        }
+    }
+}

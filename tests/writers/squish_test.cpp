@@ -61,3 +61,39 @@ TEST(SquishWriter, WorkedExampleByteForByte) {
               "b\n");
     EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
 }
+
+TEST(SquishWriter, LinkWhoseItemWasNormalisedListsNothingUnderIt) {
+    // The link 2:*/5 stands in the table as 2:*/* after the adjustment, so no
+    // item carries its address: the unrouted via target must not be listed
+    // as routed via that link.
+    ScratchDir dir;
+    dir.write("pathgen.cfg", "Address 2:460/10\nRouteType squish\nMinimize no\nWriteTo route.cfg\n"
+                             "RouteBegin \"; begin\"\nRouteEnd \"; end\"\nLink 2:*/5 c\n"
+                             "RouteFile routes.txt\n");
+    dir.write("routes.txt", "2:460/99 2:460/50\n");
+    dir.write("route.cfg", "; begin\n; end\n");
+
+    RunResult result = runInProcess(dir.path(), {});
+
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(dir.read("route.cfg"),
+              "; begin\n"
+              "; Squish routing for 2:460/10. Created by Spokeway generator 1.31beta\n"
+              ";                     Fri Jan  1 09:05:00 1999\n"
+              ";\n"
+              "; *** Direct links\n"
+              ";\n"
+              ";\n"
+              "; *** Route\n"
+              ";\n"
+              "; *** Nodes\n"
+              "; *** Nets\n"
+              "Send Crash   All/5\n"
+              "; *** Zones\n"
+              "; *** Default\n"
+              ";\n"
+              "; !!! Unrouted !!!\n"
+              "; ----------------\n"
+              "; >>>  2:460/99\n"
+              "; end\n");
+}

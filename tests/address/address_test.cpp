@@ -1,0 +1,290 @@
+// Reading and writing FTN addresses, with the shared abbreviation context.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "address/address.hpp"
+#include "address/print_address.hpp"
+#include "test_support.hpp"
+
+using namespace testing_support;
+
+namespace {
+
+constexpr std::uint16_t W = Wildcard;
+const FtnAddress Context{1, 100, 10};
+const FtnAddress Main{2, 460, 10};
+const FtnAddress AllWild{W, W, W};
+
+struct ParseCase {
+    std::string input;
+    FtnAddress result;
+    FtnAddress contextAfter;
+    std::string restAfter; // the text after the cursor
+};
+
+void checkParse(const ParseCase& c) {
+    SCOPED_TRACE("input \"" + c.input + "\"");
+    CapturedState captured;
+    RoutingState& state = captured.state;
+    state.AkaTable = {Main};
+    state.AbbrevContext = Context;
+    std::size_t cursor = 0;
+    FtnAddress result = parseAddress(state, c.input, cursor);
+    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(state.AbbrevContext, c.contextAfter);
+    EXPECT_EQ(c.input.substr(cursor), c.restAfter);
+    EXPECT_EQ(captured.console.str(), "");
+}
+
+} // namespace
+
+TEST(ParseAddress, WorkedExamples) {
+    const std::vector<ParseCase> cases = {
+        {"1:200/1", {1, 200, 1}, {1, 200, 1}, ""},
+        {"200/1", {1, 200, 1}, {1, 200, 1}, ""},
+        {"7", {1, 100, 7}, {1, 100, 7}, ""},
+        {"*", {1, 100, W}, {1, 100, W}, ""},
+        {"All", {1, 100, W}, {1, 100, W}, ""},
+        {"200/*", {1, 200, W}, {1, 200, W}, ""},
+        {"1:*/*", {1, W, W}, {1, W, W}, ""},
+        {"*:*/*", AllWild, AllWild, ""},
+        {"world", AllWild, Main, ""},
+        {"1:100/11.5", {1, 100, 11}, {1, 100, 11}, ""},
+        {"", {1, 100, 0}, {1, 100, 0}, ""},
+        // After "1:" the blank is skipped and 200, followed by a blank, is the node.
+        {"1: 200 /1", {1, 100, 200}, {1, 100, 200}, " /1"},
+    };
+    for (const ParseCase& c : cases) {
+        checkParse(c);
+    }
+}
+
+TEST(ParseAddress, NumbersWrapAt65536And65535IsTheWildcard) {
+    const std::vector<ParseCase> cases = {
+        {"65535", {1, 100, W}, {1, 100, W}, ""},
+        {"65536", {1, 100, 0}, {1, 100, 0}, ""},
+        {"70000", {1, 100, 4464}, {1, 100, 4464}, ""},
+        {"65535:65534/1", {W, 65534, 1}, {W, 65534, 1}, ""},
+    };
+    for (const ParseCase& c : cases) {
+        checkParse(c);
+    }
+}
+
+TEST(ParseAddress, WorldTakesExactlyFiveCharacters) {
+    checkParse({"Worldwide", AllWild, Main, "wide"});
+    checkParse({"  WORLD 5", AllWild, Main, " 5"});
+}
+
+TEST(ParseAddress, WordEndsAtBlankOrLineFeed) {
+    const std::vector<ParseCase> cases = {
+        // Nothing after a keyword: the context's zone and net with node 0.
+        {"\n", {1, 100, 0}, {1, 100, 0}, "\n"},
+        {"7.5\n8", {1, 100, 7}, {1, 100, 7}, "\n8"},
+        {"1:200/1\r\n", {1, 200, 1}, {1, 200, 1}, "\r\n"},
+        {"1:100/11@fidonet 12", {1, 100, 11}, {1, 100, 11}, " 12"},
+        {" \t200/1\t300/2", {1, 200, 1}, {1, 200, 1}, "\t300/2"},
+        // No blank is allowed before ":" or "/": the 1 is a node.
+        {"1 :200/1", {1, 100, 1}, {1, 100, 1}, " :200/1"},
+        // Text that is no address still yields one.
+        {"abc def", {1, 100, 0}, {1, 100, 0}, " def"},
+        {"ALL", {1, 100, W}, {1, 100, W}, ""},
+        {"all/5", {1, W, 5}, {1, W, 5}, ""},
+        // A NUL byte is an ordinary character inside the word.
+        {std::string("7\0:1 8", 6), {1, 100, 7}, {1, 100, 7}, " 8"},
+    };
+    for (const ParseCase& c : cases) {
+        checkParse(c);
+    }
+}
+
+TEST(ParseAddress, LaterSeparatorOverridesEarlierOfSameKind) {
+    checkParse({"1:2:3/4", {2, 3, 4}, {2, 3, 4}, ""});
+    checkParse({"5/6/7", {1, 6, 7}, {1, 6, 7}, ""});
+}
+
+TEST(ParseAddress, ListAbbreviatesFromThePreviousAddress) {
+    CapturedState captured;
+    RoutingState& state = captured.state;
+    state.AkaTable = {Main};
+    state.AbbrevContext = Context;
+    const std::string text = "3:100/1 2 200/7 8 4:5";
+    std::size_t cursor = 0;
+    std::vector<FtnAddress> read;
+    for (int i = 0; i < 5; ++i) {
+        read.push_back(parseAddress(state, text, cursor));
+    }
+    const std::vector<FtnAddress> expected = {
+        {3, 100, 1}, {3, 100, 2}, {3, 200, 7}, {3, 200, 8}, {4, 200, 5}};
+    EXPECT_EQ(read, expected);
+    EXPECT_EQ(cursor, text.size());
+}
+
+namespace {
+
+// One row of the output examples: context 1:100/10, pass matching.
+struct FormatRow {
+    FtnAddress address;
+    std::string starWildcards;
+    std::string wordWildcards;
+    std::string slashBeforeNode;
+    std::string fullStar;
+    std::string fullWords;
+    std::string pointSuffix;   // relative, StarWildcards true
+    std::string fullAddresses; // relative, StarWildcards true
+};
+
+const std::vector<FormatRow> FormatRows = {
+    {{1, 100, 11}, " 11", " 11", " /11", " 1:100/11", " 1:100/11", " 11.*", " 1:100/11"},
+    {{1, 200, 1}, " 200/1", " 200/1", " 200/1", " 1:200/1", " 1:200/1", " 200/1.*", " 1:200/1"},
+    {{3, 50, 2}, " 3:50/2", " 3:50/2", " 3:50/2", " 3:50/2", " 3:50/2", " 3:50/2.*", " 3:50/2"},
+    {{3, 100, 7}, " 3:7", " 3:7", " 3:/7", " 3:100/7", " 3:100/7", " 3:7.*", " 3:100/7"},
+    {{1, 100, W}, " 100/*", " 100/All", " 100/*", " 1:100/*", " 1:100/All", " 100/*.*", " 1:100/*"},
+    {{1, W, W}, " */*", " All/All", " */*", " 1:*/*", " 1:All/All", " */*.*", " 1:*/*"},
+    {AllWild, " *:*/*", " World", " *:*/*", " *:*/*", " World", " *:*/*.*", " *:*/*"},
+};
+
+struct FormatOptions {
+    bool star = true;
+    bool slash = false;
+    bool point = false;
+    bool fullAddresses = false;
+    int form = RelativeForm;
+};
+
+// Formats the address into an empty text with context 1:100/10 and the pass
+// matching the address; checks the returned length and the new context.
+std::string format(FtnAddress address, FormatOptions options) {
+    CapturedState captured;
+    RoutingState& state = captured.state;
+    state.AkaTable = {Context};
+    state.AbbrevContext = Context;
+    state.WildcardPass = static_cast<std::uint16_t>(wildcardCount(address));
+    state.addressStyle.StarWildcards = options.star;
+    state.addressStyle.SlashBeforeNode = options.slash;
+    state.addressStyle.PointSuffix = options.point;
+    state.addressStyle.FullAddresses = options.fullAddresses;
+    std::string text;
+    std::size_t length = formatAddress(state, address, text, options.form);
+    EXPECT_EQ(length, text.size());
+    EXPECT_EQ(state.AbbrevContext, address);
+    return text;
+}
+
+} // namespace
+
+TEST(FormatAddress, OutputExamples) {
+    for (const FormatRow& row : FormatRows) {
+        SCOPED_TRACE(::testing::PrintToString(row.address));
+        EXPECT_EQ(format(row.address, {}), row.starWildcards);
+        EXPECT_EQ(format(row.address, {.star = false}), row.wordWildcards);
+        EXPECT_EQ(format(row.address, {.slash = true}), row.slashBeforeNode);
+        EXPECT_EQ(format(row.address, {.form = FullForm}), row.fullStar);
+        EXPECT_EQ(format(row.address, {.star = false, .form = FullForm}), row.fullWords);
+        // The full form ignores SlashBeforeNode as it writes the net anyway.
+        EXPECT_EQ(format(row.address, {.slash = true, .form = FullForm}), row.fullStar);
+    }
+}
+
+TEST(FormatAddress, PointSuffixOnlyInRelativeForm) {
+    for (const FormatRow& row : FormatRows) {
+        SCOPED_TRACE(::testing::PrintToString(row.address));
+        EXPECT_EQ(format(row.address, {.point = true}), row.pointSuffix);
+        EXPECT_EQ(format(row.address, {.point = true, .form = FullForm}), row.fullStar);
+    }
+    EXPECT_EQ(format(AllWild, {.star = false, .point = true}), " World.*");
+}
+
+TEST(FormatAddress, FullAddressesWritesZoneAndNetButKeepsPointSuffix) {
+    for (const FormatRow& row : FormatRows) {
+        SCOPED_TRACE(::testing::PrintToString(row.address));
+        EXPECT_EQ(format(row.address, {.fullAddresses = true}), row.fullAddresses);
+        EXPECT_EQ(format(row.address, {.point = true, .fullAddresses = true}),
+                  row.fullAddresses + ".*");
+    }
+}
+
+TEST(FormatAddress, RelativeFormWritesOnlyTheCurrentWildcardPass) {
+    CapturedState captured;
+    RoutingState& state = captured.state;
+    state.AkaTable = {Context};
+    state.addressStyle.StarWildcards = 1;
+    state.addressStyle.FullAddresses = 1; // filtered all the same
+
+    state.AbbrevContext = Context;
+    state.WildcardPass = 1;
+    std::string text = "Route";
+    EXPECT_EQ(formatAddress(state, {1, 100, 11}, text, RelativeForm), 5u);
+    EXPECT_EQ(text, "Route");
+    EXPECT_EQ(state.AbbrevContext, Context); // nothing written, context kept
+    EXPECT_EQ(formatAddress(state, {1, 100, W}, text, RelativeForm), 13u);
+    EXPECT_EQ(text, "Route 1:100/*");
+
+    state.WildcardPass = 0;
+    text = "Route";
+    EXPECT_EQ(formatAddress(state, {1, 100, W}, text, RelativeForm), 5u);
+    EXPECT_EQ(formatAddress(state, {1, 100, 11}, text, RelativeForm), 14u);
+    EXPECT_EQ(text, "Route 1:100/11");
+
+    // The full form is never filtered.
+    state.WildcardPass = 3;
+    EXPECT_EQ(formatAddress(state, {1, 100, 12}, text, FullForm), 23u);
+    EXPECT_EQ(text, "Route 1:100/11 1:100/12");
+}
+
+TEST(FormatAddress, ReturnsTheLengthOfTheWholeText) {
+    CapturedState captured;
+    RoutingState& state = captured.state;
+    state.AbbrevContext = Context;
+    std::string text = "abc";
+    EXPECT_EQ(formatAddress(state, {1, 100, 11}, text, FullForm), 12u);
+    EXPECT_EQ(text, "abc 1:100/11");
+}
+
+TEST(FormatAddress, ListAbbreviatesFromTheAddressWrittenBefore) {
+    CapturedState captured;
+    RoutingState& state = captured.state;
+    state.AkaTable = {Context};
+    state.AbbrevContext = Context;
+    std::string text;
+    for (FtnAddress address : std::vector<FtnAddress>{
+             {1, 100, 11}, {1, 100, 12}, {1, 200, 1}, {1, 200, 2}, {2, 200, 3}, {2, 200, 4}}) {
+        formatAddress(state, address, text, RelativeForm);
+    }
+    EXPECT_EQ(text, " 11 12 200/1 2 2:3 4");
+    EXPECT_EQ(state.AbbrevContext, (FtnAddress{2, 200, 4}));
+}
+
+TEST(FormatAddress, RelativeToMainAbbreviatesEveryAddressFromTheMainAddress) {
+    CapturedState captured;
+    RoutingState& state = captured.state;
+    state.AkaTable = {Context};
+    state.AbbrevContext = Context;
+    state.addressStyle.RelativeToMain = 1;
+    std::string text;
+    formatAddress(state, {1, 200, 1}, text, RelativeForm);
+    EXPECT_EQ(state.AbbrevContext, Context);
+    formatAddress(state, {1, 200, 2}, text, RelativeForm);
+    formatAddress(state, {1, 100, 3}, text, RelativeForm);
+    EXPECT_EQ(text, " 200/1 200/2 3");
+}
+
+TEST(AddressText, FullFormWithLeadingBlankWhateverTheStyleAndContext) {
+    CapturedState captured;
+    RoutingState& state = captured.state;
+    state.AkaTable = {Context};
+    state.addressStyle.PointSuffix = 1;
+    state.addressStyle.SlashBeforeNode = 1;
+    state.WildcardPass = 2;
+
+    state.AbbrevContext = Context;
+    EXPECT_EQ(addressText(state, {1, 100, 11}), " 1:100/11");
+    state.AbbrevContext = {1, 100, 11};
+    EXPECT_EQ(addressText(state, {1, 100, 11}), " 1:100/11");
+    EXPECT_EQ(addressText(state, {1, 100, W}), " 1:100/All");
+    state.addressStyle.StarWildcards = 1;
+    EXPECT_EQ(addressText(state, {1, 100, W}), " 1:100/*");
+    EXPECT_EQ(state.addressStyle.FullAddresses, 0); // put back afterwards
+}

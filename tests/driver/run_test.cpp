@@ -1,0 +1,97 @@
+// The program as the operator runs it: arguments, exit codes, files touched.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "test_support.hpp"
+
+using namespace testing_support;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* Banner = "Spokeway generator v.1.31beta(Win32) 28-Apr-1999\n";
+constexpr const char* Destination = "a\n; begin\nold\n; end\nb\n";
+constexpr const char* Config = "Address 2:460/10\n"
+                               "RouteType squish\n"
+                               "Minimize yes\n"
+                               "WriteTo route.cfg\n"
+                               "RouteBegin \"; begin\"\n"
+                               "RouteEnd \"; end\"\n"
+                               "Link 2:460/1 c\n";
+
+std::map<std::string, std::string> folderContents(const fs::path& root) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        if (entry.is_regular_file()) {
+            files[fs::relative(entry.path(), root).string()] = readFile(entry.path());
+        }
+    }
+    return files;
+}
+
+} // namespace
+
+TEST(Run, UsageTouchesNothing) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"?"}, {"-?"}, {"/?"}, {"-h"}, {"--help"}, {"?", "pathgen.cfg"}}) {
+        SCOPED_TRACE(args.front());
+        ScratchDir dir;
+        dir.write("pathgen.cfg", Config);
+        dir.write("route.cfg", Destination);
+        const auto before = folderContents(dir.path());
+
+        ProcessResult result = runBinary(dir.path(), args);
+
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(result.standardError, std::string(Banner) + "\nUsage: Route [config]\n");
+        EXPECT_EQ(result.standardOutput, "");
+        EXPECT_EQ(folderContents(dir.path()), before);
+    }
+}
+
+TEST(Run, OnlyTheFirstArgumentCounts) {
+    ScratchDir dir;
+    dir.write("pathgen.cfg", Config);
+    dir.write("route.cfg", Destination);
+    const auto before = folderContents(dir.path());
+
+    ProcessResult result = runBinary(dir.path(), {"missing.cfg", "?"});
+
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.standardError, std::string(Banner) + "\nCannot open config file.");
+    EXPECT_EQ(result.standardOutput, "");
+    EXPECT_EQ(folderContents(dir.path()), before);
+}
+
+TEST(Run, MoreItemsThanIndexesEndTheRunWithTheMemoryMessage) {
+    ScratchDir dir;
+    dir.write("pathgen.cfg", std::string(Config) + "RouteFile big.txt\n");
+    dir.write("route.cfg", Destination);
+    // 66 lines route 66000 distinct nodes via the link 2:460/1, whose item
+    // is the first: the 65534th node finds the table full.
+    std::string routes;
+    for (int net = 1; net <= 66; ++net) {
+        routes += "2:460/1 2:" + std::to_string(net) + "/0";
+        for (int node = 1; node < 1000; ++node) {
+            routes += " " + std::to_string(node);
+        }
+        routes += "\n";
+    }
+    dir.write("big.txt", routes);
+
+    ProcessResult result = runBinary(dir.path(), {});
+
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.standardError, std::string(Banner) + "\nScanning config file..."
+                                                          "\nScanning route file big.txt..."
+                                                          "\nCannot allocate memory.");
+    EXPECT_EQ(result.standardOutput, "");
+    EXPECT_EQ(dir.read("route.cfg"), Destination);
+    // Like any run stopped after WriteTo, it leaves the temporary file with
+    // the destination's head.
+    EXPECT_EQ(dir.read("PG$TABLE.$$$"), "a\n; begin\n");
+}

@@ -1,0 +1,274 @@
+// The keywords that set own addresses, links and settings, one handler at a
+// time, as the configuration reader calls them.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "address/print_address.hpp"
+#include "driver/keywords.hpp"
+#include "test_support.hpp"
+
+using namespace testing_support;
+
+namespace {
+
+const KeywordEntry& row(const char* name) {
+    for (const KeywordEntry& entry : KeywordTable) {
+        if (std::strcmp(entry.name, name) == 0) {
+            return entry;
+        }
+    }
+    throw std::runtime_error(std::string("no keyword ") + name);
+}
+
+// Calls the keyword's handler with the rest of a line standing on line 4 of
+// "pathgen.cfg".
+struct SettingsFixture : ::testing::Test {
+    CapturedState captured;
+    RoutingState& state = captured.state;
+
+    void SetUp() override {
+        state.configPath = "pathgen.cfg";
+        state.configLine = 4;
+    }
+    bool handle(const char* keyword, std::string_view rest) {
+        const KeywordEntry& entry = row(keyword);
+        return entry.handler(state, rest, entry.target);
+    }
+    std::string console() const { return captured.console.str(); }
+};
+
+} // namespace
+
+using RouteTypeKeyword = SettingsFixture;
+using MinimizeKeyword = SettingsFixture;
+using LinkKeyword = SettingsFixture;
+using QuotedTextKeyword = SettingsFixture;
+using DefaultFlavorKeyword = SettingsFixture;
+using AddressKeyword = SettingsFixture;
+
+TEST_F(RouteTypeKeyword, NameIsMatchedOverItsOwnLengthWithoutCase) {
+    const std::vector<std::pair<std::string, int>> cases = {
+        {"squish\n", 1}, {"SQUISH\n", 1},    {"squish2\n", 1},     {"squish ; old\n", 1},
+        {"itrack\n", 2}, {"tmail\n", 3},     {"bpack\n", 4},       {"imbink\n", 5},
+        {"xmail\n", 6},  {"ifmail\n", 7},    {"bip\n", 8},         {"unimail\n", 9},
+        {"QEcho\n", 10}, {"fidogate\n", 11}, {"fidogate-1\n", 11}, {"ftrack", 12},
+        {"bipper\n", 8}, {"Squish\r\n", 1},
+    };
+    for (const auto& [argument, code] : cases) {
+        SCOPED_TRACE(argument);
+        state.RouteTypeCode = 0;
+        EXPECT_TRUE(handle("RouteType", argument));
+        EXPECT_EQ(state.RouteTypeCode, code);
+    }
+    EXPECT_EQ(console(), "");
+}
+
+TEST_F(RouteTypeKeyword, TmailnFlagFollowsTheLastTmailLine) {
+    EXPECT_TRUE(handle("RouteType", "TMAILN\n"));
+    EXPECT_EQ(state.RouteTypeCode, 3);
+    EXPECT_EQ(state.tmailnFlag, 1);
+    EXPECT_TRUE(handle("RouteType", "tmail\n"));
+    EXPECT_EQ(state.RouteTypeCode, 3);
+    EXPECT_EQ(state.tmailnFlag, 0);
+    EXPECT_TRUE(handle("RouteType", "tmailn2\n"));
+    EXPECT_EQ(state.tmailnFlag, 1);
+    // A later line overrides the code.
+    EXPECT_TRUE(handle("RouteType", "ftrack\n"));
+    EXPECT_EQ(state.RouteTypeCode, 12);
+}
+
+TEST_F(RouteTypeKeyword, UnknownNameFailsAndKeepsTheCode) {
+    state.RouteTypeCode = 2;
+    EXPECT_FALSE(handle("RouteType", "fido\n"));
+    EXPECT_EQ(state.RouteTypeCode, 2);
+    state.configLine = 12;
+    EXPECT_FALSE(handle("RouteType", "squis\n"));
+    EXPECT_FALSE(handle("RouteType", ""));
+    EXPECT_EQ(state.RouteTypeCode, 2);
+    EXPECT_EQ(console(), "\npathgen.cfg 4: \nUnsupported route type."
+                         "\npathgen.cfg 12: \nUnsupported route type."
+                         "\npathgen.cfg 12: \nUnsupported route type.");
+}
+
+TEST_F(MinimizeKeyword, WordsMatchedOverTheirOwnLength) {
+    const std::vector<std::pair<std::string, int>> cases = {
+        {"yes\n", 1}, {"Yes\n", 1}, {"on\n", 1},    {"ONLY\n", 1},    {"no\n", 0},
+        {"none", 0},  {"off\n", 0}, {"OFF ; x", 0}, {"yesterday", 1},
+    };
+    for (const auto& [argument, mode] : cases) {
+        SCOPED_TRACE(argument);
+        state.minimizeMode = 2;
+        EXPECT_TRUE(handle("Minimize", argument));
+        EXPECT_EQ(state.minimizeMode, mode);
+    }
+    EXPECT_EQ(console(), "");
+}
+
+TEST_F(MinimizeKeyword, AnythingElseFailsWithTheMinimizedMessage) {
+    for (const char* argument : {"o\n", "y\n", "true\n", "\n"}) {
+        SCOPED_TRACE(argument);
+        EXPECT_FALSE(handle("Minimize", argument));
+        EXPECT_EQ(state.minimizeMode, 2);
+    }
+    EXPECT_EQ(console(), "\npathgen.cfg 4: \nIllegal value of \"Minimized\"."
+                         "\npathgen.cfg 4: \nIllegal value of \"Minimized\"."
+                         "\npathgen.cfg 4: \nIllegal value of \"Minimized\"."
+                         "\npathgen.cfg 4: \nIllegal value of \"Minimized\".");
+}
+
+TEST(ReadFlavourLetters, EveryLetterAddsItsBitAndNormalStandsForNoDelivery) {
+    const std::vector<std::pair<std::string, int>> cases = {
+        {"", 0x10},
+        {"\n", 0x10},
+        {"c", 0x02},
+        {"C", 0x02},
+        {"d", 0x01},
+        {"h", 0x04},
+        {"n", 0x10},
+        {"f", 0x30},
+        {"a", 0x50},
+        {"c a", 0x42},
+        {"ch", 0x06},
+        {"HA", 0x44},
+        {"d f", 0x21},
+        {"hn", 0x14},
+        // A word is read letter by letter: c, a and h of "crash".
+        {"crash", 0x46},
+        {"; h", 0x10},
+        {"c;h", 0x02},
+        {"a\nh", 0x50},
+        {"xyz 123 !", 0x10},
+    };
+    for (const auto& [letters, bits] : cases) {
+        SCOPED_TRACE(letters);
+        std::uint16_t flavour = 0;
+        readFlavourLetters(letters, flavour);
+        EXPECT_EQ(flavour, bits);
+    }
+}
+
+TEST(ReadFlavourLetters, AddsToTheBitsAlreadyThere) {
+    std::uint16_t flavour = FlavourHold;
+    readFlavourLetters("f", flavour);
+    EXPECT_EQ(flavour, FlavourHold | FlavourFile);
+}
+
+TEST_F(LinkKeyword, LinkGetsItsLettersAndADirectItem) {
+    state.AbbrevContext = {1, 100, 10};
+    EXPECT_TRUE(handle("Link", "1:100/11\n"));
+    EXPECT_TRUE(handle("Link", "1:100/12 c a\n"));
+    EXPECT_TRUE(handle("Link", "1:100/13 ch\n"));
+    EXPECT_TRUE(handle("Link", "1:100/14 ; h\n"));
+    EXPECT_TRUE(handle("Link", "15 d\r\n"));
+    ASSERT_EQ(state.LinkTable.size(), 5u);
+    const std::vector<std::pair<FtnAddress, int>> links = {{{1, 100, 11}, 0x10},
+                                                           {{1, 100, 12}, 0x42},
+                                                           {{1, 100, 13}, 0x06},
+                                                           {{1, 100, 14}, 0x10},
+                                                           {{1, 100, 15}, 0x01}};
+    ASSERT_EQ(state.ItemTable.size(), 5u);
+    for (std::size_t i = 0; i < links.size(); ++i) {
+        EXPECT_EQ(state.LinkTable[i].address, links[i].first);
+        EXPECT_EQ(state.LinkTable[i].flavour, links[i].second);
+        EXPECT_EQ(state.ItemTable[i].address, links[i].first);
+        EXPECT_EQ(state.ItemTable[i].via, NoVia);
+        EXPECT_EQ(state.ItemTable[i].viaTarget, 0);
+    }
+    EXPECT_EQ(console(), "");
+}
+
+TEST_F(LinkKeyword, KnownAddressAddsALinkButNoItem) {
+    state.ItemTable.push_back({NoVia, 1, {1, 100, 11}});
+    EXPECT_TRUE(handle("Link", "1:100/11 h\n"));
+    EXPECT_TRUE(handle("Link", "1:100/11 c\n"));
+    ASSERT_EQ(state.LinkTable.size(), 2u);
+    EXPECT_EQ(state.LinkTable[0].flavour, FlavourHold);
+    EXPECT_EQ(state.LinkTable[1].flavour, FlavourCrash);
+    ASSERT_EQ(state.ItemTable.size(), 1u);
+    EXPECT_EQ(state.ItemTable[0].viaTarget, 1); // the item is left as it was
+}
+
+TEST_F(QuotedTextKeyword, TextBetweenQuotesIsTakenAsItStands) {
+    EXPECT_TRUE(handle("RouteBegin", "\"; begin\"\n"));
+    EXPECT_EQ(state.routeBeginText, "; begin");
+    EXPECT_TRUE(handle("RouteEnd", "\"\t;end ; of  \\\"routing\"\n"));
+    EXPECT_EQ(state.routeEndText, "\t;end ; of  \\");
+    EXPECT_TRUE(handle("RouteEnd", "\"\" tail\n"));
+    EXPECT_EQ(state.routeEndText, "");
+    EXPECT_TRUE(handle("RouteBegin", "\"a\"b\"\r\n"));
+    EXPECT_EQ(state.routeBeginText, "a");
+    EXPECT_EQ(console(), "");
+}
+
+TEST_F(QuotedTextKeyword, UnquotedValueIsIgnoredWithoutMessage) {
+    EXPECT_TRUE(handle("RouteBegin", "; begin\n"));
+    EXPECT_EQ(state.routeBeginText, "");
+    state.routeEndText = "; end";
+    EXPECT_TRUE(handle("RouteEnd", "x \"; other\"\n"));
+    EXPECT_TRUE(handle("RouteEnd", ""));
+    EXPECT_EQ(state.routeEndText, "; end");
+    EXPECT_EQ(console(), "");
+}
+
+TEST_F(QuotedTextKeyword, MissingClosingQuoteFails) {
+    EXPECT_FALSE(handle("RouteBegin", "\"; begin\n"));
+    state.configLine = 9;
+    EXPECT_FALSE(handle("RouteEnd", "\"; end"));
+    EXPECT_FALSE(handle("RouteEnd", "\"; end\n\""));
+    EXPECT_EQ(console(), "\npathgen.cfg 4: Illegal quoted string."
+                         "\npathgen.cfg 9: Illegal quoted string."
+                         "\npathgen.cfg 9: Illegal quoted string.");
+}
+
+TEST_F(DefaultFlavorKeyword, LettersOfTheLineReplaceThePreset) {
+    EXPECT_EQ(state.defaultFlavour, FlavourHold);
+    EXPECT_TRUE(handle("DefaultFlavor", "c\n"));
+    EXPECT_EQ(state.defaultFlavour, FlavourCrash);
+    EXPECT_TRUE(handle("DefaultFlavor", "\n"));
+    EXPECT_EQ(state.defaultFlavour, FlavourNormal);
+    EXPECT_TRUE(handle("DefaultFlavor", "h a\n"));
+    EXPECT_EQ(state.defaultFlavour, FlavourHold | FlavourNoArc);
+    EXPECT_TRUE(handle("DefaultFlavor", "d"));
+    EXPECT_EQ(state.defaultFlavour, FlavourDirect);
+}
+
+TEST_F(AddressKeyword, OneAddressPerLineWithoutPoint) {
+    EXPECT_TRUE(handle("Address", "1:100/10.5\n"));
+    EXPECT_TRUE(handle("Address", "2:0/3 4:5/6\n"));
+    const std::vector<FtnAddress> expected = {{1, 100, 10}, {2, 0, 3}};
+    EXPECT_EQ(state.AkaTable, expected);
+    EXPECT_EQ(state.mainAddress(), (FtnAddress{1, 100, 10}));
+    EXPECT_EQ(console(), "");
+}
+
+TEST(CopyFileName, FirstWordUpToWhiteSpace) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"route.cfg\n", "route.cfg"},
+        {"c:\\squish\\route.cfg ; x", "c:\\squish\\route.cfg"},
+        {"a\tb", "a"},
+        {"a\vb", "a"},
+        {"a\fb", "a"},
+        {"name\r\n", "name"},
+        {"\n", ""},
+        {"", ""},
+        {"with;semicolon x", "with;semicolon"},
+    };
+    for (const auto& [text, name] : cases) {
+        SCOPED_TRACE(text);
+        std::string target = "old";
+        copyFileName(text, target);
+        EXPECT_EQ(target, name);
+    }
+}
+
+TEST_F(QuotedTextKeyword, NamesAndMarkersAreHeldWhole) {
+    const std::string marker = "; " + std::string(300, 'm');
+    EXPECT_TRUE(handle("RouteBegin", "\"" + marker + "\"\n"));
+    EXPECT_EQ(state.routeBeginText, marker);
+    const std::string name = std::string(200, 'd') + "/" + std::string(200, 'f') + ".log";
+    EXPECT_TRUE(handle("LogFile", name + " x\n"));
+    EXPECT_EQ(state.logFilePath, name);
+}

@@ -1,0 +1,281 @@
+// Splicing the table into the destination, run end to end with the real
+// binary; every case compares the whole destination afterwards.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <filesystem>
+#include <regex>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+#include "test_support.hpp"
+
+using namespace testing_support;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string Banner = "Spokeway generator v.1.31beta(Win32) 28-Apr-1999\n"
+                           "\nScanning config file...";
+const std::string Success = Banner + "\nAdjusting routing...\nWriting routing..."
+                                     "\nDone! Total of 0 links and 0 items.";
+
+// The table and report for an empty routing table, each line ending in `eol`.
+std::string emptyTable(const std::string& eol = "\n") {
+    const char* const lines[] = {
+        "; Squish routing for 2:460/10. Created by Spokeway generator 1.31beta",
+        ";                     Fri Jan  1 09:05:00 1999",
+        ";",
+        "; *** Direct links",
+        ";",
+        ";",
+        "; *** Route",
+        ";",
+        "; *** Nodes",
+        "; *** Nets",
+        "; *** Zones",
+        "; *** Default",
+        ";",
+        "; !!! Unrouted !!!",
+        "; ----------------",
+    };
+    std::string text;
+    for (const char* line : lines) {
+        text += std::string(line) + eol;
+    }
+    return text;
+}
+
+std::string withFixedTime(const std::string& text) {
+    static const std::regex timeLine(
+        R"((\n;                     )[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9][0-9] [0-9:]{8} [0-9]{4}(\r?\n))");
+    return std::regex_replace(text, timeLine, "$1" + std::string(FixedTimeText) + "$2");
+}
+
+std::string config(const std::string& markers, const std::string& more = "",
+                   const std::string& destination = "route.cfg") {
+    return "Address 2:460/10\nRouteType squish\nMinimize no\nWriteTo " + destination + "\n" +
+           markers + more;
+}
+
+const std::string Markers = "RouteBegin \"; begin\"\nRouteEnd \"; end\"\n";
+
+const std::string Before = "a\n; begin\nold\n; end\nb\n";
+
+// Opens the writing end of a FIFO once the program has opened it for reading;
+// -1 if it never does within a few seconds.
+int openWhenRead(const fs::path& fifo) {
+    for (int tries = 0; tries < 500; ++tries) {
+        int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0 || errno != ENXIO) {
+            return fd;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return -1;
+}
+
+struct Splicing : ::testing::Test {
+    ScratchDir dir;
+
+    // Runs with the given configuration on the given destination.
+    ProcessResult run(const std::string& configText, const std::string& destination,
+                      const std::string& shellPrefix = "") {
+        dir.write("pathgen.cfg", configText);
+        dir.write("route.cfg", destination);
+        return runBinary(dir.path(), {}, shellPrefix);
+    }
+    std::string destination() const { return withFixedTime(dir.read("route.cfg")); }
+
+    // A run that must end with the destination replaced.
+    void expectSpliced(const std::string& configText, const std::string& before,
+                       const std::string& after) {
+        ProcessResult result = run(configText, before);
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(result.standardError, Success);
+        EXPECT_EQ(destination(), after);
+        EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
+    }
+
+    // A run that must fail and leave the destination as it was.
+    void expectUntouched(const ProcessResult& result, int exitCode, const std::string& messages,
+                         const std::string& before) {
+        EXPECT_EQ(result.exitCode, exitCode);
+        EXPECT_EQ(result.standardError, messages);
+        EXPECT_EQ(dir.read("route.cfg"), before);
+    }
+
+    void runSpoilingTheTemporaryFile(void (*spoil)(const fs::path&));
+};
+
+TEST_F(Splicing, TheOldRegionIsReplacedAndTheEndMarkerWrittenAnew) {
+    expectSpliced(config(Markers), "a\n; begin routes\nold 1\nold 2\n; end x\nb\n",
+                  "a\n; begin routes\n" + emptyTable() + "; end\nb\n");
+}
+
+TEST_F(Splicing, MarkersMatchOnlyAtTheStartOfALineAndCaseCounts) {
+    expectSpliced(config(Markers),
+                  "; end first\n ; begin\n; BEGIN\n; begin\nold\n ; end\n; END\n; end\nz",
+                  "; end first\n ; begin\n; BEGIN\n; begin\n" + emptyTable() + "; end\nz");
+}
+
+TEST_F(Splicing, ASecondBeginMarkerInTheOldRegionGoesWithIt) {
+    expectSpliced(config(Markers), "a\n; begin\nold\n; begin again\nold 2\n; end\nb\n",
+                  "a\n; begin\n" + emptyTable() + "; end\nb\n");
+}
+
+TEST_F(Splicing, WithoutMarkersTablesPileUpAfterTheFirstLine) {
+    // Unquoted marker values are ignored, so both markers stay empty.
+    std::string configText = config("RouteBegin ; begin\nRouteEnd ; end\n");
+    expectSpliced(configText, "first\n; begin\nsecond\n",
+                  "first\n" + emptyTable() + "\n; begin\nsecond\n");
+    ProcessResult again = runBinary(dir.path(), {});
+    EXPECT_EQ(again.exitCode, 0);
+    EXPECT_EQ(destination(),
+              "first\n" + emptyTable() + "\n" + emptyTable() + "\n; begin\nsecond\n");
+}
+
+TEST_F(Splicing, WithOnlyABeginMarkerTheTableIsInsertedAfterIt) {
+    expectSpliced(config("RouteBegin \"; begin\"\n"), "a\n; begin\nold\n; end\nb\n",
+                  "a\n; begin\n" + emptyTable() + "\nold\n; end\nb\n");
+}
+
+TEST_F(Splicing, ABeginMarkerLineWithoutLineFeedIsEndedBeforeTheTable) {
+    expectSpliced(config(""), "first", "first\n" + emptyTable() + "\n");
+}
+
+TEST_F(Splicing, DestinationLinesAreReadInPiecesOf29998Characters) {
+    std::string longLine = std::string(29998, 'x') + "; begin\n";
+    expectSpliced(config(Markers), longLine + "old\n; end\n", longLine + emptyTable() + "; end\n");
+}
+
+TEST_F(Splicing, TableLinesEndLikeTheBeginMarkerLine) {
+    expectSpliced(config(Markers), "a\r\n; begin\r\nold\r\n; end\r\nb\r\nc\n",
+                  "a\r\n; begin\r\n" + emptyTable("\r\n") + "; end\r\nb\r\nc\n");
+    expectSpliced(config(Markers), "a\r\n; begin\nold\r\n; end\r\nb\r\n",
+                  "a\r\n; begin\n" + emptyTable() + "; end\nb\r\n");
+}
+
+TEST_F(Splicing, CtrlZEndsTheDestinationAndIsNotCopied) {
+    expectSpliced(config(Markers), "a\n; begin\nold\n; end\nb\nc\x1A junk\nmore\n",
+                  "a\n; begin\n" + emptyTable() + "; end\nb\nc");
+    std::string before = "a\n\x1A; begin\nold\n; end\n";
+    ProcessResult result = run(config(Markers), before);
+    expectUntouched(result, 1, Banner + "\nMissing \"RouteBegin\" in dest file.", before);
+}
+
+TEST_F(Splicing, NulBytesAreCopiedByteForByte) {
+    using namespace std::string_literals;
+    expectSpliced(config(Markers), "a\0x\n; begin\0\nold\0\n; end\nb\0\0c\n"s,
+                  "a\0x\n; begin\0\n"s + emptyTable() + "; end\nb\0\0c\n"s);
+}
+
+TEST_F(Splicing, AMissingMarkerFailsAndLeavesNoTemporaryFile) {
+    ProcessResult result = run(config(Markers), "");
+    expectUntouched(result, 1, Banner + "\nMissing \"RouteBegin\" in dest file.", "");
+    EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
+    result = run(config(Markers), "a\n; begin\nold\n");
+    expectUntouched(result, 1, Banner + "\nMissing \"RouteEnd\" in dest file.",
+                    "a\n; begin\nold\n");
+    EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
+}
+
+TEST_F(Splicing, ADestinationThatCannotBeOpenedFails) {
+    dir.write("pathgen.cfg", config(Markers));
+    ProcessResult result = runBinary(dir.path(), {});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.standardError, Banner + "\nCannot open dest file.");
+    fs::create_directory(dir.path() / "route.cfg");
+    result = runBinary(dir.path(), {});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.standardError, Banner + "\nCannot open dest file.");
+    EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
+}
+
+TEST_F(Splicing, TheReplacedDestinationKeepsItsPermissionBits) {
+    dir.write("pathgen.cfg", config(Markers));
+    dir.write("route.cfg", "; begin\n; end\n");
+    fs::permissions(dir.path() / "route.cfg", fs::perms(0640));
+    EXPECT_EQ(runBinary(dir.path(), {}).exitCode, 0);
+    EXPECT_EQ(fs::status(dir.path() / "route.cfg").permissions(), fs::perms(0640));
+    EXPECT_EQ(destination(), "; begin\n" + emptyTable() + "; end\n");
+}
+
+// ---- faults: the destination must come out of each byte for byte as it was ----
+
+TEST_F(Splicing, ATemporaryFileThatCannotBeCreatedFails) {
+    // A folder in the temporary file's place stops its creation, even for root.
+    fs::create_directory(dir.path() / "PG$TABLE.$$$");
+    ProcessResult result = run(config(Markers), Before);
+    expectUntouched(result, 1, Banner + "\nCannot open temp file.", Before);
+    EXPECT_TRUE(fs::is_directory(dir.path() / "PG$TABLE.$$$"));
+}
+
+TEST_F(Splicing, AFolderWithoutWritePermissionStopsTheTemporaryFile) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "running as root: permission bits do not stop the write";
+    }
+    dir.write("pathgen.cfg", config(Markers, "", "sub/route.cfg"));
+    dir.write("sub/route.cfg", Before);
+    fs::permissions(dir.path() / "sub", fs::perms(0555));
+    ProcessResult result = runBinary(dir.path(), {});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.standardError, Banner + "\nCannot open temp file.");
+    EXPECT_EQ(dir.read("sub/route.cfg"), Before);
+}
+
+TEST_F(Splicing, FailedWritesToTheTemporaryFileLeaveTheDestination) {
+    // A head of a few kilobytes cannot be written under a one-block file size limit.
+    std::string before = std::string(4000, ';') + "\n" + Before;
+    ProcessResult result = run(config(Markers), before, "ulimit -f 1;");
+    expectUntouched(result, 3,
+                    Banner + "\nAdjusting routing...\nWriting routing..."
+                             "\nCannot write temp file.",
+                    before);
+    EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
+}
+
+// Runs with a FIFO as route file: while the program waits on it, after the
+// temporary file was opened, `spoil` is done to the temporary file, so that
+// it cannot be moved over the destination at the end.
+void Splicing::runSpoilingTheTemporaryFile(void (*spoil)(const fs::path&)) {
+    ASSERT_EQ(::mkfifo(dir.file("routes.fifo").c_str(), 0600), 0);
+    dir.write("pathgen.cfg", config(Markers, "RouteFile routes.fifo\n"));
+    dir.write("route.cfg", Before);
+    ProcessResult result;
+    std::thread program([&] { result = runBinary(dir.path(), {}); });
+    int fifo = openWhenRead(dir.path() / "routes.fifo");
+    EXPECT_GE(fifo, 0);
+    if (fifo >= 0) {
+        spoil(dir.path() / "PG$TABLE.$$$");
+        EXPECT_EQ(::write(fifo, "2:460/1 2\n", 10), 10);
+        ::close(fifo);
+    } else {
+        // Let a program still waiting on the FIFO go on, to its end of file.
+        ::close(::open(dir.file("routes.fifo").c_str(), O_RDWR));
+    }
+    program.join();
+    expectUntouched(result, 3,
+                    Banner + "\nScanning route file routes.fifo...\nAdjusting routing..."
+                             "\nWriting routing...\nCannot replace dest file.",
+                    Before);
+}
+
+TEST_F(Splicing, AVanishedTemporaryFileCannotReplaceTheDestination) {
+    runSpoilingTheTemporaryFile([](const fs::path& temp) { EXPECT_TRUE(fs::remove(temp)); });
+    EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
+}
+
+TEST_F(Splicing, AFailedRenameLeavesTheDestination) {
+    // A folder cannot be renamed over a file.
+    runSpoilingTheTemporaryFile([](const fs::path& temp) {
+        EXPECT_TRUE(fs::remove(temp));
+        EXPECT_TRUE(fs::create_directory(temp));
+    });
+    EXPECT_TRUE(fs::is_directory(dir.path() / "PG$TABLE.$$$"));
+}
+
+} // namespace

@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include "writers/writer_runs.hpp"
+
+using namespace writer_runs;
+
+TEST(IfmailWriter, FullTableWithWildcardsAndFlavours) {
+    TableRun run = runTable("ifmail", FullTableLinks, FullTableRoutes, '#');
+
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.console, consoleOf(4, 25));
+    // Every node of the Nodes pass has a line for itself and a dotted one;
+    // wildcards only the dotted one. 2:460/2 is direct (and hold): "n".
+    std::string nodes;
+    for (int node = 100; node <= 112; ++node) {
+        std::string host = "f" + std::to_string(node) + ".n460.z2.fidonet.org";
+        nodes += host + "\tifmail-c:f1.n460.z2.fidonet.org\n";
+        nodes += "." + host + "\tifmail-c:f1.n460.z2.fidonet.org\n";
+    }
+    EXPECT_EQ(run.destination, "# begin\n" + headerOf('#', "sendmail") +
+                                   "# *** Nodes\n"
+                                   "f1.n460.z2.fidonet.org\tifmail-c:f1.n460.z2.fidonet.org\n"
+                                   ".f1.n460.z2.fidonet.org\tifmail-c:f1.n460.z2.fidonet.org\n"
+                                   "f7.n461.z2.fidonet.org\tifmail-h:f7.n461.z2.fidonet.org\n"
+                                   ".f7.n461.z2.fidonet.org\tifmail-h:f7.n461.z2.fidonet.org\n"
+                                   "f2.n460.z2.fidonet.org\tifmail-n:f2.n460.z2.fidonet.org\n"
+                                   ".f2.n460.z2.fidonet.org\tifmail-n:f2.n460.z2.fidonet.org\n"
+                                   "f1.n50.z3.fidonet.org\tifmail-n:f1.n50.z3.fidonet.org\n"
+                                   ".f1.n50.z3.fidonet.org\tifmail-n:f1.n50.z3.fidonet.org\n"
+                                   "f5.n460.z2.fidonet.org\tifmail-c:f1.n460.z2.fidonet.org\n"
+                                   ".f5.n460.z2.fidonet.org\tifmail-c:f1.n460.z2.fidonet.org\n"
+                                   "f3.n461.z2.fidonet.org\tifmail-c:f1.n460.z2.fidonet.org\n"
+                                   ".f3.n461.z2.fidonet.org\tifmail-c:f1.n460.z2.fidonet.org\n"
+                                   "f8.n461.z2.fidonet.org\tifmail-c:f1.n460.z2.fidonet.org\n"
+                                   ".f8.n461.z2.fidonet.org\tifmail-c:f1.n460.z2.fidonet.org\n" +
+                                   nodes +
+                                   "f5.n50.z3.fidonet.org\tifmail-h:f7.n461.z2.fidonet.org\n"
+                                   ".f5.n50.z3.fidonet.org\tifmail-h:f7.n461.z2.fidonet.org\n"
+                                   "f6.n460.z2.fidonet.org\tifmail-n:f2.n460.z2.fidonet.org\n"
+                                   ".f6.n460.z2.fidonet.org\tifmail-n:f2.n460.z2.fidonet.org\n"
+                                   "# *** Nets\n"
+                                   ".n462.z2.fidonet.org\tifmail-c:f1.n460.z2.fidonet.org\n"
+                                   "# *** Zones\n"
+                                   ".z3.fidonet.org\tifmail-h:f7.n461.z2.fidonet.org\n"
+                                   "# *** Default\n"
+                                   ".fidonet.org\tifmail-n:f2.n460.z2.fidonet.org\n" +
+                                   reportHeading('#') + "# end\n");
+}
+
+TEST(IfmailWriter, NodesViaUnroutedTargetsGetNoLineAndAreReported) {
+    TableRun run = runTable("ifmail", UnroutedLinks, UnroutedRoutes, '#');
+
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.console, consoleOf(1, 6));
+    EXPECT_EQ(run.destination, "# begin\n" + headerOf('#', "sendmail") +
+                                   "# *** Nodes\n"
+                                   "f1.n460.z2.fidonet.org\tifmail-c:f1.n460.z2.fidonet.org\n"
+                                   ".f1.n460.z2.fidonet.org\tifmail-c:f1.n460.z2.fidonet.org\n"
+                                   "f5.n460.z2.fidonet.org\tifmail-c:f1.n460.z2.fidonet.org\n"
+                                   ".f5.n460.z2.fidonet.org\tifmail-c:f1.n460.z2.fidonet.org\n"
+                                   "# *** Nets\n"
+                                   "# *** Zones\n"
+                                   "# *** Default\n" +
+                                   reportHeading('#') +
+                                   "# >>>  2:460/99 2:461/12\n"
+                                   "# end\n");
+}
+
+TEST(IfmailWriter, LinkOnTwoLinkLinesGetsOneLetterPerEntry) {
+    TableRun run = runTable("ifmail", "Link 2:460/1 c\nLink 2:460/1 h\nLink 2:461/7 d\n",
+                            "2:460/1 5 462/*\n", '#');
+
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.console, consoleOf(3, 4));
+    EXPECT_EQ(run.destination, "# begin\n" + headerOf('#', "sendmail") +
+                                   "# *** Nodes\n"
+                                   "f1.n460.z2.fidonet.org\tifmail-ch:f1.n460.z2.fidonet.org\n"
+                                   ".f1.n460.z2.fidonet.org\tifmail-ch:f1.n460.z2.fidonet.org\n"
+                                   "f7.n461.z2.fidonet.org\tifmail-n:f7.n461.z2.fidonet.org\n"
+                                   ".f7.n461.z2.fidonet.org\tifmail-n:f7.n461.z2.fidonet.org\n"
+                                   "f5.n460.z2.fidonet.org\tifmail-ch:f1.n460.z2.fidonet.org\n"
+                                   ".f5.n460.z2.fidonet.org\tifmail-ch:f1.n460.z2.fidonet.org\n"
+                                   "# *** Nets\n"
+                                   ".n462.z2.fidonet.org\tifmail-ch:f1.n460.z2.fidonet.org\n"
+                                   "# *** Zones\n"
+                                   "# *** Default\n" +
+                                   reportHeading('#') + "# end\n");
+}

@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include "test_support.hpp"
+#include "writer_scenarios.hpp"
+
+using namespace writer_scenarios;
+
+namespace {
+
+constexpr const char* Opening =
+    "# QECHO routing for 2:460/10. Created by Spokeway generator 1.31beta\n"
+    "#                     Fri Jan  1 09:05:00 1999\n"
+    "#\n"
+    "#\n"
+    "# *** Route\n"
+    "#\n";
+
+std::string withCrLf(const std::string& text) {
+    std::string result;
+    for (char c : text) {
+        if (c == '\n') {
+            result += '\r';
+        }
+        result += c;
+    }
+    return result;
+}
+
+const std::string WildcardTable = std::string(Opening) + "# *** Nodes\n"
+                                                         "RouteVia\t2:460/1@fidonet\n"
+                                                         "RouteFor\t 2:460/1 2:460/5\n"
+                                                         "RouteVia\t2:461/7@fidonet\n"
+                                                         "RouteFor\t 2:461/7\n"
+                                                         "# *** Nets\n"
+                                                         "RouteVia\t2:460/1@fidonet\n"
+                                                         "RouteFor\t 2:462\n"
+                                                         "# *** Zones\n"
+                                                         "RouteVia\t2:460/1@fidonet\n"
+                                                         "RouteFor\t 3:\n"
+                                                         "RouteVia\t2:461/7@fidonet\n"
+                                                         "RouteFor\t 2:\n"
+                                                         "# *** Default\n"
+                                                         "RouteVia\t2:461/7@fidonet\n"
+                                                         "RouteFor\t1: 2: 3: 4: 5: 6: 7:\n"
+                                                         ";\n"
+                                                         "; !!! Unrouted !!!\n"
+                                                         "; ----------------\n";
+
+} // namespace
+
+// The width of 100 counts the whole two-line prefix; a broken list goes on
+// in a new RouteVia/RouteFor pair. Flavours play no part. The report keeps
+// ";" and breaks at 100 too.
+TEST(QechoWriter, BreaksPairsAndReportsUnroutedWithSemicolons) {
+    Outcome outcome = runScenario(busyConfig("qecho"), BusyRoutes);
+
+    EXPECT_EQ(outcome.run.exitCode, 0);
+    EXPECT_EQ(outcome.run.console, BusyConsole);
+    EXPECT_EQ(outcome.destination,
+              std::string("top\n; begin\n") + Opening +
+                  "# *** Nodes\n"
+                  "RouteVia\t2:460/1@fidonet\n"
+                  "RouteFor\t 2:460/1 2:460/100 2:460/101 2:460/102 2:460/103 2:460/104 "
+                  "2:460/105\n"
+                  "RouteVia\t2:460/1@fidonet\n"
+                  "RouteFor\t 2:460/106 2:460/107 2:460/108 2:460/109 2:460/110 2:460/111\n"
+                  "RouteVia\t2:461/7@fidonet\n"
+                  "RouteFor\t 2:461/7 2:461/20 2:461/21 2:461/22 2:461/23 2:461/24 2:461/25 "
+                  "2:461/26\n"
+                  "RouteVia\t2:461/7@fidonet\n"
+                  "RouteFor\t 2:461/27 2:461/28 2:461/29\n"
+                  "RouteVia\t2:463/2@fidonet\n"
+                  "RouteFor\t 2:463/2\n"
+                  "# *** Nets\n"
+                  "# *** Zones\n"
+                  "# *** Default\n"
+                  ";\n"
+                  "; !!! Unrouted !!!\n"
+                  "; ----------------\n"
+                  "; >>>  2:460/99 2:461/12\n"
+                  "; end\n"
+                  "bottom\n");
+}
+
+TEST(QechoWriter, WritesZonesNetsAndTheWorldInItsOwnForm) {
+    Outcome outcome = runScenario(wildcardConfig("qecho"), WildcardRoutes);
+
+    EXPECT_EQ(outcome.run.exitCode, 0);
+    EXPECT_EQ(outcome.run.console, WildcardConsole);
+    EXPECT_EQ(outcome.destination, "top\n; begin\n" + WildcardTable + "; end\nbottom\n");
+}
+
+// The line break inside each pair follows the destination's line ends too.
+TEST(QechoWriter, EndsBothLinesOfAPairWithCrLfInACrLfDestination) {
+    Outcome outcome = runScenario(wildcardConfig("qecho"), WildcardRoutes,
+                                  "top\r\n; begin\r\nold table\r\n; end\r\nbottom\r\n");
+
+    EXPECT_EQ(outcome.run.exitCode, 0);
+    EXPECT_EQ(outcome.destination, withCrLf("top\n; begin\n" + WildcardTable + "; end\nbottom\n"));
+}
