@@ -50,27 +50,39 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     writeFile("dest.cfg", destination);
     removeFile("PG$TABLE.$$$");
 
-    // What the result must be.
+    // What the result must be: the pieces up to the begin marker line and
+    // that line whole (ended by a line feed if it had none), the table, the end
+    // marker, and what follows the old end marker line.
     std::vector<std::string> lines = destinationLines(destination);
+    auto ended = [&](std::size_t k) { return lines[k].back() == '\n'; };
     std::string head;
     std::size_t next = 0;
-    bool beginFound = false;
     bool endFound = false;
     bool crlf = false;
-    for (; next < lines.size(); ++next) {
-        const std::string& line = lines[next];
-        if (!beginFound) {
-            head += line;
-            if (matches(line, begin)) {
-                beginFound = true;
-                crlf = line.size() >= 2 && line.compare(line.size() - 2, 2, "\r\n") == 0;
+    for (; next < lines.size() && !endFound; ++next) {
+        head += lines[next];
+        if (!matches(lines[next], begin)) {
+            continue;
+        }
+        endFound = matches(lines[next], end);
+        std::string line = lines[next];
+        while (!ended(next) && next + 1 < lines.size()) {
+            head += lines[++next];
+            line += lines[next];
+        }
+        if (!ended(next)) {
+            head += "\n";
+        }
+        crlf = line.size() >= 2 && line.compare(line.size() - 2, 2, "\r\n") == 0;
+        for (++next; !endFound && next < lines.size(); ++next) {
+            if (matches(lines[next], end)) {
+                endFound = true;
+                while (!ended(next) && next + 1 < lines.size()) {
+                    ++next;
+                }
             }
         }
-        if (beginFound && matches(line, end)) {
-            endFound = true;
-            ++next;
-            break;
-        }
+        break;
     }
     std::string tail;
     for (; next < lines.size(); ++next) {

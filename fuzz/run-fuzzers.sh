@@ -36,6 +36,8 @@ seed fuzz_splice plain "; begin$rs; end$rs"$'a\n; begin\nold\n; end\nb\n'
 seed fuzz_nodelist example $'Z;A\nZone,2,Z\nHost,460,N\n,1,A\nHub,100,H\n,101,B\nRegion,46,R\n,5,C\n'
 
 status=0
+passed=0
+failed=0
 for target in "${targets[@]}"; do
     corpus=$build/corpus/$target
     mkdir -p "$corpus" "$build/seeds/$target" "$build/findings/$target"
@@ -44,8 +46,12 @@ for target in "${targets[@]}"; do
         -max_len=65536 -print_final_stats=1 -artifact_prefix="$build/findings/$target/" \
         "$corpus" "$build/seeds/$target" 2>"$build/$target.log"; then
         status=1
+        failed=$((failed + 1))
         tail -n 40 "$build/$target.log"
+    else
+        passed=$((passed + 1))
     fi
     grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb)' "$build/$target.log" || true
 done
+echo "fuzz: $passed passed, $failed failed"
 exit $status
