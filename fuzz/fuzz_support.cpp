@@ -41,7 +41,9 @@ bool fileExists(const std::string& name) {
     return ::access((scratchFolder() + "/" + name).c_str(), F_OK) == 0;
 }
 
-void removeFile(const std::string& name) { std::remove((scratchFolder() + "/" + name).c_str()); }
+void removeFile(const std::string& name) {
+    std::remove((scratchFolder() + "/" + name).c_str());
+}
 
 std::vector<std::string> splitInput(const std::uint8_t* data, std::size_t size, std::size_t count) {
     std::vector<std::string> parts(count);
