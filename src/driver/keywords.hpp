@@ -71,6 +71,9 @@ bool linkKeyword(RoutingState& state, std::string_view rest, KeywordTarget targe
 bool quotedTextKeyword(RoutingState& state, std::string_view rest, KeywordTarget target);
 // WriteTo: opens the destination and the temporary file, copies the head.
 bool spliceHead(RoutingState& state, std::string_view rest, KeywordTarget target);
+// Closes the destination and the temporary file (which stays as written) and
+// lets go of the folder lock.
+void closeDestination(RoutingState& state);
 // Writes the end marker and the rest of the destination, then replaces it.
 // Returns false (with message 20 or 21 printed) when it could not.
 bool spliceTail(RoutingState& state);

@@ -15,21 +15,11 @@ bool asksForUsage(std::string_view arg) {
     return arg == "?" || arg == "-?" || arg == "/?" || arg == "-h" || arg == "--help";
 }
 
-// A run that stops after WriteTo leaves the temporary file holding the
-// destination's head; the destination itself is never touched.
-void abandonOutput(RoutingState& state) {
-    state.destFile.reset();
-    if (state.outputFile) {
-        state.outputFile->close();
-        state.outputFile.reset();
-    }
-    state.output = nullptr;
-    state.directoryLock.reset();
-}
-
 int run(RoutingState& state) {
     if (!readConfig(state)) {
-        abandonOutput(state);
+        // A run that stops after WriteTo leaves the temporary file holding
+        // the destination's head; the destination itself is never touched.
+        closeDestination(state);
         return 1;
     }
     say(state, "\nWriting routing...");
@@ -59,7 +49,7 @@ int runSpokeway(RoutingState& state, int argc, const char* const* argv) {
     } catch (const TableFull&) {
     } catch (const std::bad_alloc&) {
     }
-    abandonOutput(state);
+    closeDestination(state);
     printError(state, ErrNoMemory);
     return 2;
 }

@@ -23,7 +23,9 @@ void writeRaw(RoutingState& state, std::string_view text) {
     state.output->write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
-void closeFiles(RoutingState& state) {
+} // namespace
+
+void closeDestination(RoutingState& state) {
     state.destFile.reset();
     if (state.outputFile) {
         state.outputFile->close();
@@ -32,8 +34,6 @@ void closeFiles(RoutingState& state) {
     state.output = nullptr;
     state.directoryLock.reset();
 }
-
-} // namespace
 
 bool spliceHead(RoutingState& state, std::string_view rest, KeywordTarget target) {
     // One WriteTo line only, even when the first one failed.
@@ -51,7 +51,7 @@ bool spliceHead(RoutingState& state, std::string_view rest, KeywordTarget target
     state.destFile = TextReader::open(destPath);
     if (!state.destFile) {
         printError(state, ErrOpenDest);
-        closeFiles(state);
+        closeDestination(state);
         return false;
     }
     parts.name = "PG$TABLE";
@@ -60,7 +60,7 @@ bool spliceHead(RoutingState& state, std::string_view rest, KeywordTarget target
     state.outputFile = OutputFile::create(state.tempPath);
     if (!state.outputFile) {
         printError(state, ErrOpenTemp);
-        closeFiles(state);
+        closeDestination(state);
         return false;
     }
     state.output = &state.outputFile->stream();
@@ -111,7 +111,7 @@ bool spliceHead(RoutingState& state, std::string_view rest, KeywordTarget target
     } else {
         printError(state, beginFound ? ErrMissingRouteEnd : ErrMissingRouteBegin);
     }
-    closeFiles(state);
+    closeDestination(state);
     removeFile(state.tempPath);
     return false;
 }

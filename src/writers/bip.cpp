@@ -16,14 +16,8 @@ std::size_t bipMask(RoutingState& state, FtnAddress address, std::string& line, 
 // link, then the link's own mask and everything routed via it, each
 // abbreviated against the main address and ending in ".*".
 void writeLinkMasks(RoutingState& state, const LinkEntry& link, const char* word) {
-    std::string prefix = std::string(word) + flavourWord(link, AbbrevFlavourWords);
-    formatAddress(state, link.address, prefix, FullForm);
-    prefix += "  ";
-    startLine(state, prefix);
-    // The link's own mask opens the line; it is not checked against the width.
-    formatAddress(state, link.address, state.lineBuffer, RelativeForm);
-    appendRoutedViaLink(state, link.address, RelativeForm, bipMask);
-    finishLine(state);
+    writeLinkLines(state, std::string(word) + flavourWord(link, AbbrevFlavourWords), link, "  ",
+                   true, bipMask);
 }
 
 } // namespace

@@ -22,12 +22,8 @@ void writeDirectBlock(RoutingState& state) {
 }
 
 void writeRouteLine(RoutingState& state, const LinkEntry& link) {
-    std::string prefix = std::string("Route ") + flavourWord(link, RouteFlavourWords);
-    formatAddress(state, link.address, prefix, FullForm);
-    prefix += ' ';
-    startLine(state, prefix);
-    appendRoutedViaLink(state, link.address, RelativeForm);
-    finishLine(state);
+    writeLinkLines(state, std::string("Route ") + flavourWord(link, RouteFlavourWords), link, " ",
+                   false);
 }
 
 } // namespace

@@ -45,6 +45,19 @@ void finishLine(RoutingState& state) {
     }
 }
 
+void writeLinkLines(RoutingState& state, const std::string& words, const LinkEntry& link,
+                    const char* separator, bool ownMask, AddressFormatter formatter) {
+    std::string prefix = words;
+    formatAddress(state, link.address, prefix, FullForm);
+    prefix += separator;
+    startLine(state, prefix);
+    if (ownMask) {
+        formatAddress(state, link.address, state.lineBuffer, RelativeForm);
+    }
+    appendRoutedViaLink(state, link.address, RelativeForm, formatter);
+    finishLine(state);
+}
+
 void writeRouting(RoutingState& state) {
     using Writer = void (*)(RoutingState&);
     static const Writer writers[] = {writeSquish,  writeItrack, writeTmail,    writeBpack,

@@ -8,15 +8,9 @@
 namespace {
 
 void writeStaticLine(RoutingState& state, const LinkEntry& link) {
-    std::string prefix = std::string("Static ") + flavourWord(link, RouteFlavourWords);
-    // The full form makes the link the context of what follows.
-    formatAddress(state, link.address, prefix, FullForm);
-    prefix += "  ";
-    startLine(state, prefix);
-    // The link's own mask opens its first line only; no break check here.
-    formatAddress(state, link.address, state.lineBuffer, RelativeForm);
-    appendRoutedViaLink(state, link.address, RelativeForm);
-    finishLine(state);
+    // The link's own mask is abbreviated against the link itself.
+    writeLinkLines(state, std::string("Static ") + flavourWord(link, RouteFlavourWords), link, "  ",
+                   true);
 }
 
 } // namespace

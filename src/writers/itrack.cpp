@@ -7,14 +7,7 @@
 namespace {
 
 void writeLinkMasks(RoutingState& state, const LinkEntry& link) {
-    std::string prefix = flavourWord(link, ShortFlavourWords);
-    formatAddress(state, link.address, prefix, FullForm);
-    prefix += "  ";
-    startLine(state, prefix);
-    // The link's own mask opens its first line only; no break check here.
-    formatAddress(state, link.address, state.lineBuffer, RelativeForm);
-    appendRoutedViaLink(state, link.address, RelativeForm);
-    finishLine(state);
+    writeLinkLines(state, flavourWord(link, ShortFlavourWords), link, "  ", true);
 }
 
 } // namespace

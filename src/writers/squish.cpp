@@ -21,14 +21,11 @@ void writeSendBlock(RoutingState& state) {
 }
 
 void writeRouteLine(RoutingState& state, const LinkEntry& link) {
-    std::string prefix = std::string("Route ") + flavourWord(link, RouteFlavourWords) +
-                         ((link.flavour & FlavourFile) ? " file" : "     ") +
-                         ((link.flavour & FlavourNoArc) ? " NoArc" : "      ");
-    formatAddress(state, link.address, prefix, FullForm);
-    prefix += ' ';
-    startLine(state, prefix);
-    appendRoutedViaLink(state, link.address, RelativeForm);
-    finishLine(state);
+    writeLinkLines(state,
+                   std::string("Route ") + flavourWord(link, RouteFlavourWords) +
+                       ((link.flavour & FlavourFile) ? " file" : "     ") +
+                       ((link.flavour & FlavourNoArc) ? " NoArc" : "      "),
+                   link, " ", false);
 }
 
 } // namespace

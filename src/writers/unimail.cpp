@@ -7,13 +7,8 @@ namespace {
 // "Route" joined to the flavour word, the link, then the link's own mask and
 // everything routed via it, all in full with ".*".
 void writeRouteLine(RoutingState& state, const LinkEntry& link) {
-    std::string prefix = std::string("Route") + flavourWord(link, RouteFlavourWords);
-    formatAddress(state, link.address, prefix, FullForm);
-    startLine(state, prefix);
-    // The link's own mask opens the line; it is not checked against the width.
-    formatAddress(state, link.address, state.lineBuffer, RelativeForm);
-    appendRoutedViaLink(state, link.address, RelativeForm);
-    finishLine(state);
+    writeLinkLines(state, std::string("Route") + flavourWord(link, RouteFlavourWords), link, "",
+                   true);
 }
 
 } // namespace

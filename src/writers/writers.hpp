@@ -28,6 +28,13 @@ void setAddressStyle(RoutingState& state, std::uint16_t starWildcards, std::uint
 void startLine(RoutingState& state, const std::string& prefix);
 // Writes the line buffer if it holds more than the prefix.
 void finishLine(RoutingState& state);
+// The lines of one link: `words`, the link's full address (which becomes the
+// context) and `separator` make the prefix; on the first line the link's own
+// mask follows when `ownMask` (not checked against the width), then all that
+// is routed via the link, broken at WrapWidth. No line without an address.
+void writeLinkLines(RoutingState& state, const std::string& words, const LinkEntry& link,
+                    const char* separator, bool ownMask,
+                    AddressFormatter formatter = formatAddress);
 
 void writeSquish(RoutingState& state);
 void writeItrack(RoutingState& state);
