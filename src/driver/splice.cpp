@@ -44,11 +44,14 @@ bool spliceHead(RoutingState& state, std::string_view rest, KeywordTarget target
     state.writeToSeen = true;
     std::string& destPath = state.*target.text;
     copyFileName(rest, destPath);
-    PathParts parts = splitPath(destPath);
+    // A destination reached through a symbolic link is rewritten where the
+    // link points, so that the link stays a link.
+    state.destTarget = finalTarget(destPath);
+    PathParts parts = splitPath(state.destTarget);
     // Another run writing into the same folder waits until this one is done,
     // and then reads what this one wrote.
     state.directoryLock = DirectoryLock::acquire(parts.dir);
-    state.destFile = TextReader::open(destPath);
+    state.destFile = TextReader::open(state.destTarget);
     if (!state.destFile) {
         printError(state, ErrOpenDest);
         closeDestination(state);
@@ -57,6 +60,12 @@ bool spliceHead(RoutingState& state, std::string_view rest, KeywordTarget target
     parts.name = "PG$TABLE";
     parts.ext = "$$$";
     state.tempPath = makePath(parts);
+    if (isSameFile(state.tempPath, state.destFile->identity())) {
+        // The destination itself bears the temporary file's name.
+        printError(state, ErrOpenTemp);
+        closeDestination(state);
+        return false;
+    }
     state.outputFile = OutputFile::create(state.tempPath);
     if (!state.outputFile) {
         printError(state, ErrOpenTemp);
@@ -133,7 +142,7 @@ bool spliceTail(RoutingState& state) {
         state.directoryLock.reset();
         return false;
     }
-    if (!readOk || !replaceFile(state.tempPath, state.destPath)) {
+    if (!readOk || !replaceFile(state.tempPath, state.destTarget)) {
         printError(state, ErrReplaceDest);
         removeFile(state.tempPath);
         state.directoryLock.reset();

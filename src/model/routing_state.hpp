@@ -119,6 +119,7 @@ struct RoutingState {
     bool writeToSeen = false;
     std::string destPath;
     std::string tempPath;
+    std::string destTarget; // the file destPath names, links followed
     std::unique_ptr<TextReader> destFile;
     std::unique_ptr<OutputFile> outputFile;
     std::unique_ptr<DirectoryLock> directoryLock;

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -13,11 +14,20 @@ namespace {
 
 constexpr char CtrlZ = 0x1A;
 
+// A name with a NUL byte names no file: the system would read it only up to
+// the NUL, that is as another name.
+bool namesNoFile(const std::string& path) {
+    return path.find('\0') != std::string::npos;
+}
+
 } // namespace
 
 // ---- TextReader ----
 
 std::unique_ptr<TextReader> TextReader::open(const std::string& path, std::size_t bufferSize) {
+    if (namesNoFile(path)) {
+        return nullptr;
+    }
     int fd;
     do {
         fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -121,6 +131,9 @@ bool TextReader::rewind() {
 // ---- OutputFile ----
 
 std::unique_ptr<OutputFile> OutputFile::create(const std::string& path) {
+    if (namesNoFile(path)) {
+        return nullptr;
+    }
     // A file left by an earlier run is replaced by a new one, never written
     // through: what stands under the name (a link planted to some other
     // file, say) is removed, and the new file must not exist yet.
@@ -211,6 +224,9 @@ int OutputFile::Buffer::sync() {
 // ---- folder lock ----
 
 std::unique_ptr<DirectoryLock> DirectoryLock::acquire(const std::string& directory) {
+    if (namesNoFile(directory)) {
+        return nullptr;
+    }
     int fd =
         ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
@@ -297,6 +313,9 @@ bool wildcardMatch(std::string_view pattern, std::string_view name) {
 bool listMatching(const std::string& directory, const std::string& pattern,
                   std::vector<std::string>& names) {
     names.clear();
+    if (namesNoFile(directory)) {
+        return false;
+    }
     DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
     if (dir == nullptr) {
         return false;
@@ -317,6 +336,9 @@ bool listMatching(const std::string& directory, const std::string& pattern,
 // ---- files ----
 
 bool replaceFile(const std::string& from, const std::string& to) {
+    if (namesNoFile(from) || namesNoFile(to)) {
+        return false;
+    }
     struct stat info {};
     if (::stat(to.c_str(), &info) == 0) {
         // The owner too, where this process may give it (it may not, unless
@@ -342,7 +364,30 @@ bool replaceFile(const std::string& from, const std::string& to) {
 }
 
 void removeFile(const std::string& path) {
-    ::unlink(path.c_str());
+    if (!namesNoFile(path)) {
+        ::unlink(path.c_str());
+    }
+}
+
+bool isSameFile(const std::string& path, const TextReader::Identity& file) {
+    struct stat info {};
+    return !namesNoFile(path) && ::stat(path.c_str(), &info) == 0 &&
+           static_cast<std::uint64_t>(info.st_dev) == file.device &&
+           static_cast<std::uint64_t>(info.st_ino) == file.inode;
+}
+
+std::string finalTarget(const std::string& path) {
+    struct stat info {};
+    if (namesNoFile(path) || ::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+        return path;
+    }
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (resolved == nullptr) {
+        return path;
+    }
+    std::string target = resolved;
+    std::free(resolved);
+    return target;
 }
 
 // ---- console ----

@@ -136,6 +136,10 @@ bool listMatching(const std::string& directory, const std::string& pattern,
 // Moves `from` over `to` in one step, giving it the permission bits `to` had.
 bool replaceFile(const std::string& from, const std::string& to);
 void removeFile(const std::string& path);
+// The path names the file that was opened as `file`.
+bool isSameFile(const std::string& path, const TextReader::Identity& file);
+// The file a symbolic link finally points to; any other path as it is.
+std::string finalTarget(const std::string& path);
 
 // Standard error with a buffer of its own: text comes out when the stream is
 // flushed (and at exit), so that many small writes cost one system call.
