@@ -388,6 +388,9 @@ cat >"$dir/routes.txt" <<'EOF'
 > 2:5020/100 2:5020/20 2:5020/21 22
 EOF
 write_destination "$dir/mailertable"
+# The operator's line for the gateway's own points: the table must not name
+# the gateway, else the key would repeat and makemap refuse the file.
+printf '.f100.n5020.z2.fidonet.org\tifmail:f100.n5020.z2.fidonet.org\n' >>"$dir/mailertable"
 cat >"$dir/expected" <<'EOF'
 joe@f1.n5020.z2.fidonet.org     ifmail-c f1.n5020.z2.fidonet.org   the crash link itself
 joe@f2.n5020.z2.fidonet.org     ifmail-h f2.n5020.z2.fidonet.org   the hold link itself
@@ -410,6 +413,7 @@ joe@f46.n123.z1.fidonet.org     ifmail-c f1.n5020.z2.fidonet.org   the rest of t
 joe@f5.n633.z3.fidonet.org      ifmail-c f1.n5020.z2.fidonet.org   zone 3's via 3:633/1 is unrouted, so the world entry applies
 joe@f1.n633.z3.fidonet.org      ifmail-c f1.n5020.z2.fidonet.org   the unrouted node itself, under the world entry
 joe@othernet.ftn                ifmail   f1.n1.z99.othernet.ftn    the operator's own line before the begin marker
+joe@p1.f100.n5020.z2.fidonet.org ifmail  f100.n5020.z2.fidonet.org the operator's line for our own points
 EOF
 check_case "flavours" "$dir" "$dir/expected"
 
