@@ -48,11 +48,16 @@ bool isRouted(std::uint16_t via) {
 }
 
 // The item mail for `index` is passed to, or NoVia when it gets no line: a
-// link is its own target; another node goes to its via, when that is no own
-// address and is a link or routed itself.
+// link is its own target; one of the system's own addresses gets no line (a
+// default route would send mail for the gateway and its points away);
+// another node goes to its via, when that is no own address and is a link or
+// routed itself.
 std::uint16_t targetOf(const RoutingState& state, std::uint16_t index) {
     if (isLinkItem(state, index)) {
         return index;
+    }
+    if (isOwnAddress(state, state.ItemTable[index].address)) {
+        return NoVia;
     }
     std::uint16_t via = state.ItemTable[index].via;
     if (!isRouted(via) || isOwnAddress(state, state.ItemTable[via].address)) {

@@ -86,3 +86,35 @@ TEST(IfmailWriter, LinkOnTwoLinkLinesGetsOneLetterPerEntry) {
                                    "# *** Default\n" +
                                    reportHeading('#') + "# end\n");
 }
+
+// The arrow line puts the main address into the table, where the zone entry
+// gives it a default route. Mail for the gateway and its points must not be
+// sent to the uplink, so the main address gets no line, as in the lists of
+// every other route type.
+TEST(IfmailWriter, OwnAddressGetsNoLineEvenWithADefaultRoute) {
+    TableRun run =
+        runTable("ifmail", "Link 2:460/1 c\n", "2:460/1 2:*/*\n> 2:460/10 2:460/20 21\n", '#');
+
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.console, "Spokeway generator v.1.31beta(Win32) 28-Apr-1999\n"
+                           "\nScanning config file..."
+                           "\nScanning route file routes.txt..."
+                           "\nAdjusting routing..."
+                           "\n 2:460/20 is routed via us, but missing in \"Link\" definitions."
+                           "\n 'DefaultFlavor' assumed."
+                           "\nWriting routing..."
+                           "\nDone! Total of 2 links and 5 items.");
+    EXPECT_EQ(run.destination, "# begin\n" + headerOf('#', "sendmail") +
+                                   "# *** Nodes\n"
+                                   "f1.n460.z2.fidonet.org\tifmail-c:f1.n460.z2.fidonet.org\n"
+                                   ".f1.n460.z2.fidonet.org\tifmail-c:f1.n460.z2.fidonet.org\n"
+                                   "f20.n460.z2.fidonet.org\tifmail-h:f20.n460.z2.fidonet.org\n"
+                                   ".f20.n460.z2.fidonet.org\tifmail-h:f20.n460.z2.fidonet.org\n"
+                                   "f21.n460.z2.fidonet.org\tifmail-h:f20.n460.z2.fidonet.org\n"
+                                   ".f21.n460.z2.fidonet.org\tifmail-h:f20.n460.z2.fidonet.org\n"
+                                   "# *** Nets\n"
+                                   "# *** Zones\n"
+                                   ".z2.fidonet.org\tifmail-c:f1.n460.z2.fidonet.org\n"
+                                   "# *** Default\n" +
+                                   reportHeading('#') + "# end\n");
+}
