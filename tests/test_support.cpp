@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <random>
+#include <regex>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -88,8 +89,6 @@ RunResult runInProcess(const fs::path& dir, const std::vector<std::string>& args
     return result;
 }
 
-namespace {
-
 std::string shellQuote(const std::string& text) {
     std::string quoted = "'";
     for (char c : text) {
@@ -102,13 +101,16 @@ std::string shellQuote(const std::string& text) {
     return quoted + "'";
 }
 
-} // namespace
-
 ProcessResult runBinary(const fs::path& dir, const std::vector<std::string>& args,
                         const std::string& shellPrefix) {
+    return runProgram(SPOKEWAY_BINARY, dir, args, shellPrefix);
+}
+
+ProcessResult runProgram(const std::string& program, const fs::path& dir,
+                         const std::vector<std::string>& args, const std::string& shellPrefix) {
     ScratchDir capture;
     std::string command =
-        "cd " + shellQuote(dir.string()) + " && " + shellPrefix + " " + shellQuote(SPOKEWAY_BINARY);
+        "cd " + shellQuote(dir.string()) + " && " + shellPrefix + " " + shellQuote(program);
     for (const std::string& arg : args) {
         command += " " + shellQuote(arg);
     }
@@ -120,6 +122,36 @@ ProcessResult runBinary(const fs::path& dir, const std::vector<std::string>& arg
     result.standardError = capture.read("stderr");
     result.standardOutput = capture.read("stdout");
     return result;
+}
+
+CommandResult runCommand(const std::string& command) {
+    ScratchDir capture;
+    int status = std::system(
+        ("(" + command + ") >" + shellQuote(capture.file("output")) + " 2>&1 </dev/null").c_str());
+    CommandResult result;
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.output = capture.read("output");
+    return result;
+}
+
+std::map<std::string, std::string> folderContents(const fs::path& root) {
+    std::map<std::string, std::string> files;
+    if (!fs::exists(root)) {
+        return files;
+    }
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        if (entry.is_regular_file()) {
+            files[fs::relative(entry.path(), root).string()] = readFile(entry.path());
+        }
+    }
+    return files;
+}
+
+std::string withFixedTime(const std::string& text) {
+    // The second header line: the comment character, 21 blanks and the time.
+    static const std::regex timeLine(
+        R"(((?:^|\n).                     )[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4}(\r?\n))");
+    return std::regex_replace(text, timeLine, "$1" + std::string(FixedTimeText) + "$2");
 }
 
 } // namespace testing_support

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -54,6 +55,25 @@ struct ProcessResult {
 };
 ProcessResult runBinary(const std::filesystem::path& dir, const std::vector<std::string>& args,
                         const std::string& shellPrefix = "");
+// The same with another program (an installed copy, say).
+ProcessResult runProgram(const std::string& program, const std::filesystem::path& dir,
+                         const std::vector<std::string>& args, const std::string& shellPrefix = "");
+
+// Runs a shell command; gives its exit code and what it printed (standard
+// output and standard error together).
+struct CommandResult {
+    int exitCode = -1;
+    std::string output;
+};
+CommandResult runCommand(const std::string& command);
+// The text quoted for the shell.
+std::string shellQuote(const std::string& text);
+
+// Every regular file under `root`, by its path relative to `root`.
+std::map<std::string, std::string> folderContents(const std::filesystem::path& root);
+
+// The text with the run time of every header line replaced by FixedTimeText.
+std::string withFixedTime(const std::string& text);
 
 // The fixed run time's header line as a ";" writer writes it.
 constexpr const char* FixedTimeText = "Fri Jan  1 09:05:00 1999";

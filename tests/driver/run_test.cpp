@@ -23,16 +23,6 @@ constexpr const char* Config = "Address 2:460/10\n"
                                "RouteEnd \"; end\"\n"
                                "Link 2:460/1 c\n";
 
-std::map<std::string, std::string> folderContents(const fs::path& root) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        if (entry.is_regular_file()) {
-            files[fs::relative(entry.path(), root).string()] = readFile(entry.path());
-        }
-    }
-    return files;
-}
-
 } // namespace
 
 TEST(Run, UsageTouchesNothing) {

@@ -6,7 +6,6 @@
 #include <chrono>
 #include <fcntl.h>
 #include <filesystem>
-#include <regex>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -47,12 +46,6 @@ std::string emptyTable(const std::string& eol = "\n") {
         text += std::string(line) + eol;
     }
     return text;
-}
-
-std::string withFixedTime(const std::string& text) {
-    static const std::regex timeLine(
-        R"((\n;                     )[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9][0-9] [0-9:]{8} [0-9]{4}(\r?\n))");
-    return std::regex_replace(text, timeLine, "$1" + std::string(FixedTimeText) + "$2");
 }
 
 std::string config(const std::string& markers, const std::string& more = "",

@@ -11,8 +11,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <map>
-#include <regex>
 #include <sstream>
 
 #include "test_support.hpp"
@@ -33,25 +31,6 @@ std::vector<std::string> goldenCases() {
     }
     std::sort(names.begin(), names.end());
     return names;
-}
-
-std::map<std::string, std::string> folderContents(const fs::path& root) {
-    std::map<std::string, std::string> files;
-    if (!fs::exists(root)) {
-        return files;
-    }
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        if (entry.is_regular_file()) {
-            files[fs::relative(entry.path(), root).string()] = readFile(entry.path());
-        }
-    }
-    return files;
-}
-
-std::string withFixedTime(const std::string& text) {
-    static const std::regex timeLine(
-        R"(((?:^|\n).                     )[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4}(\r?\n))");
-    return std::regex_replace(text, timeLine, "$1" + std::string(FixedTimeText) + "$2");
 }
 
 class GoldenCase : public ::testing::TestWithParam<std::string> {};

@@ -1,0 +1,59 @@
+#include "examples/example_runs.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "test_support.hpp"
+
+namespace testing_support {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path SourceRoot = SPOKEWAY_SOURCE_DIR;
+
+} // namespace
+
+std::vector<std::string> exampleNames() {
+    std::vector<std::string> names{"basic"};
+    for (const auto& entry : fs::directory_iterator(SourceRoot / "examples" / "route-types")) {
+        if (entry.is_directory()) {
+            names.push_back("route-types/" + entry.path().filename().string());
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void checkExampleRun(const std::string& program, const fs::path& from, const std::string& name) {
+    const fs::path expectations = SourceRoot / "tests" / "examples" / name;
+    ASSERT_TRUE(fs::is_directory(expectations / "expected")) << "no expectations for " << name;
+
+    ScratchDir work;
+    fs::copy(from, work.path(), fs::copy_options::recursive);
+    ProcessResult result = runProgram(program, work.path(), {});
+    EXPECT_EQ(result.exitCode, 0) << name;
+    EXPECT_EQ(result.standardError, readFile(expectations / "expected.stderr")) << name;
+    EXPECT_EQ(result.standardOutput, "") << name;
+
+    std::map<std::string, std::string> expected = folderContents(from);
+    for (const auto& [file, content] : folderContents(expectations / "expected")) {
+        ASSERT_TRUE(expected.count(file)) << name << ": the example has no file " << file;
+        expected[file] = content;
+    }
+    std::map<std::string, std::string> actual = folderContents(work.path());
+    for (auto& [file, content] : actual) {
+        content = withFixedTime(content);
+    }
+    for (const auto& [file, content] : expected) {
+        ASSERT_TRUE(actual.count(file)) << name << ": missing file " << file;
+        EXPECT_EQ(actual[file], content) << name << ": in file " << file;
+    }
+    for (const auto& [file, content] : actual) {
+        EXPECT_TRUE(expected.count(file)) << name << ": unexpected file " << file;
+    }
+}
+
+} // namespace testing_support

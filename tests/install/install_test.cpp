@@ -1,0 +1,115 @@
+// What "cmake --install" and the Debian package put where, and that the
+// installed program runs the installed examples.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <sstream>
+
+#include "examples/example_runs.hpp"
+#include "test_support.hpp"
+
+using namespace testing_support;
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path SourceRoot = SPOKEWAY_SOURCE_DIR;
+
+// The files an installation holds, relative to its prefix.
+std::set<std::string> installedFiles() {
+    std::set<std::string> files{
+        "bin/spokeway",
+        std::string("share/man/man1/") + SPOKEWAY_INSTALLED_MANPAGE,
+        "share/doc/spokeway/README.md",
+    };
+    for (const auto& [name, content] : folderContents(SourceRoot / "examples")) {
+        files.insert("share/doc/spokeway/examples/" + name);
+    }
+    return files;
+}
+
+std::set<std::string> fileNames(const std::map<std::string, std::string>& contents) {
+    std::set<std::string> names;
+    for (const auto& [name, content] : contents) {
+        names.insert(name);
+    }
+    return names;
+}
+
+bool haveCommand(const std::string& name) {
+    return runCommand("command -v " + name).exitCode == 0;
+}
+
+} // namespace
+
+TEST(Install, StagedInstallationRunsItsExamples) {
+    ScratchDir stage;
+    CommandResult install = runCommand(shellQuote(SPOKEWAY_CMAKE_COMMAND) + " --install " +
+                                       shellQuote(SPOKEWAY_BUILD_DIR) + " --prefix " +
+                                       shellQuote(stage.path().string()));
+    ASSERT_EQ(install.exitCode, 0) << install.output;
+
+    std::map<std::string, std::string> installed = folderContents(stage.path());
+    EXPECT_EQ(fileNames(installed), installedFiles());
+    EXPECT_EQ(installed["share/doc/spokeway/README.md"], readFile(SourceRoot / "README.md"));
+    for (const auto& [name, content] : folderContents(SourceRoot / "examples")) {
+        EXPECT_EQ(installed["share/doc/spokeway/examples/" + name], content) << name;
+    }
+    const fs::path binary = stage.path() / "bin" / "spokeway";
+    EXPECT_TRUE((fs::status(binary).permissions() & fs::perms::owner_exec) != fs::perms::none);
+
+    const fs::path examples = stage.path() / "share" / "doc" / "spokeway" / "examples";
+    for (const std::string& name : exampleNames()) {
+        checkExampleRun(binary.string(), examples / name, name);
+    }
+}
+
+TEST(Install, DebianPackageHoldsTheInstalledFiles) {
+    if (SPOKEWAY_SANITIZED) {
+        GTEST_SKIP() << "no package is made of a build with sanitizers";
+    }
+    if (!haveCommand("dpkg-deb")) {
+        GTEST_SKIP() << "dpkg-deb is not installed";
+    }
+    ScratchDir output;
+    CommandResult pack =
+        runCommand(shellQuote(SPOKEWAY_CPACK_COMMAND) + " -G DEB --config " +
+                   shellQuote((fs::path(SPOKEWAY_BUILD_DIR) / "CPackConfig.cmake").string()) +
+                   " -B " + shellQuote(output.path().string()));
+    ASSERT_EQ(pack.exitCode, 0) << pack.output;
+
+    fs::path package;
+    for (const auto& entry : fs::directory_iterator(output.path())) {
+        if (entry.path().extension() == ".deb") {
+            package = entry.path();
+        }
+    }
+    ASSERT_FALSE(package.empty()) << pack.output;
+
+    // The regular files of "dpkg-deb -c": the last word of the lines of mode "-".
+    CommandResult listing = runCommand("dpkg-deb -c " + shellQuote(package.string()));
+    ASSERT_EQ(listing.exitCode, 0) << listing.output;
+    std::set<std::string> files;
+    std::istringstream lines(listing.output);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line[0] == '-') {
+            files.insert(line.substr(line.rfind(' ') + 1));
+        }
+    }
+    std::set<std::string> expected;
+    for (const std::string& file : installedFiles()) {
+        expected.insert("./usr/" + file);
+    }
+    EXPECT_EQ(files, expected);
+
+    CommandResult fields =
+        runCommand("dpkg-deb -f " + shellQuote(package.string()) + " Package Version Section");
+    EXPECT_EQ(fields.output, "Package: spokeway\nVersion: 1.31\nSection: mail\n");
+    CommandResult depends = runCommand("dpkg-deb -f " + shellQuote(package.string()) + " Depends");
+    EXPECT_NE(depends.output.find("libc6"), std::string::npos) << depends.output;
+    EXPECT_NE(depends.output.find("libstdc++6"), std::string::npos) << depends.output;
+    CommandResult maintainer =
+        runCommand("dpkg-deb -f " + shellQuote(package.string()) + " Maintainer");
+    EXPECT_NE(maintainer.output, "");
+}
