@@ -13,11 +13,20 @@ namespace {
 
 constexpr char CtrlZ = 0x1A;
 
+// A NUL byte ends a name for the system, so a name holding one names a
+// different file than it says (or a folder): no file has such a name.
+bool namesNoFile(const std::string& path) {
+    return path.find('\0') != std::string::npos;
+}
+
 } // namespace
 
 // ---- TextReader ----
 
 std::unique_ptr<TextReader> TextReader::open(const std::string& path, std::size_t bufferSize) {
+    if (namesNoFile(path)) {
+        return nullptr;
+    }
     int fd;
     do {
         fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -121,6 +130,9 @@ bool TextReader::rewind() {
 // ---- OutputFile ----
 
 std::unique_ptr<OutputFile> OutputFile::create(const std::string& path) {
+    if (namesNoFile(path)) {
+        return nullptr;
+    }
     // A file left by an earlier run is replaced by a new one, never written
     // through: what stands under the name (a link planted to some other
     // file, say) is removed, and the new file must not exist yet.

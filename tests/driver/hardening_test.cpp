@@ -541,6 +541,27 @@ TEST_F(Hardening, ADirectoryWhereAFileIsExpectedCannotBeOpened) {
     }
 }
 
+TEST_F(Hardening, ANameWithANulByteNamesNoFile) {
+    // No file name can hold a NUL byte: cut there, "route.cfg\0/" would
+    // name the destination as the folder of the temporary file, which
+    // would then stand in the destination's place.
+    dir.write("routes.txt", "2:460/1 2\n");
+    const std::string unended = "a\n; begin\nold\n";
+    ProcessResult result =
+        run(config("").replace(config("").find("route.cfg"), 9, "route.cfg\0/"s), unended);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.standardError, Banner + "\nCannot open dest file.");
+    EXPECT_EQ(dir.read("route.cfg"), unended);
+    EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
+
+    for (const std::string& line : {"RouteFile routes.txt\0x"s, "TrustFile routes.txt\0x"s}) {
+        result = run(config(line + "\n"), Before);
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.standardError, Banner + tagged(7, "Cannot open file."));
+        EXPECT_EQ(dir.read("route.cfg"), Before);
+    }
+}
+
 TEST_F(Hardening, UnreadableFilesStopTheRunWithTheirMessage) {
     REQUIRE_UNPRIVILEGED_RUNS(prefix);
     struct Case {
