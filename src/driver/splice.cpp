@@ -44,11 +44,14 @@ bool spliceHead(RoutingState& state, std::string_view rest, KeywordTarget target
     state.writeToSeen = true;
     std::string& destPath = state.*target.text;
     copyFileName(rest, destPath);
-    PathParts parts = splitPath(destPath);
+    // A destination that is a link is rewritten where the link leads, in
+    // that file's folder; the link stays a link.
+    state.replacedPath = resolvedPath(destPath);
+    PathParts parts = splitPath(state.replacedPath);
     // Another run writing into the same folder waits until this one is done,
     // and then reads what this one wrote.
     state.directoryLock = DirectoryLock::acquire(parts.dir);
-    state.destFile = TextReader::open(destPath);
+    state.destFile = TextReader::open(state.replacedPath);
     if (!state.destFile) {
         printError(state, ErrOpenDest);
         closeFiles(state);
@@ -133,7 +136,7 @@ bool spliceTail(RoutingState& state) {
         state.directoryLock.reset();
         return false;
     }
-    if (!readOk || !replaceFile(state.tempPath, state.destPath)) {
+    if (!readOk || !replaceFile(state.tempPath, state.replacedPath)) {
         printError(state, ErrReplaceDest);
         removeFile(state.tempPath);
         state.directoryLock.reset();

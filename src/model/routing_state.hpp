@@ -118,6 +118,8 @@ struct RoutingState {
     // Destination splicing; a WriteTo line was handled (whatever its result).
     bool writeToSeen = false;
     std::string destPath;
+    // The file the destination's links lead to: it is read and replaced.
+    std::string replacedPath;
     std::string tempPath;
     std::unique_ptr<TextReader> destFile;
     std::unique_ptr<OutputFile> outputFile;

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -327,6 +328,19 @@ bool listMatching(const std::string& directory, const std::string& pattern,
 }
 
 // ---- files ----
+
+std::string resolvedPath(const std::string& path) {
+    if (namesNoFile(path)) {
+        return path;
+    }
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (real == nullptr) {
+        return path;
+    }
+    std::string resolved = real;
+    std::free(real);
+    return resolved;
+}
 
 bool replaceFile(const std::string& from, const std::string& to) {
     struct stat info {};

@@ -133,6 +133,10 @@ std::string makePath(const PathParts& parts);
 bool listMatching(const std::string& directory, const std::string& pattern,
                   std::vector<std::string>& names);
 
+// The path of the file that `path` names, every symbolic link on the way
+// followed; `path` itself when that cannot be found out.
+std::string resolvedPath(const std::string& path);
+
 // Moves `from` over `to` in one step, giving it the permission bits `to` had.
 bool replaceFile(const std::string& from, const std::string& to);
 void removeFile(const std::string& path);

@@ -880,6 +880,27 @@ TEST_F(Hardening, ATemporaryFileInTheWayIsReplacedNeverWrittenThrough) {
     }
 }
 
+TEST_F(Hardening, ALinkedDestinationIsRewrittenWhereTheLinkLeads) {
+    // The mail program reads the file the links lead to: that file gets
+    // the table, through a temporary file in its own folder, and the links stay.
+    fs::create_directory(dir.path() / "real");
+    dir.write("real/route.cfg", Before);
+    fs::create_symlink("real/route.cfg", dir.path() / "link.cfg");
+    fs::create_symlink("link.cfg", dir.path() / "route.cfg");
+
+    ProcessResult result = run(config(""), Before);
+    // (run() wrote through the links: the file they lead to holds Before.)
+
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.standardError, Banner + Writing + done(0, 0));
+    EXPECT_EQ(withFixedTime(dir.read("real/route.cfg")), Head + emptySquishTable() + "; end\nb\n");
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "route.cfg"));
+    EXPECT_EQ(fs::read_symlink(dir.path() / "route.cfg"), "link.cfg");
+    EXPECT_EQ(fs::read_symlink(dir.path() / "link.cfg"), "real/route.cfg");
+    EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
+    EXPECT_FALSE(dir.exists("real/PG$TABLE.$$$"));
+}
+
 TEST_F(Hardening, TheReplacedDestinationKeepsItsOwner) {
     const struct passwd* nobody = ::getpwnam("nobody");
     if (::geteuid() != 0 || nobody == nullptr) {
