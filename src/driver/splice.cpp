@@ -57,10 +57,15 @@ bool spliceHead(RoutingState& state, std::string_view rest, KeywordTarget target
         closeFiles(state);
         return false;
     }
+    // A destination of the temporary file's name would itself be emptied
+    // for the temporary file, and lost if the run stopped.
+    const bool destinationIsTemp = parts.name == "PG$TABLE" && parts.ext == ".$$$";
     parts.name = "PG$TABLE";
     parts.ext = "$$$";
     state.tempPath = makePath(parts);
-    state.outputFile = OutputFile::create(state.tempPath);
+    if (!destinationIsTemp) {
+        state.outputFile = OutputFile::create(state.tempPath);
+    }
     if (!state.outputFile) {
         printError(state, ErrOpenTemp);
         closeFiles(state);

@@ -843,6 +843,25 @@ TEST_F(Hardening, AFolderTheRunMayNotChangeLeavesTheDestination) {
     }
 }
 
+TEST_F(Hardening, ADestinationNamedLikeTheTemporaryFileIsRefused) {
+    // The temporary file would be the destination itself: a run stopped
+    // later would delete it or leave only its head.
+    fs::create_directory(dir.path() / "sub");
+    fs::create_symlink("PG$TABLE.$$$", dir.path() / "route.cfg");
+    for (const std::string name :
+         {"PG$TABLE.$$$", "./PG$TABLE.$$$", "sub/PG$TABLE.$$$", "route.cfg"}) {
+        SCOPED_TRACE(name);
+        dir.write(name, Before);
+        dir.write("pathgen.cfg",
+                  config("RouteFile missing.txt\n").replace(config("").find("route.cfg"), 9, name));
+        ProcessResult result = runBinary(dir.path(), {});
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.standardError, Banner + "\nCannot open temp file.");
+        EXPECT_EQ(dir.read(name), Before);
+        EXPECT_TRUE(fs::is_symlink(dir.path() / "route.cfg"));
+    }
+}
+
 TEST_F(Hardening, ATemporaryFileInTheWayIsReplacedNeverWrittenThrough) {
     dir.write("victim.txt", "victim\n");
     struct Case {
