@@ -228,7 +228,7 @@ std::optional<std::string> unprivilegedPrefix() {
                             " --regid=" + std::to_string(nobody->pw_gid) + " --clear-groups";
         ScratchDir probe;
         fs::permissions(probe.path(), fs::perms(0755));
-        ProcessResult result = runBinary(probe.path(), {"?"}, words + " 2>/dev/null");
+        ProcessResult result = runBinary(probe.path(), {"?"}, words);
         if (result.exitCode != 0 || result.standardError != Title + "\nUsage: Route [config]\n") {
             return std::nullopt;
         }
@@ -266,7 +266,6 @@ TEST_F(Hardening, EveryByteOutsideTheRegionSurvives) {
         std::string before;
         std::string after;
     };
-    const std::string markers = Markers;
     const std::string head = "plain\n"
                              "nul\0in\0line\n"s +
                              std::string(70000, 'h') + "\n" +
@@ -281,22 +280,22 @@ TEST_F(Hardening, EveryByteOutsideTheRegionSurvives) {
     const std::string tail = std::string(45000, 't') + "\n" + "\0\0\n"s + "\xFE\xFD\r\n" +
                              garbage.bytes(1000000) + "\ncr\rlast line without a line feed";
     const Case cases[] = {
-        {"long lines in every place, the begin line whole, the end line dropped whole", markers,
+        {"long lines in every place, the begin line whole, the end line dropped whole", Markers,
          head + "; begin" + std::string(40000, 'b') + "\n" + "old\n" + std::string(50000, 'o') +
              "\n" + "; end" + std::string(60000, 'e') + "\0\n"s + tail,
          head + "; begin" + std::string(40000, 'b') + "\n" + emptySquishTable() + "; end\n" + tail},
-        {"a long begin line whose carriage return and line feed fall in different reads", markers,
+        {"a long begin line whose carriage return and line feed fall in different reads", Markers,
          "; begin" + std::string(29990, 'b') + "\r\nold\r\n; end\r\nafter\r\n",
          "; begin" + std::string(29990, 'b') + "\r\n" + emptySquishTable("2:460/10", "\r\n") +
              "; end\r\nafter\r\n"},
-        {"a long begin line whose second read starts like the end marker", markers,
+        {"a long begin line whose second read starts like the end marker", Markers,
          "; begin" + std::string(29991, 'b') + "; end of a piece\nold\n; end\ntail\n",
          "; begin" + std::string(29991, 'b') + "; end of a piece\n" + emptySquishTable() +
              "; end\ntail\n"},
         {"no markers: a long first line stays whole before the table", "",
          std::string(35000, 'f') + "\nsecond\n",
          std::string(35000, 'f') + "\n" + emptySquishTable() + "\nsecond\n"},
-        {"an end marker line without a line feed at the end of the file", markers,
+        {"an end marker line without a line feed at the end of the file", Markers,
          "a\n; begin\nold\n; end", "a\n; begin\n" + emptySquishTable() + "; end\n"},
     };
     for (const Case& c : cases) {
@@ -656,7 +655,7 @@ TEST_F(Hardening, AFileThatFailsWhileBeingReadStopsTheRun) {
     EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
 }
 
-TEST_F(Hardening, NumbersPastTheirRangeWrapAsDocumented) {
+TEST_F(Hardening, NumbersPastTheirRangeWrapAround) {
     // Address parts are taken modulo 65536, and 65535 is the wildcard;
     // nodelist numbers keep their low 16 bits, and a nodelist's extension is
     // a signed 16-bit number, so 40000 and 99999 count as negative and 131074
