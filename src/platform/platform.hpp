@@ -21,7 +21,7 @@ constexpr std::size_t LineLimit = 29998;
 // carriage return stays in the line. NUL bytes are ordinary characters.
 class TextReader {
   public:
-    // Opens a regular file (a directory cannot be opened); null on failure.
+    // Opens a file (not a directory, nor a name with a NUL byte); null on failure.
     static std::unique_ptr<TextReader> open(const std::string& path,
                                             std::size_t bufferSize = 32768);
     ~TextReader();

@@ -1,0 +1,944 @@
+// What damaged or hostile input, a file system that refuses writes and a
+// second run at the same time do to a run of the real binary: every case
+// checks the whole console text, the exit code, and that the destination is
+// either byte for byte as it was or byte for byte the right new file.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <pwd.h>
+#include <random>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include "test_support.hpp"
+
+using namespace testing_support;
+using namespace std::string_literals;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string Title = "Spokeway generator v.1.31beta(Win32) 28-Apr-1999\n";
+const std::string Banner = Title + "\nScanning config file...";
+const std::string Writing = "\nAdjusting routing...\nWriting routing...";
+
+std::string done(int links, int items) {
+    return "\nDone! Total of " + std::to_string(links) + " links and " + std::to_string(items) +
+           " items.";
+}
+
+std::string tagged(int line, const std::string& message) {
+    return "\npathgen.cfg " + std::to_string(line) + ": " + message;
+}
+
+// The Squish table for an empty routing table (no links, nothing routed),
+// with the given main address, lines ending in `eol`.
+std::string emptySquishTable(const std::string& main = "2:460/10", const std::string& eol = "\n") {
+    const std::string lines[] = {
+        "; Squish routing for " + main + ". Created by Spokeway generator 1.31beta",
+        ";                     Fri Jan  1 09:05:00 1999",
+        ";",
+        "; *** Direct links",
+        ";",
+        ";",
+        "; *** Route",
+        ";",
+        "; *** Nodes",
+        "; *** Nets",
+        "; *** Zones",
+        "; *** Default",
+        ";",
+        "; !!! Unrouted !!!",
+        "; ----------------",
+    };
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line + eol;
+    }
+    return text;
+}
+
+// The ifmail (sendmail mailer table) frame around the lines of each pass,
+// for the main address 2:460/10 unless given, with nothing unrouted.
+std::string ifmailTable(const std::string& nodes, const std::string& nets = "",
+                        const std::string& zones = "", const std::string& world = "",
+                        const std::string& main = "2:460/10") {
+    return "# sendmail routing for " + main +
+           ". Created by Spokeway generator 1.31beta\n"
+           "#                     Fri Jan  1 09:05:00 1999\n"
+           "#\n"
+           "# *** Nodes\n" +
+           nodes + "# *** Nets\n" + nets + "# *** Zones\n" + zones + "# *** Default\n" + world +
+           "#\n"
+           "# !!! Unrouted !!!\n"
+           "# ----------------\n";
+}
+
+// The two mailer table lines of a node reached through `target` with the
+// flavour letter `flavour`.
+std::string ifmailNode(const std::string& host, const std::string& target, char flavour) {
+    const std::string to = "\tifmail-"s + flavour + ":" + target + ".fidonet.org\n";
+    return host + ".fidonet.org" + to + "." + host + ".fidonet.org" + to;
+}
+
+// The header's time is the real one in a run of the binary.
+std::string withFixedTime(const std::string& text) {
+    static const std::regex timeLine(
+        R"((\n[;#]                     )[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9][0-9] [0-9:]{8} [0-9]{4}(\r?\n))");
+    return std::regex_replace(text, timeLine, "$1" + std::string(FixedTimeText) + "$2");
+}
+
+// Reproducible bytes from the whole range, except those in `excluded`.
+class Garbage {
+  public:
+    explicit Garbage(unsigned seed) : random_(seed) {}
+
+    std::string bytes(std::size_t size, std::string_view excluded = "\x1A") {
+        std::string text;
+        text.reserve(size);
+        while (text.size() < size) {
+            text += byte(excluded);
+        }
+        return text;
+    }
+    // One line of `size` bytes and a line feed: no line feed or Ctrl-Z inside,
+    // and a first byte that is none of `notFirst`.
+    std::string line(std::size_t size, std::string_view notFirst = "") {
+        std::string text(1, byte(std::string(notFirst) + "\n\x1A"));
+        return text + bytes(size - 1, "\n\x1A") + "\n";
+    }
+
+  private:
+    char byte(std::string_view excluded) {
+        for (;;) {
+            const char c = static_cast<char>(random_() & 0xFF);
+            if (excluded.find(c) == std::string_view::npos) {
+                return c;
+            }
+        }
+    }
+    std::mt19937 random_;
+};
+
+// A printable excerpt of a text around `at`, for failure messages.
+std::string excerpt(const std::string& text, std::size_t at) {
+    std::string shown;
+    for (std::size_t i = at < 20 ? 0 : at - 20; i < text.size() && i < at + 40; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c < 0x7F) {
+            shown += static_cast<char>(c);
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            shown += hex;
+        }
+    }
+    return shown;
+}
+
+// Compares texts of any size without printing megabytes when they differ.
+::testing::AssertionResult sameBytes(const std::string& actual, const std::string& expected) {
+    if (actual == expected) {
+        return ::testing::AssertionSuccess();
+    }
+    std::size_t at = 0;
+    while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) {
+        ++at;
+    }
+    return ::testing::AssertionFailure()
+           << "sizes " << actual.size() << " and " << expected.size() << " differ from byte " << at
+           << ":\n  actual:   " << excerpt(actual, at) << "\n  expected: " << excerpt(expected, at);
+}
+
+const std::string Markers = "RouteBegin \"; begin\"\nRouteEnd \"; end\"\n";
+
+// A configuration writing into route.cfg, with `more` after its settings.
+std::string config(const std::string& more, const std::string& main = "2:460/10",
+                   const std::string& type = "squish", const std::string& minimize = "no",
+                   const std::string& markers = Markers) {
+    return "Address " + main + "\nRouteType " + type + "\nMinimize " + minimize +
+           "\nWriteTo route.cfg\n" + markers + more;
+}
+
+const std::string Before = "a\n; begin\nold\n; end\nb\n";
+const std::string Head = "a\n; begin\n";
+
+// Opens the writing end of a FIFO once the program has opened it for reading;
+// -1 if it never does within a few seconds.
+int openWhenRead(const fs::path& fifo) {
+    for (int tries = 0; tries < 500; ++tries) {
+        int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0 || errno != ENXIO) {
+            return fd;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return -1;
+}
+
+// Whether a process waits for a lock on the file with this inode, as
+// /proc/locks shows it (a waiter's line has "->"); nothing if it cannot be read.
+std::optional<bool> someoneWaitsForLock(ino_t inode) {
+    std::ifstream locks("/proc/locks");
+    if (!locks) {
+        return std::nullopt;
+    }
+    const std::string suffix = ":" + std::to_string(inode);
+    std::string line;
+    while (std::getline(locks, line)) {
+        std::istringstream words(line);
+        std::string word;
+        bool waiter = false;
+        while (words >> word) {
+            waiter = waiter || word == "->";
+            if (waiter && word.size() > suffix.size() &&
+                word.compare(word.size() - suffix.size(), suffix.size(), suffix) == 0 &&
+                std::count(word.begin(), word.end(), ':') == 2) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// The shell words that run the binary as a user whom permission bits bind:
+// nothing when this process is not root, else setpriv to the user nobody.
+// Empty when neither can be done here.
+std::optional<std::string> unprivilegedPrefix() {
+    static const std::optional<std::string> prefix = []() -> std::optional<std::string> {
+        if (::geteuid() != 0) {
+            return std::string();
+        }
+        const struct passwd* nobody = ::getpwnam("nobody");
+        if (nobody == nullptr) {
+            return std::nullopt;
+        }
+        std::string words = "setpriv --reuid=" + std::to_string(nobody->pw_uid) +
+                            " --regid=" + std::to_string(nobody->pw_gid) + " --clear-groups";
+        ScratchDir probe;
+        fs::permissions(probe.path(), fs::perms(0755));
+        ProcessResult result = runBinary(probe.path(), {"?"}, words);
+        if (result.exitCode != 0 || result.standardError != Title + "\nUsage: Route [config]\n") {
+            return std::nullopt;
+        }
+        return words;
+    }();
+    return prefix;
+}
+
+#define REQUIRE_UNPRIVILEGED_RUNS(prefix)                                                          \
+    const std::optional<std::string> prefix = unprivilegedPrefix();                                \
+    if (!prefix) {                                                                                 \
+        GTEST_SKIP() << "running as root, and the program cannot be run as the user nobody "       \
+                        "(setpriv missing or the build not reachable for that user)";              \
+    }
+
+struct Hardening : ::testing::Test {
+    ScratchDir dir;
+
+    ProcessResult run(const std::string& configText, const std::string& destination,
+                      const std::string& shellPrefix = "") {
+        dir.write("pathgen.cfg", configText);
+        dir.write("route.cfg", destination);
+        return runBinary(dir.path(), {}, shellPrefix);
+    }
+    std::string destination() const { return withFixedTime(dir.read("route.cfg")); }
+};
+
+// ---- the destination outside the routing region ----
+
+TEST_F(Hardening, EveryByteOutsideTheRegionSurvives) {
+    Garbage garbage(1);
+    struct Case {
+        const char* what;
+        std::string markers;
+        std::string before;
+        std::string after;
+    };
+    const std::string head = "plain\n"
+                             "nul\0in\0line\n"s +
+                             std::string(70000, 'h') + "\n" +
+                             "cr\ronly\rline\n"
+                             "crlf\r\n"
+                             "\r\n"
+                             "\n"
+                             "non-ascii \x80\xFF\xC3\xA9\xE2\x82\xAC\n"
+                             "; end before the begin\n"
+                             " ; begin indented\n" +
+                             garbage.bytes(1000000) + "\n";
+    const std::string tail = std::string(45000, 't') + "\n" + "\0\0\n"s + "\xFE\xFD\r\n" +
+                             garbage.bytes(1000000) + "\ncr\rlast line without a line feed";
+    const Case cases[] = {
+        {"long lines in every place, the begin line whole, the end line dropped whole", Markers,
+         head + "; begin" + std::string(40000, 'b') + "\n" + "old\n" + std::string(50000, 'o') +
+             "\n" + "; end" + std::string(60000, 'e') + "\0\n"s + tail,
+         head + "; begin" + std::string(40000, 'b') + "\n" + emptySquishTable() + "; end\n" + tail},
+        {"a long begin line whose carriage return and line feed fall in different reads", Markers,
+         "; begin" + std::string(29990, 'b') + "\r\nold\r\n; end\r\nafter\r\n",
+         "; begin" + std::string(29990, 'b') + "\r\n" + emptySquishTable("2:460/10", "\r\n") +
+             "; end\r\nafter\r\n"},
+        {"a long begin line whose second read starts like the end marker", Markers,
+         "; begin" + std::string(29991, 'b') + "; end of a piece\nold\n; end\ntail\n",
+         "; begin" + std::string(29991, 'b') + "; end of a piece\n" + emptySquishTable() +
+             "; end\ntail\n"},
+        {"no markers: a long first line stays whole before the table", "",
+         std::string(35000, 'f') + "\nsecond\n",
+         std::string(35000, 'f') + "\n" + emptySquishTable() + "\nsecond\n"},
+        {"an end marker line without a line feed at the end of the file", Markers,
+         "a\n; begin\nold\n; end", "a\n; begin\n" + emptySquishTable() + "; end\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ProcessResult result = run(config("", "2:460/10", "squish", "no", c.markers), c.before);
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(result.standardError, Banner + Writing + done(0, 0));
+        EXPECT_TRUE(sameBytes(destination(), c.after));
+        EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
+    }
+}
+
+// ---- two runs at once ----
+
+TEST_F(Hardening, ASecondRunWaitsForTheFirstAndReadsItsResult) {
+    // The first run holds the folder while it waits on its route file (a
+    // FIFO); the second, started then, must wait and splice its table into
+    // what the first one wrote. Each replaces its own region, so a second run
+    // that read the destination too early would bring the old first region back.
+    ASSERT_EQ(::mkfifo(dir.file("routes.fifo").c_str(), 0600), 0);
+    dir.write("first.cfg",
+              "Address 2:460/10\nRouteType squish\nMinimize no\nWriteTo route.cfg\n"
+              "RouteBegin \"; begin A\"\nRouteEnd \"; end A\"\nRouteFile routes.fifo\n");
+    dir.write("second.cfg", "Address 2:460/20\nRouteType squish\nMinimize no\nWriteTo route.cfg\n"
+                            "RouteBegin \"; begin B\"\nRouteEnd \"; end B\"\n");
+    dir.write("route.cfg", "head\n; begin A\nold A\n; end A\nmiddle\n"
+                           "; begin B\nold B\n; end B\ntail\n");
+    struct stat folder {};
+    ASSERT_EQ(::stat(dir.path().c_str(), &folder), 0);
+
+    ProcessResult first;
+    ProcessResult second;
+    std::atomic<bool> secondDone{false};
+    std::thread firstRun([&] { first = runBinary(dir.path(), {"first.cfg"}); });
+    int fifo = openWhenRead(dir.path() / "routes.fifo");
+    EXPECT_GE(fifo, 0) << "the first run never opened its route file";
+    std::thread secondRun([&] {
+        second = runBinary(dir.path(), {"second.cfg"});
+        secondDone = true;
+    });
+    std::optional<bool> waits;
+    for (int tries = 0; tries < 500; ++tries) {
+        waits = someoneWaitsForLock(folder.st_ino);
+        if (!waits || *waits) {
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (!waits) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    } else {
+        EXPECT_TRUE(*waits) << "the second run never waited for the folder";
+    }
+    EXPECT_FALSE(secondDone) << "the second run did not wait for the first";
+    if (fifo >= 0) {
+        EXPECT_EQ(::write(fifo, "; nothing\n", 10), 10);
+        ::close(fifo);
+    } else {
+        ::close(::open(dir.file("routes.fifo").c_str(), O_RDWR));
+    }
+    firstRun.join();
+    secondRun.join();
+
+    EXPECT_EQ(first.exitCode, 0);
+    EXPECT_EQ(first.standardError,
+              Banner + "\nScanning route file routes.fifo..." + Writing + done(0, 0));
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_EQ(second.standardError, Banner + Writing + done(0, 0));
+    EXPECT_EQ(destination(), "head\n; begin A\n" + emptySquishTable("2:460/10") +
+                                 "; end A\nmiddle\n; begin B\n" + emptySquishTable("2:460/20") +
+                                 "; end B\ntail\n");
+    EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
+}
+
+// ---- bad input ----
+
+TEST_F(Hardening, GarbageInTheConfigurationIsPassedOverOrRefused) {
+    Garbage garbage(2);
+    // Lines of random bytes are unknown words; a keyword with a NUL byte
+    // after it is one word with it, and no keyword; an address reads up to
+    // the NUL byte; a huge line is read in pieces of blanks or of words.
+    std::string configText = garbage.bytes(1000000) + "\n" + "RouteType\0ifmail\n"s +
+                             "Minimize\0yes\n"s + std::string(1000000, ' ') + "\n" +
+                             std::string(1000000, 'x') + "\n" + std::string(500000, '\0') + "\n" +
+                             config("") + "Address 2:460/11\0junk\n"s + garbage.bytes(500000);
+    ProcessResult result = run(configText, Before);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.standardError, Banner + Writing + done(0, 0));
+    EXPECT_EQ(destination(), Head + emptySquishTable() + "; end\nb\n");
+
+    // Nothing but random bytes, or NUL bytes, gives no main address.
+    for (const std::string& text : {garbage.bytes(2000000), std::string(1000000, '\0')}) {
+        result = run(text, Before);
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.standardError, Banner + "\nMissing or illegal main address.");
+        EXPECT_EQ(dir.read("route.cfg"), Before);
+        EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
+    }
+}
+
+TEST_F(Hardening, GarbageInRouteFilesTrustFilesAndNodelists) {
+    Garbage garbage(3);
+    // Without digits, '*', ':', '/' and the letters that start "All" and
+    // "World", every word of a route or trust line reads as node 0 of the
+    // main address's net: a route file of such lines only names 2:460/0
+    // as a via node, and a trust file of them lists no link.
+    const std::string noAddressParts = "0123456789*:/aAwW\x1A";
+    dir.write("routes.bin", garbage.bytes(1000000, noAddressParts));
+    dir.write("trust.bin", garbage.bytes(1000000, noAddressParts));
+    // A nodelist of random lines has no Host line of the net.
+    std::string junkList;
+    for (int line = 0; line < 5000; ++line) {
+        junkList += garbage.line(1 + line % 300);
+    }
+    dir.write("junk.ndl", junkList);
+    // Random lines inside the selected net that begin like no nodelist
+    // keyword are other lines; NUL bytes end a number.
+    const std::string notKeyword = ",;hHpPdDzZrR";
+    dir.write("net.ndl", "Zone,2\nHost,461,Net\n" + garbage.line(5000, notKeyword) + ",1,Node\n" +
+                             garbage.line(20000, notKeyword) + "Hub,100\0\xFF\n"s +
+                             garbage.line(100, notKeyword) + ",101\0,junk\n"s + "Host,462\n,5\n");
+    ProcessResult result = run(config("Link 2:460/1 c\n"
+                                      "RouteFile routes.bin\n"
+                                      "Spokeway junk.ndl n 2 460\n"
+                                      "Spokeway net.ndl n 2 461\n"
+                                      "TrustFile trust.bin\n"
+                                      "DefaultRoute 2:460/1 2:461/*\n"),
+                               Before);
+    // 5000 lines turn the spinner 5000 / 21 = 238 times.
+    std::string spinner;
+    for (int turn = 0; turn < 238; ++turn) {
+        spinner += "-\\|/"[turn % 4];
+        spinner += '\b';
+    }
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.standardError,
+              Banner + "\nScanning route file routes.bin..." +
+                  "\nScanning nodelist junk.ndl for 2:460 spokeway..." + spinner +
+                  "\nScanning nodelist net.ndl for 2:461 spokeway..." +
+                  "\nScanning route file trust.bin..." + Writing + done(1, 7));
+    // The host and the hub get their default route through 2:461/*; the
+    // via node 2:460/0 has none.
+    EXPECT_EQ(destination(), Head + "; Squish routing for 2:460/10. Created by Spokeway generator "
+                                    "1.31beta\n"
+                                    ";                     Fri Jan  1 09:05:00 1999\n"
+                                    ";\n"
+                                    "; *** Direct links\n"
+                                    ";\n"
+                                    "Send Crash   1\n"
+                                    ";\n"
+                                    "; *** Route\n"
+                                    ";\n"
+                                    "; *** Nodes\n"
+                                    "Route Crash             2:460/1  461/0 1 100 101\n"
+                                    "; *** Nets\n"
+                                    "Route Crash             2:460/1  461/All\n"
+                                    "; *** Zones\n"
+                                    "; *** Default\n"
+                                    ";\n"
+                                    "; !!! Unrouted !!!\n"
+                                    "; ----------------\n"
+                                    "; >>>  2:460/0\n"
+                                    "; end\nb\n");
+}
+
+TEST_F(Hardening, EnormousLinesAndFilesAreReadThrough) {
+    // Huge lines of blanks or of ';' are empty or comment lines in every
+    // piece; thousands of repeated lines change nothing after the first.
+    const std::string blanks = std::string(1000000, ' ') + "\n";
+    const std::string semicolons = std::string(1000000, ';') + "\n";
+    std::string routes = semicolons;
+    std::string trust = blanks.substr(1);
+    for (int line = 0; line < 100000; ++line) {
+        routes += "2:460/1 2:461/5\n";
+        trust += "2:461/6 2:460/1\n";
+    }
+    dir.write("routes.txt", routes + blanks);
+    dir.write("trust.txt", trust);
+    // 100002 short lines and one of exactly 40 reads: zone mode turns the
+    // spinner on every 1001st line, 100042 / 1001 = 99 times.
+    std::string nodelist =
+        "Zone,2\nHost,460\nHub,100\n,101\n" + std::string(29999 * 40 - 1, ';') + "\n";
+    for (int line = 0; line < 99998; ++line) {
+        nodelist += line % 50 == 0 ? "Host," + std::to_string(1000 + line / 50) + "\n"
+                                   : "," + std::to_string(line % 50) + "\n";
+    }
+    dir.write("nodelist.ndl", nodelist);
+    std::string configText = semicolons + blanks +
+                             config("Link 2:460/1 c\n"
+                                    "RouteFile routes.txt\n"
+                                    "Spokeway nodelist.ndl z 2 460\n"
+                                    "TrustFile trust.txt\n"
+                                    "DefaultRoute 2:460/1 2:460/0 100\n") +
+                             semicolons;
+    ProcessResult result = run(configText, Before);
+    std::string spinner;
+    for (int turn = 0; turn < 99; ++turn) {
+        spinner += "-\\|/"[turn % 4];
+        spinner += '\b';
+    }
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.standardError, Banner + "\nScanning route file routes.txt..." +
+                                        "\nScanning nodelist nodelist.ndl for 2:460 spokeway..." +
+                                        spinner + "\nScanning route file trust.txt..." + Writing +
+                                        done(1, 6));
+    EXPECT_EQ(destination(), Head + "; Squish routing for 2:460/10. Created by Spokeway generator "
+                                    "1.31beta\n"
+                                    ";                     Fri Jan  1 09:05:00 1999\n"
+                                    ";\n"
+                                    "; *** Direct links\n"
+                                    ";\n"
+                                    "Send Crash   1\n"
+                                    ";\n"
+                                    "; *** Route\n"
+                                    ";\n"
+                                    "; *** Nodes\n"
+                                    "Route Crash             2:460/1  461/5 460/0 100 101 461/6\n"
+                                    "; *** Nets\n"
+                                    "; *** Zones\n"
+                                    "; *** Default\n"
+                                    ";\n"
+                                    "; !!! Unrouted !!!\n"
+                                    "; ----------------\n"
+                                    "; end\nb\n");
+}
+
+TEST_F(Hardening, ADirectoryWhereAFileIsExpectedCannotBeOpened) {
+    fs::create_directory(dir.path() / "folder");
+    fs::create_directory(dir.path() / "NODELIST.999");
+    dir.write("NODELIST.001", "Zone,2\nHost,460\n,1\n");
+    // Line 7 of the configuration; the greatest numbered match of a pattern
+    // is a folder, so no nodelist can be opened.
+    for (const std::string line : {"RouteFile folder", "TrustFile folder",
+                                   "Spokeway folder n 2 460", "Spokeway NODELIST.* n 2 460"}) {
+        SCOPED_TRACE(line);
+        ProcessResult result = run(config(line + "\n"), Before);
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.standardError, Banner + tagged(7, "Cannot open file."));
+        EXPECT_EQ(dir.read("route.cfg"), Before);
+        // As after any run stopped after WriteTo.
+        EXPECT_EQ(dir.read("PG$TABLE.$$$"), Head);
+    }
+}
+
+TEST_F(Hardening, ANameWithANulByteNamesNoFile) {
+    // No file name can hold a NUL byte: cut there, "route.cfg\0/" would
+    // name the destination as the folder of the temporary file, which
+    // would then stand in the destination's place.
+    dir.write("routes.txt", "2:460/1 2\n");
+    const std::string unended = "a\n; begin\nold\n";
+    ProcessResult result =
+        run(config("").replace(config("").find("route.cfg"), 9, "route.cfg\0/"s), unended);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.standardError, Banner + "\nCannot open dest file.");
+    EXPECT_EQ(dir.read("route.cfg"), unended);
+    EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
+
+    for (const std::string& line : {"RouteFile routes.txt\0x"s, "TrustFile routes.txt\0x"s}) {
+        result = run(config(line + "\n"), Before);
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.standardError, Banner + tagged(7, "Cannot open file."));
+        EXPECT_EQ(dir.read("route.cfg"), Before);
+    }
+}
+
+TEST_F(Hardening, UnreadableFilesStopTheRunWithTheirMessage) {
+    REQUIRE_UNPRIVILEGED_RUNS(prefix);
+    struct Case {
+        const char* what;
+        std::string line;
+        std::string messages;
+    };
+    const Case cases[] = {
+        {"configuration", "", Title + "\nCannot open config file."},
+        {"destination", "", Banner + "\nCannot open dest file."},
+        {"route file", "RouteFile secret.txt", Banner + tagged(7, "Cannot open file.")},
+        {"trust file", "TrustFile secret.txt", Banner + tagged(7, "Cannot open file.")},
+        {"nodelist", "Spokeway secret.txt n 2 460", Banner + tagged(7, "Cannot open file.")},
+        {"unlistable nodelist folder", "Spokeway closed/NODELIST.* n 2 460",
+         Banner + tagged(7, "Cannot open file.")},
+        {"unreadable greatest match", "Spokeway NODELIST.* n 2 460",
+         Banner + tagged(7, "Cannot open file.")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchDir folder;
+        fs::permissions(folder.path(), fs::perms::all); // the temporary file may be made
+        const std::string what = c.what;
+        writeFile(folder.path() / "pathgen.cfg", config(c.line.empty() ? "" : c.line + "\n"));
+        writeFile(folder.path() / "route.cfg", Before);
+        writeFile(folder.path() / "secret.txt", "2:460/1 2\n");
+        writeFile(folder.path() / "NODELIST.001", "Zone,2\nHost,460\n,1\n");
+        writeFile(folder.path() / "NODELIST.002", "Zone,2\nHost,460\n,2\n");
+        writeFile(folder.path() / "closed/NODELIST.001", "Zone,2\nHost,460\n,1\n");
+        for (const char* name : {"pathgen.cfg", "route.cfg", "secret.txt", "NODELIST.001",
+                                 "NODELIST.002", "closed/NODELIST.001"}) {
+            fs::permissions(folder.path() / name, fs::perms(0644));
+        }
+        // Nobody may read these, nor list the folder "closed".
+        fs::permissions(folder.path() / "closed", fs::perms(0311));
+        fs::permissions(folder.path() / "secret.txt", fs::perms::none);
+        fs::permissions(folder.path() / "NODELIST.002", fs::perms::none);
+        if (what == "configuration") {
+            fs::permissions(folder.path() / "pathgen.cfg", fs::perms::none);
+        }
+        if (what == "destination") {
+            fs::permissions(folder.path() / "route.cfg", fs::perms::none);
+        }
+
+        ProcessResult result = runBinary(folder.path(), {}, *prefix);
+
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.standardError, c.messages);
+        EXPECT_EQ(readFile(folder.path() / "route.cfg"), Before);
+        const bool pastWriteTo = !c.line.empty();
+        EXPECT_EQ(fs::exists(folder.path() / "PG$TABLE.$$$"), pastWriteTo);
+        if (pastWriteTo) {
+            EXPECT_EQ(readFile(folder.path() / "PG$TABLE.$$$"), Head);
+        }
+    }
+}
+
+TEST_F(Hardening, AFileThatFailsWhileBeingReadStopsTheRun) {
+    // The process's own memory file opens like a regular file, and reading
+    // it from offset 0 fails.
+    const std::string failing = "/proc/self/mem";
+    struct stat info {};
+    if (::stat(failing.c_str(), &info) != 0) {
+        GTEST_SKIP() << failing << " is not there to fail a read";
+    }
+    struct Case {
+        std::string line;
+        std::string messages;
+    };
+    const Case cases[] = {
+        {"RouteFile " + failing,
+         Banner + "\nScanning route file " + failing + "..." + tagged(7, "Cannot open file.")},
+        {"TrustFile " + failing,
+         Banner + "\nScanning route file " + failing + "..." + tagged(7, "Cannot open file.")},
+        {"Spokeway " + failing + " n 2 460", Banner + "\nScanning nodelist " + failing +
+                                                 " for 2:460 spokeway..." +
+                                                 tagged(7, "Cannot open file.")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        ProcessResult result = run(config(c.line + "\n"), Before);
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.standardError, c.messages);
+        EXPECT_EQ(dir.read("route.cfg"), Before);
+        EXPECT_EQ(dir.read("PG$TABLE.$$$"), Head);
+    }
+    fs::remove(dir.path() / "PG$TABLE.$$$");
+    ProcessResult result = runBinary(dir.path(), {failing});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.standardError, Banner + "\nCannot open config file.");
+    EXPECT_EQ(dir.read("route.cfg"), Before);
+    EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
+}
+
+TEST_F(Hardening, NumbersPastTheirRangeWrapAround) {
+    // Address parts are taken modulo 65536, and 65535 is the wildcard;
+    // nodelist numbers keep their low 16 bits, and a nodelist's extension is
+    // a signed 16-bit number, so 40000 and 99999 count as negative and 131074
+    // as 2.
+    for (const char* name : {"nodelist.40000", "nodelist.99999", "nodelist.131074"}) {
+        dir.write(name, "Host,460\n,1\n");
+    }
+    dir.write("nodelist.5", "Zone,2\n"
+                            "Host,70000,Net\n"
+                            ",65547,Node\n"
+                            "Hub,65636\n"
+                            ",65637\n"
+                            ",4294967398\n");
+    dir.write("routes.txt", "2:4464/1 2:4464/65548 12345678901234567890\n");
+    ProcessResult result = run(config("Link 2:4464/65537 c\n"
+                                      "RouteFile routes.txt\n"
+                                      "Spokeway nodelist.* n 65538 70000\n"
+                                      "DefaultRoute 2:70000/65537 65636 65536 65535\n",
+                                      "2:70000/65546", "ifmail"),
+                               Before);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.standardError, Banner + "\nScanning route file routes.txt..." +
+                                        "\nScanning nodelist nodelist.5 for 2:4464 spokeway..." +
+                                        Writing + done(1, 9));
+    const std::string link = "f1.n4464.z2";
+    EXPECT_EQ(
+        destination(),
+        Head +
+            ifmailTable(
+                ifmailNode(link, link, 'c') + ifmailNode("f12.n4464.z2", link, 'c') +
+                    ifmailNode("f2770.n4464.z2", link, 'c') + ifmailNode("f0.n4464.z2", link, 'c') +
+                    ifmailNode("f11.n4464.z2", link, 'c') + ifmailNode("f100.n4464.z2", link, 'c') +
+                    ifmailNode("f101.n4464.z2", link, 'c') + ifmailNode("f102.n4464.z2", link, 'c'),
+                ".n4464.z2.fidonet.org\tifmail-c:f1.n4464.z2.fidonet.org\n", "", "", "2:4464/10") +
+            "; end\nb\n");
+}
+
+TEST_F(Hardening, ANodelistPatternOverThousandsOfFilesPicksTheGreatestNumber) {
+    fs::create_directory(dir.path() / "lists");
+    for (int number = 1; number <= 3000; ++number) {
+        dir.write("lists/NODELIST." + std::to_string(number), "");
+    }
+    for (const char* name :
+         {"lists/NODELIST", "lists/NODELIST.ZIP", "lists/NODELIST.32768", "lists/OTHER.9999"}) {
+        dir.write(name, "Host,460\n,1\n");
+    }
+    dir.write("lists/NODELIST.3001", "Zone,2\nHost,460\n,7\n");
+    ProcessResult result = run(config("Link 2:460/1 c\n"
+                                      "Spokeway lists/NODELIST.* z 2 460\n"
+                                      "DefaultRoute 2:460/1 2:460/0\n",
+                                      "2:460/10", "ifmail"),
+                               Before);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.standardError,
+              Banner + "\nScanning nodelist lists/NODELIST.3001 for 2:460 spokeway..." + Writing +
+                  done(1, 3));
+    const std::string link = "f1.n460.z2";
+    EXPECT_EQ(destination(),
+              Head +
+                  ifmailTable(ifmailNode(link, link, 'c') + ifmailNode("f0.n460.z2", link, 'c') +
+                              ifmailNode("f7.n460.z2", link, 'c')) +
+                  "; end\nb\n");
+}
+
+TEST_F(Hardening, AChainThroughEveryItemIsShortenedQuickly) {
+    // The link, the world entry and 65532 nodes: 65534 items, the most there
+    // may be. Each node is routed via the one before it, the first via the
+    // link, so every chain is shortened to the link; then the world entry
+    // via the same link covers every node. The chain is built both ways
+    // round: the far end first in the table, and the near end first.
+    auto node = [](int k) {
+        return "2:" + std::to_string(1000 + k / 1000) + "/" + std::to_string(k % 1000);
+    };
+    const int nodes = 65532;
+    std::string nearFirst = "2:460/1 World\n2:460/1 " + node(1) + "\n";
+    for (int k = 2; k <= nodes; ++k) {
+        nearFirst += node(k - 1) + " " + node(k) + "\n";
+    }
+    std::string farFirst = "2:460/1 World\n";
+    for (int k = 1; k < nodes; ++k) {
+        farFirst += node(k + 1) + " " + node(k) + "\n";
+    }
+    farFirst += "2:460/1 " + node(nodes) + "\n";
+    const std::string link = "f1.n460.z2";
+    for (const std::string& routes : {nearFirst, farFirst}) {
+        dir.write("chain.txt", routes);
+        const auto start = std::chrono::steady_clock::now();
+        ProcessResult result = run(
+            config("Link 2:460/1 c\nRouteFile chain.txt\n", "2:460/10", "ifmail", "yes"), Before);
+        const auto seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start);
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(result.standardError,
+                  Banner + "\nScanning route file chain.txt..." + Writing + done(1, 65534));
+        EXPECT_EQ(destination(),
+                  Head +
+                      ifmailTable(ifmailNode(link, link, 'c'), "", "",
+                                  ".fidonet.org\tifmail-c:f1.n460.z2.fidonet.org\n") +
+                      "; end\nb\n");
+        EXPECT_LT(seconds.count(), 10.0);
+    }
+}
+
+// ---- faults of the file system ----
+
+TEST_F(Hardening, WritesPastAFileSizeLimitLeaveTheDestination) {
+    // The limit is 100 blocks (of 512 or 1024 bytes, as the shell counts);
+    // the temporary file outgrows it while the head is copied, while the
+    // table is written, or while the tail is copied.
+    std::string routes = "2:460/1 2:461/1";
+    for (int node = 2; node <= 20000; ++node) {
+        routes += " " + std::to_string(node);
+    }
+    dir.write("routes.txt", routes + "\n");
+    const std::string big(300000, 'x');
+    struct Case {
+        const char* what;
+        std::string more;
+        std::string before;
+        std::string messages;
+    };
+    const Case cases[] = {
+        {"head", "", big + "\n" + Before, Banner + Writing},
+        {"table", "Link 2:460/1 c\nRouteFile routes.txt\n", Before,
+         Banner + "\nScanning route file routes.txt..." + Writing},
+        {"tail", "", Before + big + "\n", Banner + Writing},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ProcessResult result = run(config(c.more), c.before, "ulimit -f 100;");
+        EXPECT_EQ(result.exitCode, 3);
+        EXPECT_EQ(result.standardError, c.messages + "\nCannot write temp file.");
+        EXPECT_TRUE(sameBytes(dir.read("route.cfg"), c.before));
+        EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
+    }
+}
+
+TEST_F(Hardening, AFolderTheRunMayNotChangeLeavesTheDestination) {
+    REQUIRE_UNPRIVILEGED_RUNS(prefix);
+    struct Case {
+        const char* what;
+        fs::perms folder;
+        bool leftover;
+        int exitCode;
+        std::string messages;
+    };
+    const Case cases[] = {
+        // No temporary file can be made in a read-only folder.
+        {"read-only folder", fs::perms(0555), false, 1, Banner + "\nCannot open temp file."},
+        // In a sticky folder another user's destination cannot be replaced,
+        {"sticky folder", fs::perms(01777), false, 3,
+         Banner + Writing + "\nCannot replace dest file."},
+        // nor another user's temporary file removed: it is not written through.
+        {"sticky folder with a temporary file left", fs::perms(01777), true, 1,
+         Banner + "\nCannot open temp file."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (prefix->empty() && (c.folder & fs::perms::sticky_bit) != fs::perms::none) {
+            // The files are the runner's own then, which a sticky folder does not protect.
+            continue;
+        }
+        ScratchDir folder;
+        writeFile(folder.path() / "pathgen.cfg", config(""));
+        writeFile(folder.path() / "route.cfg", Before);
+        fs::permissions(folder.path() / "pathgen.cfg", fs::perms(0644));
+        fs::permissions(folder.path() / "route.cfg", fs::perms(0644));
+        if (c.leftover) {
+            writeFile(folder.path() / "PG$TABLE.$$$", "left over\n");
+            fs::permissions(folder.path() / "PG$TABLE.$$$", fs::perms(0666));
+        }
+        fs::permissions(folder.path(), c.folder);
+
+        ProcessResult result = runBinary(folder.path(), {}, *prefix);
+
+        EXPECT_EQ(result.exitCode, c.exitCode);
+        EXPECT_EQ(result.standardError, c.messages);
+        EXPECT_EQ(readFile(folder.path() / "route.cfg"), Before);
+        if (c.leftover) {
+            EXPECT_EQ(readFile(folder.path() / "PG$TABLE.$$$"), "left over\n");
+        } else {
+            EXPECT_FALSE(fs::exists(folder.path() / "PG$TABLE.$$$"));
+        }
+    }
+}
+
+TEST_F(Hardening, ADestinationNamedLikeTheTemporaryFileIsRefused) {
+    // The temporary file would be the destination itself: a run stopped
+    // later would delete it or leave only its head.
+    fs::create_directory(dir.path() / "sub");
+    fs::create_symlink("PG$TABLE.$$$", dir.path() / "route.cfg");
+    for (const std::string name :
+         {"PG$TABLE.$$$", "./PG$TABLE.$$$", "sub/PG$TABLE.$$$", "route.cfg"}) {
+        SCOPED_TRACE(name);
+        dir.write(name, Before);
+        dir.write("pathgen.cfg",
+                  config("RouteFile missing.txt\n").replace(config("").find("route.cfg"), 9, name));
+        ProcessResult result = runBinary(dir.path(), {});
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.standardError, Banner + "\nCannot open temp file.");
+        EXPECT_EQ(dir.read(name), Before);
+        EXPECT_TRUE(fs::is_symlink(dir.path() / "route.cfg"));
+    }
+}
+
+TEST_F(Hardening, ATemporaryFileInTheWayIsReplacedNeverWrittenThrough) {
+    dir.write("victim.txt", "victim\n");
+    struct Case {
+        const char* what;
+        void (*plant)(const fs::path& folder);
+    };
+    const Case cases[] = {
+        {"link to another file",
+         [](const fs::path& folder) { fs::create_symlink("victim.txt", folder / "PG$TABLE.$$$"); }},
+        {"link to a file not yet there",
+         [](const fs::path& folder) {
+             fs::create_symlink("made-through-link", folder / "PG$TABLE.$$$");
+         }},
+        {"second name of another file",
+         [](const fs::path& folder) {
+             fs::create_hard_link(folder / "victim.txt", folder / "PG$TABLE.$$$");
+         }},
+        {"read-only file",
+         [](const fs::path& folder) {
+             writeFile(folder / "PG$TABLE.$$$", "left over\n");
+             fs::permissions(folder / "PG$TABLE.$$$", fs::perms(0444));
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.plant(dir.path());
+        ProcessResult result = run(config(""), Before);
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(result.standardError, Banner + Writing + done(0, 0));
+        EXPECT_EQ(destination(), Head + emptySquishTable() + "; end\nb\n");
+        EXPECT_FALSE(fs::exists(fs::symlink_status(dir.path() / "PG$TABLE.$$$")));
+        EXPECT_EQ(dir.read("victim.txt"), "victim\n");
+        EXPECT_EQ(fs::hard_link_count(dir.path() / "victim.txt"), 1u);
+        EXPECT_FALSE(dir.exists("made-through-link"));
+    }
+}
+
+TEST_F(Hardening, ALinkedDestinationIsRewrittenWhereTheLinkLeads) {
+    // The mail program reads the file the links lead to: that file gets
+    // the table, through a temporary file in its own folder, and the links stay.
+    fs::create_directory(dir.path() / "real");
+    dir.write("real/route.cfg", Before);
+    fs::create_symlink("real/route.cfg", dir.path() / "link.cfg");
+    fs::create_symlink("link.cfg", dir.path() / "route.cfg");
+
+    ProcessResult result = run(config(""), Before);
+    // (run() wrote through the links: the file they lead to holds Before.)
+
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.standardError, Banner + Writing + done(0, 0));
+    EXPECT_EQ(withFixedTime(dir.read("real/route.cfg")), Head + emptySquishTable() + "; end\nb\n");
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "route.cfg"));
+    EXPECT_EQ(fs::read_symlink(dir.path() / "route.cfg"), "link.cfg");
+    EXPECT_EQ(fs::read_symlink(dir.path() / "link.cfg"), "real/route.cfg");
+    EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
+    EXPECT_FALSE(dir.exists("real/PG$TABLE.$$$"));
+}
+
+TEST_F(Hardening, TheReplacedDestinationKeepsItsOwner) {
+    const struct passwd* nobody = ::getpwnam("nobody");
+    if (::geteuid() != 0 || nobody == nullptr) {
+        GTEST_SKIP() << "only root can give a file to another user";
+    }
+    dir.write("pathgen.cfg", config(""));
+    dir.write("route.cfg", Before);
+    ASSERT_EQ(::chown(dir.file("route.cfg").c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+    fs::permissions(dir.path() / "route.cfg", fs::perms(0604));
+
+    ProcessResult result = runBinary(dir.path(), {});
+
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.standardError, Banner + Writing + done(0, 0));
+    EXPECT_EQ(destination(), Head + emptySquishTable() + "; end\nb\n");
+    struct stat info {};
+    ASSERT_EQ(::stat(dir.file("route.cfg").c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, nobody->pw_uid);
+    EXPECT_EQ(info.st_gid, nobody->pw_gid);
+    EXPECT_EQ(info.st_mode & 07777, 0604u);
+}
+
+} // namespace
