@@ -4,23 +4,6 @@
 
 namespace {
 
-// True when text at cursor begins with word, without regard to case.
-bool startsWithNoCase(std::string_view text, std::size_t cursor, std::string_view word) {
-    if (text.size() - cursor < word.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < word.size(); ++i) {
-        char c = text[cursor + i];
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-        if (c != word[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 void appendPart(std::string& text, std::uint16_t value, const char* wildcardText) {
     if (value == Wildcard) {
         text += wildcardText;
@@ -39,6 +22,18 @@ bool hasWildcard(FtnAddress address) {
     return wildcardCount(address) != 0;
 }
 
+bool startsWithNoCase(std::string_view text, std::string_view lowerWord) {
+    if (text.size() < lowerWord.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < lowerWord.size(); ++i) {
+        if (lowerCase(text[i]) != lowerWord[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void skipBlanks(std::string_view text, std::size_t& cursor) {
     while (cursor < text.size() && isBlank(text[cursor])) {
         ++cursor;
@@ -48,7 +43,7 @@ void skipBlanks(std::string_view text, std::size_t& cursor) {
 FtnAddress parseAddress(RoutingState& state, std::string_view text, std::size_t& cursor) {
     FtnAddress address = state.AbbrevContext;
     skipBlanks(text, cursor);
-    if (startsWithNoCase(text, cursor, "world")) {
+    if (startsWithNoCase(text.substr(cursor), "world")) {
         cursor += 5;
         state.AbbrevContext = state.mainAddress();
         return FtnAddress{Wildcard, Wildcard, Wildcard};
@@ -56,7 +51,7 @@ FtnAddress parseAddress(RoutingState& state, std::string_view text, std::size_t&
     for (;;) {
         skipBlanks(text, cursor);
         std::uint16_t value = 0;
-        if (startsWithNoCase(text, cursor, "all")) {
+        if (startsWithNoCase(text.substr(cursor), "all")) {
             cursor += 3;
             value = Wildcard;
         } else if (cursor < text.size() && text[cursor] == '*') {

@@ -48,6 +48,13 @@ inline bool isWhiteSpace(char c) {
 }
 void skipBlanks(std::string_view text, std::size_t& cursor);
 
+// ASCII letters folded to lower case; every other character as it is.
+inline char lowerCase(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+// The text begins with `lowerWord` (given in lower case), whatever the text's case.
+bool startsWithNoCase(std::string_view text, std::string_view lowerWord);
+
 // Reads one address at the cursor; omitted parts come from AbbrevContext,
 // which becomes the address read. Never fails.
 FtnAddress parseAddress(RoutingState& state, std::string_view text, std::size_t& cursor);

@@ -11,14 +11,12 @@ namespace {
 
 constexpr int PassCount = 6;
 
-bool sameWordNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
+bool sameWordNoCase(std::string_view word, std::string_view keyword) {
+    if (word.size() != keyword.size()) {
         return false;
     }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
-        char y = b[i] >= 'A' && b[i] <= 'Z' ? static_cast<char>(b[i] - 'A' + 'a') : b[i];
-        if (x != y) {
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if (lowerCase(word[i]) != lowerCase(keyword[i])) {
             return false;
         }
     }

@@ -4,26 +4,7 @@
 #include "driver/keywords.hpp"
 #include "model/tables.hpp"
 
-namespace {
-
-char lowerCase(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// The text begins with word (compared over the word's length, no case).
-bool beginsWith(std::string_view text, std::string_view word) {
-    if (text.size() < word.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < word.size(); ++i) {
-        if (lowerCase(text[i]) != word[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
-} // namespace
+namespace {} // namespace
 
 void copyFileName(std::string_view text, std::string& target) {
     std::size_t end = 0;
@@ -77,10 +58,10 @@ bool routeTypeKeyword(RoutingState& state, std::string_view rest, KeywordTarget 
                                         "imbink",  "xmail",  "ifmail",   "bip",
                                         "unimail", "qecho",  "fidogate", "ftrack"};
     for (std::uint16_t i = 0; i < 12; ++i) {
-        if (beginsWith(rest, names[i])) {
+        if (startsWithNoCase(rest, names[i])) {
             state.*target.word = static_cast<std::uint16_t>(i + 1);
             if (i + 1 == 3) {
-                state.tmailnFlag = beginsWith(rest, "tmailn") ? 1 : 0;
+                state.tmailnFlag = startsWithNoCase(rest, "tmailn") ? 1 : 0;
             }
             return true;
         }
@@ -95,7 +76,7 @@ bool minimizeKeyword(RoutingState& state, std::string_view rest, KeywordTarget) 
         std::uint16_t mode;
     } values[] = {{"yes", 1}, {"on", 1}, {"no", 0}, {"off", 0}};
     for (const auto& value : values) {
-        if (beginsWith(rest, value.word)) {
+        if (startsWithNoCase(rest, value.word)) {
             state.minimizeMode = value.mode;
             return true;
         }

@@ -83,23 +83,6 @@ std::uint16_t numberAt(std::string_view line, std::size_t offset) {
     return offset < line.size() ? wordValue(line.substr(offset)) : 0;
 }
 
-char lowerCase(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// The line begins with `word` (given in lower case), whatever the case.
-bool startsWith(std::string_view line, std::string_view word) {
-    if (line.size() < word.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < word.size(); ++i) {
-        if (lowerCase(line[i]) != word[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 void spin(RoutingState& state) {
     static constexpr char Spinner[] = "-\\|/";
     const char text[2] = {Spinner[state.spinnerPosition & 3], '\b'};
@@ -159,22 +142,22 @@ NodelistLine classify(std::string_view line) {
     if (line.front() == ';') {
         return {Kind::Comment, 0};
     }
-    if (startsWith(line, "zone")) {
+    if (startsWithNoCase(line, "zone")) {
         return {Kind::Zone, numberAt(line, 5)};
     }
-    if (startsWith(line, "host")) {
+    if (startsWithNoCase(line, "host")) {
         return {Kind::Host, numberAt(line, 5)};
     }
-    if (startsWith(line, "region")) {
+    if (startsWithNoCase(line, "region")) {
         return {Kind::Region, 0};
     }
-    if (startsWith(line, "hub")) {
+    if (startsWithNoCase(line, "hub")) {
         return {Kind::Hub, numberAt(line, 4)};
     }
-    if (startsWith(line, "pvt")) {
+    if (startsWithNoCase(line, "pvt")) {
         return {Kind::Node, numberAt(line, 4)};
     }
-    if (startsWith(line, "hold") || startsWith(line, "down")) {
+    if (startsWithNoCase(line, "hold") || startsWithNoCase(line, "down")) {
         return {Kind::Node, numberAt(line, 5)};
     }
     if (line.front() == ',') {
