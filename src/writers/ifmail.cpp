@@ -5,6 +5,8 @@
 
 #include "model/tables.hpp"
 
+#include <unordered_map>
+
 const char* const GatewayDomain = "fidonet.org";
 
 namespace {
@@ -69,7 +71,18 @@ std::uint16_t targetOf(const RoutingState& state, std::uint16_t index) {
     return via;
 }
 
-void writeTableLines(RoutingState& state) {
+// The letters of a target: one per link entry with its address, in table order.
+using LetterTable = std::unordered_map<std::uint64_t, std::string>;
+
+LetterTable flavourLetters(const RoutingState& state) {
+    LetterTable letters;
+    for (const LinkEntry& link : state.LinkTable) {
+        letters[addressKey(link.address)] += flavourLetter(link);
+    }
+    return letters;
+}
+
+void writeTableLines(RoutingState& state, const LetterTable& letters) {
     for (std::size_t index = 0; index < state.ItemTable.size(); ++index) {
         std::uint16_t target = targetOf(state, static_cast<std::uint16_t>(index));
         if (target == NoVia) {
@@ -82,10 +95,8 @@ void writeTableLines(RoutingState& state) {
         }
         line += "\tifmail-";
         FtnAddress targetAddress = state.ItemTable[target].address;
-        for (const LinkEntry& link : state.LinkTable) {
-            if (link.address == targetAddress) {
-                line += flavourLetter(link);
-            }
+        if (auto found = letters.find(addressKey(targetAddress)); found != letters.end()) {
+            line += found->second;
         }
         line += ':';
         appendDomainName(state, targetAddress, line, FullForm);
@@ -105,8 +116,9 @@ void writeIfmail(RoutingState& state) {
     setAddressStyle(state, 0, 0, 0, 1, 0, 0);
     state.ReportCommentChar = '#';
     writeHeader(state, '#', "sendmail");
+    const LetterTable letters = flavourLetters(state);
     for (state.WildcardPass = 0; state.WildcardPass < 4; ++state.WildcardPass) {
         writePassComment(state, '#');
-        writeTableLines(state);
+        writeTableLines(state, letters);
     }
 }
