@@ -157,4 +157,29 @@ std::string withFixedTime(const std::string& text) {
     return std::regex_replace(text, timeLine, "$1" + std::string(FixedTimeText) + "$2");
 }
 
+std::string emptySquishTable(const std::string& main, const std::string& eol) {
+    const std::string lines[] = {
+        "; Squish routing for " + main + ". Created by Spokeway generator 1.31beta",
+        ";                     Fri Jan  1 09:05:00 1999",
+        ";",
+        "; *** Direct links",
+        ";",
+        ";",
+        "; *** Route",
+        ";",
+        "; *** Nodes",
+        "; *** Nets",
+        "; *** Zones",
+        "; *** Default",
+        ";",
+        "; !!! Unrouted !!!",
+        "; ----------------",
+    };
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line + eol;
+    }
+    return text;
+}
+
 } // namespace testing_support

@@ -75,6 +75,10 @@ std::map<std::string, std::string> folderContents(const std::filesystem::path& r
 // The text with the run time of every header line replaced by FixedTimeText.
 std::string withFixedTime(const std::string& text);
 
+// The Squish table and unrouted report of a run without links or routes,
+// for the given main address, at the fixed run time, lines ending in `eol`.
+std::string emptySquishTable(const std::string& main = "2:460/10", const std::string& eol = "\n");
+
 // The fixed run time's header line as a ";" writer writes it.
 constexpr const char* FixedTimeText = "Fri Jan  1 09:05:00 1999";
 

@@ -19,13 +19,6 @@ std::string config(const std::string& destination) {
            "\nRouteBegin \"; begin\"\nRouteEnd \"; end\"\n";
 }
 
-// The table of a run without links or routes, as the Squish writer puts it.
-const std::string Table = "; Squish routing for 2:460/10. Created by Spokeway generator 1.31beta\n"
-                          ";                     Fri Jan  1 09:05:00 1999\n"
-                          ";\n; *** Direct links\n;\n;\n; *** Route\n;\n"
-                          "; *** Nodes\n; *** Nets\n; *** Zones\n; *** Default\n"
-                          ";\n; !!! Unrouted !!!\n; ----------------\n";
-
 } // namespace
 
 TEST(DestinationNames, ANameWithANulByteNamesNoFile) {
@@ -66,7 +59,7 @@ TEST(DestinationNames, ALinkedDestinationIsRewrittenWhereTheLinkPoints) {
 
     EXPECT_EQ(result.exitCode, 0) << result.console;
     EXPECT_TRUE(fs::is_symlink(dir.path() / "route.cfg"));
-    EXPECT_EQ(dir.read("real/route.cfg"), "a\n; begin\n" + Table + "; end\nb\n");
+    EXPECT_EQ(dir.read("real/route.cfg"), "a\n; begin\n" + emptySquishTable() + "; end\nb\n");
     EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
     EXPECT_FALSE(dir.exists("real/PG$TABLE.$$$"));
 }
@@ -82,6 +75,6 @@ TEST(DestinationNames, ALinkPlantedUnderTheTemporaryNameIsNotWrittenThrough) {
 
     EXPECT_EQ(result.exitCode, 0) << result.console;
     EXPECT_EQ(dir.read("victim"), "precious\n");
-    EXPECT_EQ(dir.read("route.cfg"), "; begin\n" + Table + "; end\n");
+    EXPECT_EQ(dir.read("route.cfg"), "; begin\n" + emptySquishTable() + "; end\n");
     EXPECT_FALSE(fs::exists(fs::symlink_status(dir.path() / "PG$TABLE.$$$")));
 }

@@ -42,33 +42,6 @@ std::string tagged(int line, const std::string& message) {
     return "\npathgen.cfg " + std::to_string(line) + ": " + message;
 }
 
-// The Squish table for an empty routing table (no links, nothing routed),
-// with the given main address, lines ending in `eol`.
-std::string emptySquishTable(const std::string& main = "2:460/10", const std::string& eol = "\n") {
-    const std::string lines[] = {
-        "; Squish routing for " + main + ". Created by Spokeway generator 1.31beta",
-        ";                     Fri Jan  1 09:05:00 1999",
-        ";",
-        "; *** Direct links",
-        ";",
-        ";",
-        "; *** Route",
-        ";",
-        "; *** Nodes",
-        "; *** Nets",
-        "; *** Zones",
-        "; *** Default",
-        ";",
-        "; !!! Unrouted !!!",
-        "; ----------------",
-    };
-    std::string text;
-    for (const std::string& line : lines) {
-        text += line + eol;
-    }
-    return text;
-}
-
 // The ifmail (sendmail mailer table) frame around the lines of each pass,
 // for the main address 2:460/10 unless given, with nothing unrouted.
 std::string ifmailTable(const std::string& nodes, const std::string& nets = "",

@@ -22,32 +22,6 @@ const std::string Banner = "Spokeway generator v.1.31beta(Win32) 28-Apr-1999\n"
 const std::string Success = Banner + "\nAdjusting routing...\nWriting routing..."
                                      "\nDone! Total of 0 links and 0 items.";
 
-// The table and report for an empty routing table, each line ending in `eol`.
-std::string emptyTable(const std::string& eol = "\n") {
-    const char* const lines[] = {
-        "; Squish routing for 2:460/10. Created by Spokeway generator 1.31beta",
-        ";                     Fri Jan  1 09:05:00 1999",
-        ";",
-        "; *** Direct links",
-        ";",
-        ";",
-        "; *** Route",
-        ";",
-        "; *** Nodes",
-        "; *** Nets",
-        "; *** Zones",
-        "; *** Default",
-        ";",
-        "; !!! Unrouted !!!",
-        "; ----------------",
-    };
-    std::string text;
-    for (const char* line : lines) {
-        text += std::string(line) + eol;
-    }
-    return text;
-}
-
 std::string config(const std::string& markers, const std::string& more = "",
                    const std::string& destination = "route.cfg") {
     return "Address 2:460/10\nRouteType squish\nMinimize no\nWriteTo " + destination + "\n" +
@@ -106,55 +80,56 @@ struct Splicing : ::testing::Test {
 
 TEST_F(Splicing, TheOldRegionIsReplacedAndTheEndMarkerWrittenAnew) {
     expectSpliced(config(Markers), "a\n; begin routes\nold 1\nold 2\n; end x\nb\n",
-                  "a\n; begin routes\n" + emptyTable() + "; end\nb\n");
+                  "a\n; begin routes\n" + emptySquishTable() + "; end\nb\n");
 }
 
 TEST_F(Splicing, MarkersMatchOnlyAtTheStartOfALineAndCaseCounts) {
     expectSpliced(config(Markers),
                   "; end first\n ; begin\n; BEGIN\n; begin\nold\n ; end\n; END\n; end\nz",
-                  "; end first\n ; begin\n; BEGIN\n; begin\n" + emptyTable() + "; end\nz");
+                  "; end first\n ; begin\n; BEGIN\n; begin\n" + emptySquishTable() + "; end\nz");
 }
 
 TEST_F(Splicing, ASecondBeginMarkerInTheOldRegionGoesWithIt) {
     expectSpliced(config(Markers), "a\n; begin\nold\n; begin again\nold 2\n; end\nb\n",
-                  "a\n; begin\n" + emptyTable() + "; end\nb\n");
+                  "a\n; begin\n" + emptySquishTable() + "; end\nb\n");
 }
 
 TEST_F(Splicing, WithoutMarkersTablesPileUpAfterTheFirstLine) {
     // Unquoted marker values are ignored, so both markers stay empty.
     std::string configText = config("RouteBegin ; begin\nRouteEnd ; end\n");
     expectSpliced(configText, "first\n; begin\nsecond\n",
-                  "first\n" + emptyTable() + "\n; begin\nsecond\n");
+                  "first\n" + emptySquishTable() + "\n; begin\nsecond\n");
     ProcessResult again = runBinary(dir.path(), {});
     EXPECT_EQ(again.exitCode, 0);
     EXPECT_EQ(destination(),
-              "first\n" + emptyTable() + "\n" + emptyTable() + "\n; begin\nsecond\n");
+              "first\n" + emptySquishTable() + "\n" + emptySquishTable() + "\n; begin\nsecond\n");
 }
 
 TEST_F(Splicing, WithOnlyABeginMarkerTheTableIsInsertedAfterIt) {
     expectSpliced(config("RouteBegin \"; begin\"\n"), "a\n; begin\nold\n; end\nb\n",
-                  "a\n; begin\n" + emptyTable() + "\nold\n; end\nb\n");
+                  "a\n; begin\n" + emptySquishTable() + "\nold\n; end\nb\n");
 }
 
 TEST_F(Splicing, ABeginMarkerLineWithoutLineFeedIsEndedBeforeTheTable) {
-    expectSpliced(config(""), "first", "first\n" + emptyTable() + "\n");
+    expectSpliced(config(""), "first", "first\n" + emptySquishTable() + "\n");
 }
 
 TEST_F(Splicing, DestinationLinesAreReadInPiecesOf29998Characters) {
     std::string longLine = std::string(29998, 'x') + "; begin\n";
-    expectSpliced(config(Markers), longLine + "old\n; end\n", longLine + emptyTable() + "; end\n");
+    expectSpliced(config(Markers), longLine + "old\n; end\n",
+                  longLine + emptySquishTable() + "; end\n");
 }
 
 TEST_F(Splicing, TableLinesEndLikeTheBeginMarkerLine) {
     expectSpliced(config(Markers), "a\r\n; begin\r\nold\r\n; end\r\nb\r\nc\n",
-                  "a\r\n; begin\r\n" + emptyTable("\r\n") + "; end\r\nb\r\nc\n");
+                  "a\r\n; begin\r\n" + emptySquishTable("2:460/10", "\r\n") + "; end\r\nb\r\nc\n");
     expectSpliced(config(Markers), "a\r\n; begin\nold\r\n; end\r\nb\r\n",
-                  "a\r\n; begin\n" + emptyTable() + "; end\nb\r\n");
+                  "a\r\n; begin\n" + emptySquishTable() + "; end\nb\r\n");
 }
 
 TEST_F(Splicing, CtrlZEndsTheDestinationAndIsNotCopied) {
     expectSpliced(config(Markers), "a\n; begin\nold\n; end\nb\nc\x1A junk\nmore\n",
-                  "a\n; begin\n" + emptyTable() + "; end\nb\nc");
+                  "a\n; begin\n" + emptySquishTable() + "; end\nb\nc");
     std::string before = "a\n\x1A; begin\nold\n; end\n";
     ProcessResult result = run(config(Markers), before);
     expectUntouched(result, 1, Banner + "\nMissing \"RouteBegin\" in dest file.", before);
@@ -163,7 +138,7 @@ TEST_F(Splicing, CtrlZEndsTheDestinationAndIsNotCopied) {
 TEST_F(Splicing, NulBytesAreCopiedByteForByte) {
     using namespace std::string_literals;
     expectSpliced(config(Markers), "a\0x\n; begin\0\nold\0\n; end\nb\0\0c\n"s,
-                  "a\0x\n; begin\0\n"s + emptyTable() + "; end\nb\0\0c\n"s);
+                  "a\0x\n; begin\0\n"s + emptySquishTable() + "; end\nb\0\0c\n"s);
 }
 
 TEST_F(Splicing, AMissingMarkerFailsAndLeavesNoTemporaryFile) {
@@ -194,7 +169,7 @@ TEST_F(Splicing, TheReplacedDestinationKeepsItsPermissionBits) {
     fs::permissions(dir.path() / "route.cfg", fs::perms(0640));
     EXPECT_EQ(runBinary(dir.path(), {}).exitCode, 0);
     EXPECT_EQ(fs::status(dir.path() / "route.cfg").permissions(), fs::perms(0640));
-    EXPECT_EQ(destination(), "; begin\n" + emptyTable() + "; end\n");
+    EXPECT_EQ(destination(), "; begin\n" + emptySquishTable() + "; end\n");
 }
 
 // ---- faults: the destination must come out of each byte for byte as it was ----
