@@ -131,23 +131,20 @@ bool spliceTail(RoutingState& state) {
     while (state.destFile->readLine(line)) {
         writeRaw(state, line);
     }
-    bool readOk = !state.destFile->failed();
+    const bool readOk = !state.destFile->failed();
     state.destFile.reset();
-    bool written = state.outputFile->close();
+    const bool written = state.outputFile->close();
     state.outputFile.reset();
-    state.output = nullptr;
+    int failure = -1;
     if (!written) {
-        printError(state, ErrWriteTemp);
-        removeFile(state.tempPath);
-        state.directoryLock.reset();
-        return false;
+        failure = ErrWriteTemp;
+    } else if (!readOk || !replaceFile(state.tempPath, state.destTarget)) {
+        failure = ErrReplaceDest;
     }
-    if (!readOk || !replaceFile(state.tempPath, state.destTarget)) {
-        printError(state, ErrReplaceDest);
+    if (failure >= 0) {
+        printError(state, failure);
         removeFile(state.tempPath);
-        state.directoryLock.reset();
-        return false;
     }
-    state.directoryLock.reset();
-    return true;
+    closeDestination(state); // lets go of the folder lock
+    return failure < 0;
 }
