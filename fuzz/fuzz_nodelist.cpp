@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     writeFile("nodelist.001", std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1));
     RoutingState state;
     state.console = &nullStream();
-    state.AkaTable = {FtnAddress{2, 460, 10}};
+    state.akas = {FtnAddress{2, 460, 10}};
     try {
         spokewayKeyword(state, definition, KeywordTarget{});
     } catch (const TableFull&) {

@@ -15,21 +15,21 @@ namespace {
 
 void setUp(RoutingState& state) {
     state.console = &fuzzing::nullStream();
-    state.AkaTable = {FtnAddress{2, 460, 10}, FtnAddress{2, 5020, 1}};
+    state.akas = {FtnAddress{2, 460, 10}, FtnAddress{2, 5020, 1}};
     for (FtnAddress link : {FtnAddress{2, 460, 1}, FtnAddress{2, 461, 7}}) {
-        state.LinkTable.push_back(LinkEntry{FlavourCrash, link});
-        state.ItemTable.push_back(RouteItem{NoVia, 0, link});
+        state.links.push_back(LinkEntry{FlavourCrash, link});
+        state.items.push_back(RouteItem{NoVia, 0, link});
     }
 }
 
 std::string walks(RoutingState& state, bool useOracle) {
     std::ostringstream out;
     state.output = &out;
-    state.WrapWidth = 20;
+    state.wrapWidth = 20;
     for (std::uint16_t pass = 0; pass < 4; ++pass) {
-        state.WildcardPass = pass;
-        for (const LinkEntry& link : state.LinkTable) {
-            state.AbbrevContext = link.address;
+        state.wildcardPass = pass;
+        for (const LinkEntry& link : state.links) {
+            state.abbrevContext = link.address;
             startLine(state, "L");
             std::uint16_t item =
                 useOracle ? oracle::findItem(state, link.address) : findItem(state, link.address);
@@ -63,21 +63,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const TableFull&) {
         return 0;
     }
-    slow.ItemTable = fast.ItemTable;
+    slow.items = fast.items;
     slow.minimizeMode = fast.minimizeMode = size % 2;
 
     adjustRouting(fast);
     oracle::adjustRouting(slow);
     minimizeRoutes(fast);
     oracle::minimizeRoutes(slow);
-    for (std::size_t i = 0; i < fast.ItemTable.size(); ++i) {
-        const RouteItem& a = fast.ItemTable[i];
-        const RouteItem& b = slow.ItemTable[i];
+    for (std::size_t i = 0; i < fast.items.size(); ++i) {
+        const RouteItem& a = fast.items[i];
+        const RouteItem& b = slow.items[i];
         if (a.via != b.via || a.viaTarget != b.viaTarget || !(a.address == b.address)) {
             std::abort();
         }
     }
-    if (fast.LinkTable.size() != slow.LinkTable.size() || walks(fast, false) != walks(slow, true)) {
+    if (fast.links.size() != slow.links.size() || walks(fast, false) != walks(slow, true)) {
         std::abort();
     }
     return 0;

@@ -7,10 +7,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string_view input(reinterpret_cast<const char*>(data), size);
     RoutingState state;
     state.console = &fuzzing::nullStream();
-    state.AkaTable = {FtnAddress{2, 460, 10}};
+    state.akas = {FtnAddress{2, 460, 10}};
     for (FtnAddress link : {FtnAddress{2, 460, 1}, FtnAddress{2, 461, 7}, FtnAddress{3, 1, 1}}) {
-        state.LinkTable.push_back(LinkEntry{FlavourHold, link});
-        state.ItemTable.push_back(RouteItem{NoVia, 0, link});
+        state.links.push_back(LinkEntry{FlavourHold, link});
+        state.items.push_back(RouteItem{NoVia, 0, link});
     }
     readRouteLine(state, "2:460/1 2:462/* 2:460/5\n");
     try {

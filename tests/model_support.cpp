@@ -32,24 +32,24 @@ std::string text(FtnAddress address) {
 
 void addItem(RoutingState& state, std::string_view address, std::uint16_t via,
              std::uint16_t viaTarget) {
-    state.ItemTable.push_back(RouteItem{via, viaTarget, at(address)});
+    state.items.push_back(RouteItem{via, viaTarget, at(address)});
 }
 
 void addLink(RoutingState& state, std::string_view address, std::uint16_t flavour) {
     FtnAddress where = at(address);
-    state.LinkTable.push_back(LinkEntry{flavour, where});
-    for (const RouteItem& item : state.ItemTable) {
+    state.links.push_back(LinkEntry{flavour, where});
+    for (const RouteItem& item : state.items) {
         if (item.address == where) {
             return;
         }
     }
-    state.ItemTable.push_back(RouteItem{NoVia, 0, where});
+    state.items.push_back(RouteItem{NoVia, 0, where});
 }
 
 std::string itemsText(const RoutingState& state) {
     std::string result;
-    for (std::size_t i = 0; i < state.ItemTable.size(); ++i) {
-        const RouteItem& item = state.ItemTable[i];
+    for (std::size_t i = 0; i < state.items.size(); ++i) {
+        const RouteItem& item = state.items[i];
         result += std::to_string(i) + " " + text(item.address) + " via ";
         if (item.via == NoVia) {
             result += "-";
@@ -65,7 +65,7 @@ std::string itemsText(const RoutingState& state) {
 
 std::string linksText(const RoutingState& state) {
     std::string result;
-    for (const LinkEntry& link : state.LinkTable) {
+    for (const LinkEntry& link : state.links) {
         char flavour[8];
         std::snprintf(flavour, sizeof flavour, "%02x", link.flavour);
         result += text(link.address) + " " + flavour + "\n";

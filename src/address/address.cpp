@@ -41,11 +41,11 @@ void skipBlanks(std::string_view text, std::size_t& cursor) {
 }
 
 FtnAddress parseAddress(RoutingState& state, std::string_view text, std::size_t& cursor) {
-    FtnAddress address = state.AbbrevContext;
+    FtnAddress address = state.abbrevContext;
     skipBlanks(text, cursor);
     if (startsWithNoCase(text.substr(cursor), "world")) {
         cursor += 5;
-        state.AbbrevContext = state.mainAddress();
+        state.abbrevContext = state.mainAddress();
         return FtnAddress{Wildcard, Wildcard, Wildcard};
     }
     for (;;) {
@@ -76,7 +76,7 @@ FtnAddress parseAddress(RoutingState& state, std::string_view text, std::size_t&
             break;
         }
     }
-    state.AbbrevContext = address;
+    state.abbrevContext = address;
     while (cursor < text.size() && !isBlank(text[cursor]) && text[cursor] != '\n') {
         ++cursor;
     }
@@ -86,16 +86,16 @@ FtnAddress parseAddress(RoutingState& state, std::string_view text, std::size_t&
 std::size_t formatAddress(RoutingState& state, FtnAddress address, std::string& text, int form) {
     const AddressStyle& style = state.addressStyle;
     bool full = form == FullForm;
-    if (!full && wildcardCount(address) != state.WildcardPass) {
+    if (!full && wildcardCount(address) != state.wildcardPass) {
         return text.size();
     }
-    const char* wildcardText = style.StarWildcards ? "*" : "All";
+    const char* wildcardText = style.starWildcards ? "*" : "All";
     text += ' ';
     if (address.zone == Wildcard && address.net == Wildcard) {
-        text += style.StarWildcards ? "*:*/*" : "World";
+        text += style.starWildcards ? "*:*/*" : "World";
     } else {
-        bool always = full || style.FullAddresses;
-        const FtnAddress& context = state.AbbrevContext;
+        bool always = full || style.fullAddresses;
+        const FtnAddress& context = state.abbrevContext;
         if (always || address.zone != context.zone) {
             appendPart(text, address.zone, wildcardText);
             text += ':';
@@ -103,23 +103,23 @@ std::size_t formatAddress(RoutingState& state, FtnAddress address, std::string& 
         if (always || address.net != context.net || address.node == Wildcard) {
             appendPart(text, address.net, wildcardText);
             text += '/';
-        } else if (style.SlashBeforeNode) {
+        } else if (style.slashBeforeNode) {
             text += '/';
         }
         appendPart(text, address.node, wildcardText);
     }
-    if (!full && style.PointSuffix) {
+    if (!full && style.pointSuffix) {
         text += ".*";
     }
-    state.AbbrevContext = style.RelativeToMain ? state.mainAddress() : address;
+    state.abbrevContext = style.relativeToMain ? state.mainAddress() : address;
     return text.size();
 }
 
 std::string addressText(RoutingState& state, FtnAddress address) {
     std::string text;
-    std::uint16_t saved = state.addressStyle.FullAddresses;
-    state.addressStyle.FullAddresses = 1;
+    std::uint16_t saved = state.addressStyle.fullAddresses;
+    state.addressStyle.fullAddresses = 1;
     formatAddress(state, address, text, FullForm);
-    state.addressStyle.FullAddresses = saved;
+    state.addressStyle.fullAddresses = saved;
     return text;
 }

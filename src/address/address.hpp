@@ -23,16 +23,16 @@ struct FtnAddress {
 
 // The six option words that steer the formatter and the walks.
 struct AddressStyle {
-    std::uint16_t StarWildcards = 0;
-    std::uint16_t PointSuffix = 0;
-    std::uint16_t RelativeToMain = 0;
-    std::uint16_t FullAddresses = 0;
-    std::uint16_t FlatWalk = 0;
-    std::uint16_t SlashBeforeNode = 0;
+    std::uint16_t starWildcards = 0;
+    std::uint16_t pointSuffix = 0;
+    std::uint16_t relativeToMain = 0;
+    std::uint16_t fullAddresses = 0;
+    std::uint16_t flatWalk = 0;
+    std::uint16_t slashBeforeNode = 0;
 };
 
 // Full form (1) writes every part; relative form (0) abbreviates and filters
-// by WildcardPass.
+// by wildcardPass.
 enum AddressForm : int { RelativeForm = 0, FullForm = 1 };
 
 int wildcardCount(FtnAddress address);
@@ -55,7 +55,7 @@ inline char lowerCase(char c) {
 // The text begins with `lowerWord` (given in lower case), whatever the text's case.
 bool startsWithNoCase(std::string_view text, std::string_view lowerWord);
 
-// Reads one address at the cursor; omitted parts come from AbbrevContext,
+// Reads one address at the cursor; omitted parts come from abbrevContext,
 // which becomes the address read. Never fails.
 FtnAddress parseAddress(RoutingState& state, std::string_view text, std::size_t& cursor);
 

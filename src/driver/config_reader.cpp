@@ -56,7 +56,7 @@ const KeywordEntry KeywordTable[13] = {
     {"Spokeway", {}, 3, spokewayKeyword},
     {"RouteFile", {}, 3, routeFileKeyword},
     {"TrustFile", {}, 4, trustFileKeyword},
-    {"RouteType", {nullptr, &RoutingState::RouteTypeCode}, 1, routeTypeKeyword},
+    {"RouteType", {nullptr, &RoutingState::routeTypeCode}, 1, routeTypeKeyword},
     {"WriteTo", {&RoutingState::destPath, nullptr}, 2, spliceHead},
     {"Minimize", {}, 1, minimizeKeyword},
     {"LogFile", {&RoutingState::logFilePath, nullptr}, 0, fileNameKeyword},
@@ -104,7 +104,7 @@ bool endOfPass(RoutingState& state, int pass) {
             printError(state, ErrMainAddress);
             return false;
         }
-        if (state.RouteTypeCode == 0) {
+        if (state.routeTypeCode == 0) {
             printError(state, ErrMissingRouteType);
             return false;
         }

@@ -29,8 +29,8 @@ int run(RoutingState& state) {
     if (!spliceTail(state)) {
         return 3;
     }
-    say(state, "\nDone! Total of " + std::to_string(state.LinkTable.size()) + " links and " +
-                   std::to_string(state.ItemTable.size()) + " items.");
+    say(state, "\nDone! Total of " + std::to_string(state.links.size()) + " links and " +
+                   std::to_string(state.items.size()) + " items.");
     return 0;
 }
 
@@ -42,7 +42,7 @@ int runSpokeway(RoutingState& state, int argc, const char* const* argv) {
         say(state, "\nUsage: Route [config]\n");
         return 0;
     }
-    state.AbbrevContext = FtnAddress{};
+    state.abbrevContext = FtnAddress{};
     state.configPath = argc > 1 ? argv[1] : "pathgen.cfg";
     try {
         return run(state);

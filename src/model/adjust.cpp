@@ -58,7 +58,7 @@ class RoutedEntries {
 // Entries after the current one are seen with their addresses not yet
 // normalised, entries before it as they were changed.
 void giveDefaultRoutes(RoutingState& state) {
-    std::vector<RouteItem>& items = state.ItemTable;
+    std::vector<RouteItem>& items = state.items;
     RoutedEntries routed;
     for (std::size_t j = 0; j < items.size(); ++j) {
         if (items[j].via != NoVia) {
@@ -108,9 +108,9 @@ void giveDefaultRoutes(RoutingState& state) {
 
 // Pass 2: a node routed via one of our own addresses becomes a link.
 void addLinksRoutedViaUs(RoutingState& state) {
-    for (std::size_t j = 0; j < state.ItemTable.size(); ++j) {
-        const RouteItem item = state.ItemTable[j];
-        if (item.via == NoVia || !isOwnAddress(state, state.ItemTable[item.via].address) ||
+    for (std::size_t j = 0; j < state.items.size(); ++j) {
+        const RouteItem item = state.items[j];
+        if (item.via == NoVia || !isOwnAddress(state, state.items[item.via].address) ||
             isLinkItem(state, static_cast<std::uint16_t>(j))) {
             continue;
         }
@@ -127,7 +127,7 @@ void addLinksRoutedViaUs(RoutingState& state) {
 // shares its address with another entry, since the loop test compares
 // addresses.
 void shortenChains(RoutingState& state) {
-    std::vector<RouteItem>& items = state.ItemTable;
+    std::vector<RouteItem>& items = state.items;
     const std::size_t count = items.size();
 
     std::unordered_map<std::uint64_t, std::uint32_t> addressUses;

@@ -26,7 +26,7 @@ void minimizeRoutes(RoutingState& state) {
     // equal addresses the first in table order comes first in the sort.
     std::unordered_map<std::uint64_t, std::uint16_t> patternVia;
     try {
-        for (const RouteItem& item : state.ItemTable) {
+        for (const RouteItem& item : state.items) {
             if (hasWildcard(item.address)) {
                 patternVia.emplace(addressKey(item.address), item.via);
             }
@@ -38,8 +38,8 @@ void minimizeRoutes(RoutingState& state) {
     if (patternVia.empty()) {
         return;
     }
-    for (std::size_t i = 0; i < state.ItemTable.size(); ++i) {
-        RouteItem& item = state.ItemTable[i];
+    for (std::size_t i = 0; i < state.items.size(); ++i) {
+        RouteItem& item = state.items[i];
         if (item.via == NoVia) {
             continue;
         }

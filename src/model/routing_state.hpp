@@ -96,14 +96,14 @@ struct RoutingState {
     std::string prefixBuffer;
 
     // Routing tables.
-    std::vector<FtnAddress> AkaTable;
-    std::vector<LinkEntry> LinkTable;
-    std::vector<RouteItem> ItemTable;
+    std::vector<FtnAddress> akas;
+    std::vector<LinkEntry> links;
+    std::vector<RouteItem> items;
     mutable TableIndexes indexes;
     WalkIndex walkIndex;
 
     // Settings.
-    std::uint16_t RouteTypeCode = 0;
+    std::uint16_t routeTypeCode = 0;
     std::uint16_t tmailnFlag = 0;
     std::uint16_t minimizeMode = 2; // 0 no, 1 yes, 2 not given
     std::uint16_t defaultFlavour = FlavourHold;
@@ -129,14 +129,14 @@ struct RoutingState {
     std::optional<std::time_t> fixedRunTime;
 
     // Address notation.
-    FtnAddress AbbrevContext;
+    FtnAddress abbrevContext;
     AddressStyle addressStyle;
-    std::uint16_t WildcardPass = 0;
+    std::uint16_t wildcardPass = 0;
 
     // Output frame.
-    std::int32_t WrapWidth = 64;
-    char ReportCommentChar = ';';
-    FtnAddress ContinuationAddress;
+    std::int32_t wrapWidth = 64;
+    char reportCommentChar = ';';
+    FtnAddress continuationAddress;
     std::int32_t maskCount = 0;
 
     // Nodelist scanning.
@@ -147,7 +147,7 @@ struct RoutingState {
     std::uint16_t spinnerPosition = 0;
     std::unique_ptr<NodelistCache> nodelistCache;
 
-    FtnAddress mainAddress() const { return AkaTable.empty() ? FtnAddress{} : AkaTable[0]; }
+    FtnAddress mainAddress() const { return akas.empty() ? FtnAddress{} : akas[0]; }
 };
 
 // Writes a console message as it stands.

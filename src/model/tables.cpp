@@ -6,8 +6,8 @@ namespace {
 
 void indexNewItems(const RoutingState& state) {
     TableIndexes& index = state.indexes;
-    for (; index.itemsIndexed < state.ItemTable.size(); ++index.itemsIndexed) {
-        index.itemByAddress.emplace(addressKey(state.ItemTable[index.itemsIndexed].address),
+    for (; index.itemsIndexed < state.items.size(); ++index.itemsIndexed) {
+        index.itemByAddress.emplace(addressKey(state.items[index.itemsIndexed].address),
                                     static_cast<std::uint16_t>(index.itemsIndexed));
     }
 }
@@ -28,46 +28,46 @@ std::uint16_t findItem(const RoutingState& state, FtnAddress address) {
 
 bool isOwnAddress(const RoutingState& state, FtnAddress address) {
     TableIndexes& index = state.indexes;
-    for (; index.akasIndexed < state.AkaTable.size(); ++index.akasIndexed) {
-        index.ownAddresses.insert(addressKey(state.AkaTable[index.akasIndexed]));
+    for (; index.akasIndexed < state.akas.size(); ++index.akasIndexed) {
+        index.ownAddresses.insert(addressKey(state.akas[index.akasIndexed]));
     }
     return index.ownAddresses.count(addressKey(address)) != 0;
 }
 
 bool isLinkAddress(const RoutingState& state, FtnAddress address) {
     TableIndexes& index = state.indexes;
-    for (; index.linksIndexed < state.LinkTable.size(); ++index.linksIndexed) {
-        index.linkAddresses.insert(addressKey(state.LinkTable[index.linksIndexed].address));
+    for (; index.linksIndexed < state.links.size(); ++index.linksIndexed) {
+        index.linkAddresses.insert(addressKey(state.links[index.linksIndexed].address));
     }
     return index.linkAddresses.count(addressKey(address)) != 0;
 }
 
 bool isLinkItem(const RoutingState& state, std::uint16_t item) {
-    return isLinkAddress(state, state.ItemTable[item].address);
+    return isLinkAddress(state, state.items[item].address);
 }
 
 std::uint16_t appendItem(RoutingState& state, const RouteItem& item) {
-    if (state.ItemTable.size() >= MaxItems) {
+    if (state.items.size() >= MaxItems) {
         throw TableFull{};
     }
-    state.ItemTable.push_back(item);
+    state.items.push_back(item);
     state.walkIndex.built = false;
-    return static_cast<std::uint16_t>(state.ItemTable.size() - 1);
+    return static_cast<std::uint16_t>(state.items.size() - 1);
 }
 
 void appendLink(RoutingState& state, const LinkEntry& link) {
-    if (state.LinkTable.size() >= MaxLinks) {
+    if (state.links.size() >= MaxLinks) {
         throw TableFull{};
     }
-    state.LinkTable.push_back(link);
+    state.links.push_back(link);
     state.walkIndex.built = false;
 }
 
 void appendAka(RoutingState& state, FtnAddress address) {
-    if (state.AkaTable.size() >= MaxAkas) {
+    if (state.akas.size() >= MaxAkas) {
         throw TableFull{};
     }
-    state.AkaTable.push_back(address);
+    state.akas.push_back(address);
 }
 
 std::uint16_t findOrAddItem(RoutingState& state, FtnAddress address) {
@@ -90,7 +90,7 @@ void routeVia(RoutingState& state, std::uint16_t via, FtnAddress address) {
         appendItem(state, RouteItem{via, 0, address});
         return;
     }
-    RouteItem& item = state.ItemTable[found];
+    RouteItem& item = state.items[found];
     if (item.via != NoVia && item.via != via) {
         printErrorWith(state, ErrRerouting, addressText(state, address));
     }

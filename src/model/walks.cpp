@@ -44,18 +44,18 @@ const char* flavourWord(const LinkEntry& link, const FlavourWords& words) {
 
 void writeLinkLine(RoutingState& state, std::uint16_t mask, std::uint16_t value,
                    std::string_view prefix) {
-    state.AbbrevContext = state.mainAddress();
+    state.abbrevContext = state.mainAddress();
     state.prefixBuffer.assign(prefix);
     restartLine(state);
-    for (const LinkEntry& link : state.LinkTable) {
+    for (const LinkEntry& link : state.links) {
         if ((link.flavour & mask) != value) {
             continue;
         }
         std::size_t length = formatAddress(state, link.address, state.lineBuffer, RelativeForm);
-        if (length >= static_cast<std::size_t>(state.WrapWidth)) {
+        if (length >= static_cast<std::size_t>(state.wrapWidth)) {
             writeLineBuffer(state);
             restartLine(state);
-            state.AbbrevContext = state.mainAddress();
+            state.abbrevContext = state.mainAddress();
         }
     }
     if (state.lineBuffer != state.prefixBuffer) {
@@ -80,17 +80,17 @@ namespace {
 // Child lists in table order: one pass over the table instead of one per visit.
 const WalkIndex& walkIndexOf(RoutingState& state) {
     WalkIndex& index = state.walkIndex;
-    if (index.built && index.walkStart.size() == state.ItemTable.size() + 1) {
+    if (index.built && index.walkStart.size() == state.items.size() + 1) {
         return index;
     }
-    const std::size_t count = state.ItemTable.size();
+    const std::size_t count = state.items.size();
     index.walkStart.assign(count + 1, 0);
     index.roots.clear();
-    for (const RouteItem& item : state.ItemTable) {
+    for (const RouteItem& item : state.items) {
         if (item.via < count) {
             ++index.walkStart[item.via + 1];
         } else if (item.via == NoVia) {
-            index.roots.push_back(static_cast<std::uint16_t>(&item - state.ItemTable.data()));
+            index.roots.push_back(static_cast<std::uint16_t>(&item - state.items.data()));
         }
     }
     for (std::size_t p = 0; p < count; ++p) {
@@ -99,7 +99,7 @@ const WalkIndex& walkIndexOf(RoutingState& state) {
     index.walkChildren.assign(index.walkStart[count], 0);
     std::vector<std::uint32_t> next(index.walkStart.begin(), index.walkStart.end() - 1);
     for (std::size_t i = 0; i < count; ++i) {
-        std::uint16_t via = state.ItemTable[i].via;
+        std::uint16_t via = state.items[i].via;
         if (via < count) {
             index.walkChildren[next[via]++] = static_cast<std::uint16_t>(i);
         }
@@ -112,7 +112,7 @@ void walkChildren(RoutingState& state, std::uint16_t parent, int form, AddressFo
                   const std::uint16_t* first, const std::uint16_t* last) {
     for (const std::uint16_t* child = first; child != last; ++child) {
         const std::uint16_t i = *child;
-        const RouteItem item = state.ItemTable[i];
+        const RouteItem item = state.items[i];
         if (isLinkItem(state, i) || isOwnAddress(state, item.address)) {
             continue;
         }
@@ -120,19 +120,19 @@ void walkChildren(RoutingState& state, std::uint16_t parent, int form, AddressFo
             continue;
         }
         std::size_t length = formatter(state, item.address, state.lineBuffer, form);
-        if (length >= static_cast<std::size_t>(state.WrapWidth)) {
-            bool continuation = state.ContinuationAddress.zone != 0;
+        if (length >= static_cast<std::size_t>(state.wrapWidth)) {
+            bool continuation = state.continuationAddress.zone != 0;
             if (continuation) {
-                formatter(state, state.ContinuationAddress, state.lineBuffer, FullForm);
-                state.AbbrevContext = state.mainAddress();
+                formatter(state, state.continuationAddress, state.lineBuffer, FullForm);
+                state.abbrevContext = state.mainAddress();
             }
             writeLineBuffer(state);
             restartLine(state);
             if (parent != NoVia && !continuation) {
-                state.AbbrevContext = state.ItemTable[parent].address;
+                state.abbrevContext = state.items[parent].address;
             }
         }
-        if (!state.addressStyle.FlatWalk) {
+        if (!state.addressStyle.flatWalk) {
             appendRoutedViaUsing(state, i, form, formatter);
         }
     }
@@ -146,7 +146,7 @@ void appendRoutedViaUsing(RoutingState& state, std::uint16_t parent, int form,
     if (parent == NoVia) {
         walkChildren(state, parent, form, formatter, index.roots.data(),
                      index.roots.data() + index.roots.size());
-    } else if (parent < state.ItemTable.size()) {
+    } else if (parent < state.items.size()) {
         const std::uint16_t* children = index.walkChildren.data();
         walkChildren(state, parent, form, formatter, children + index.walkStart[parent],
                      children + index.walkStart[parent + 1]);

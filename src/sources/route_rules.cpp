@@ -18,7 +18,7 @@ bool readRouteLine(RoutingState& state, std::string_view text) {
     if (atLineEnd(text, cursor)) {
         return true;
     }
-    state.AbbrevContext = state.mainAddress();
+    state.abbrevContext = state.mainAddress();
     bool arrow = false;
     if (text[cursor] == '>') {
         arrow = true;

@@ -17,7 +17,7 @@ bool readTrustLine(RoutingState& state, std::string_view text) {
     if (atLineEnd(text, 0)) {
         return true;
     }
-    state.AbbrevContext = state.mainAddress();
+    state.abbrevContext = state.mainAddress();
     std::size_t cursor = 0;
     const FtnAddress trusted = parseAddress(state, text, cursor);
     for (;;) {

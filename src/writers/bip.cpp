@@ -8,7 +8,7 @@ namespace {
 // link after it breaks a line, so it is put back before every mask; otherwise
 // the first mask of a continued line would name a node of the main net.
 std::size_t bipMask(RoutingState& state, FtnAddress address, std::string& line, int form) {
-    state.AbbrevContext = state.mainAddress();
+    state.abbrevContext = state.mainAddress();
     return formatAddress(state, address, line, form);
 }
 
@@ -27,17 +27,17 @@ void writeBip(RoutingState& state) {
     writeHeader(state, ';', "BiP");
     // From the broadest masks to single nodes; counting down past
     // the Nodes pass leaves the pass at 65535.
-    state.WildcardPass = 3;
+    state.wildcardPass = 3;
     for (;;) {
         writePassComment(state, ';');
-        for (const LinkEntry& link : state.LinkTable) {
+        for (const LinkEntry& link : state.links) {
             writeLinkMasks(state, link, "Route");
             if (link.flavour & FlavourFile) {
                 writeLinkMasks(state, link, "File");
             }
         }
-        --state.WildcardPass;
-        if (state.WildcardPass > 3) {
+        --state.wildcardPass;
+        if (state.wildcardPass > 3) {
             break;
         }
     }

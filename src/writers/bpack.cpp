@@ -15,7 +15,7 @@ void writeDirectBlock(RoutingState& state) {
         {"Direct        ", FlavourNormal}, {"Direct hold   ", FlavourHold},
         {"NoArcSend     ", FlavourNoArc},
     };
-    state.AbbrevContext = state.mainAddress();
+    state.abbrevContext = state.mainAddress();
     for (const auto& line : lines) {
         writeLinkLine(state, line.bit, line.bit, line.prefix);
     }
@@ -33,12 +33,12 @@ void writeBpack(RoutingState& state) {
     writeHeader(state, ';', "BPack");
     writeText(state, "; *** Direct links\n");
     writeDirectBlock(state);
-    for (state.WildcardPass = 0; state.WildcardPass < 4; ++state.WildcardPass) {
+    for (state.wildcardPass = 0; state.wildcardPass < 4; ++state.wildcardPass) {
         writePassComment(state, ';');
-        if (state.WildcardPass != 0) {
+        if (state.wildcardPass != 0) {
             writeDirectBlock(state);
         }
-        for (const LinkEntry& link : state.LinkTable) {
+        for (const LinkEntry& link : state.links) {
             writeRouteLine(state, link);
         }
     }

@@ -4,17 +4,17 @@
 
 void writeFidogate(RoutingState& state) {
     setAddressStyle(state, 0, 0, 0, 1, 0, 0);
-    state.ReportCommentChar = '#';
+    state.reportCommentChar = '#';
     writeHeader(state, '#', "Fidogate");
     writeText(state, "# *** Direct links\n#\n");
     fidogateSendLines(state);
     writeText(state, "#\n# *** Route\n#\n");
-    for (state.WildcardPass = 0; state.WildcardPass < 4; ++state.WildcardPass) {
+    for (state.wildcardPass = 0; state.wildcardPass < 4; ++state.wildcardPass) {
         writePassComment(state, '#');
-        if (state.WildcardPass != 0) {
+        if (state.wildcardPass != 0) {
             fidogateSendLines(state);
         }
-        for (const LinkEntry& link : state.LinkTable) {
+        for (const LinkEntry& link : state.links) {
             fidogateRoutePrefix(state, link);
             restartLine(state);
             appendRoutedViaLink(state, link.address, RelativeForm);

@@ -24,7 +24,7 @@ void writeHeader(RoutingState& state, char commentChar, const char* displayName)
 }
 
 void writePassComment(RoutingState& state, char commentChar) {
-    writeText(state, std::string(1, commentChar) + " *** " + PassNames[state.WildcardPass] + "\n");
+    writeText(state, std::string(1, commentChar) + " *** " + PassNames[state.wildcardPass] + "\n");
 }
 
 void setAddressStyle(RoutingState& state, std::uint16_t starWildcards, std::uint16_t pointSuffix,
@@ -63,7 +63,7 @@ void writeRouting(RoutingState& state) {
     static const Writer writers[] = {writeSquish,  writeItrack, writeTmail,    writeBpack,
                                      writeImbink,  writeXmail,  writeIfmail,   writeBip,
                                      writeUnimail, writeQecho,  writeFidogate, writeFtrack};
-    if (state.RouteTypeCode >= 1 && state.RouteTypeCode <= 12) {
-        writers[state.RouteTypeCode - 1](state);
+    if (state.routeTypeCode >= 1 && state.routeTypeCode <= 12) {
+        writers[state.routeTypeCode - 1](state);
     }
 }

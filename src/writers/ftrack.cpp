@@ -4,18 +4,18 @@
 
 void writeFtrack(RoutingState& state) {
     setAddressStyle(state, 1, 1, 1, 1, 0, 1);
-    state.ReportCommentChar = '\\';
+    state.reportCommentChar = '\\';
     // Every mask is longer than this, so the walk writes each one at once.
-    state.WrapWidth = 10;
+    state.wrapWidth = 10;
     writeHeader(state, '\\', "Ftrack");
     // Lines the walk restarts begin empty.
     state.prefixBuffer.clear();
-    for (state.WildcardPass = 0; state.WildcardPass < 4; ++state.WildcardPass) {
-        writePassComment(state, state.ReportCommentChar);
-        for (const LinkEntry& link : state.LinkTable) {
+    for (state.wildcardPass = 0; state.wildcardPass < 4; ++state.wildcardPass) {
+        writePassComment(state, state.reportCommentChar);
+        for (const LinkEntry& link : state.links) {
             state.maskCount = 0;
             state.lineBuffer.clear();
-            if (state.WildcardPass == 0) {
+            if (state.wildcardPass == 0) {
                 // The link's own mask; its line is written even when the
                 // link's address has a wildcard and no mask was made.
                 ftrackMask(state, link.address, state.lineBuffer, RelativeForm);
@@ -37,12 +37,12 @@ void writeFtrack(RoutingState& state) {
 
 // Replaces the line by one mask line of a rule block.
 std::size_t ftrackMask(RoutingState& state, FtnAddress address, std::string& line, int form) {
-    if (form == RelativeForm && wildcardCount(address) != state.WildcardPass) {
+    if (form == RelativeForm && wildcardCount(address) != state.wildcardPass) {
         return line.size();
     }
     ++state.maskCount;
     line = "Mask: * * * ";
-    if (state.WildcardPass == 3) {
+    if (state.wildcardPass == 3) {
         line += '*';
     } else {
         formatAddress(state, address, line, form);

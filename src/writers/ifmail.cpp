@@ -15,7 +15,7 @@ namespace {
 // wildcard parts. In the relative form only an address with as many wildcard
 // parts as the pass is appended; returns whether anything was.
 bool appendDomainName(const RoutingState& state, FtnAddress address, std::string& line, int form) {
-    if (form == RelativeForm && wildcardCount(address) != state.WildcardPass) {
+    if (form == RelativeForm && wildcardCount(address) != state.wildcardPass) {
         return false;
     }
     if (address.node != Wildcard) {
@@ -58,14 +58,14 @@ std::uint16_t targetOf(const RoutingState& state, std::uint16_t index) {
     if (isLinkItem(state, index)) {
         return index;
     }
-    if (isOwnAddress(state, state.ItemTable[index].address)) {
+    if (isOwnAddress(state, state.items[index].address)) {
         return NoVia;
     }
-    std::uint16_t via = state.ItemTable[index].via;
-    if (!isRouted(via) || isOwnAddress(state, state.ItemTable[via].address)) {
+    std::uint16_t via = state.items[index].via;
+    if (!isRouted(via) || isOwnAddress(state, state.items[via].address)) {
         return NoVia;
     }
-    if (!isLinkItem(state, via) && !isRouted(state.ItemTable[via].via)) {
+    if (!isLinkItem(state, via) && !isRouted(state.items[via].via)) {
         return NoVia;
     }
     return via;
@@ -76,25 +76,25 @@ using LetterTable = std::unordered_map<std::uint64_t, std::string>;
 
 LetterTable flavourLetters(const RoutingState& state) {
     LetterTable letters;
-    for (const LinkEntry& link : state.LinkTable) {
+    for (const LinkEntry& link : state.links) {
         letters[addressKey(link.address)] += flavourLetter(link);
     }
     return letters;
 }
 
 void writeTableLines(RoutingState& state, const LetterTable& letters) {
-    for (std::size_t index = 0; index < state.ItemTable.size(); ++index) {
+    for (std::size_t index = 0; index < state.items.size(); ++index) {
         std::uint16_t target = targetOf(state, static_cast<std::uint16_t>(index));
         if (target == NoVia) {
             continue;
         }
         std::string& line = state.lineBuffer;
         line = ".";
-        if (!appendDomainName(state, state.ItemTable[index].address, line, RelativeForm)) {
+        if (!appendDomainName(state, state.items[index].address, line, RelativeForm)) {
             continue;
         }
         line += "\tifmail-";
-        FtnAddress targetAddress = state.ItemTable[target].address;
+        FtnAddress targetAddress = state.items[target].address;
         if (auto found = letters.find(addressKey(targetAddress)); found != letters.end()) {
             line += found->second;
         }
@@ -103,7 +103,7 @@ void writeTableLines(RoutingState& state, const LetterTable& letters) {
         line += '\n';
         // A node stands for itself and, with the leading dot, for the hosts
         // below it; wildcards only for the hosts below.
-        if (state.WildcardPass == 0) {
+        if (state.wildcardPass == 0) {
             writeText(state, std::string_view(line).substr(1));
         }
         writeText(state, line);
@@ -114,10 +114,10 @@ void writeTableLines(RoutingState& state, const LetterTable& letters) {
 
 void writeIfmail(RoutingState& state) {
     setAddressStyle(state, 0, 0, 0, 1, 0, 0);
-    state.ReportCommentChar = '#';
+    state.reportCommentChar = '#';
     writeHeader(state, '#', "sendmail");
     const LetterTable letters = flavourLetters(state);
-    for (state.WildcardPass = 0; state.WildcardPass < 4; ++state.WildcardPass) {
+    for (state.wildcardPass = 0; state.wildcardPass < 4; ++state.wildcardPass) {
         writePassComment(state, '#');
         writeTableLines(state, letters);
     }

@@ -17,13 +17,13 @@ void writeStaticLine(RoutingState& state, const LinkEntry& link) {
 
 void writeImbink(RoutingState& state) {
     setAddressStyle(state, 1, 1, 0, 0, 0, 0);
-    state.ReportCommentChar = '#';
+    state.reportCommentChar = '#';
     writeHeader(state, '#', "Imbink");
     writeLinkLine(state, FlavourFile, FlavourFile, "FSENDTO ");
     writeLinkLine(state, FlavourNoArc, 0, "Compress ZIP ");
-    for (state.WildcardPass = 0; state.WildcardPass < 4; ++state.WildcardPass) {
+    for (state.wildcardPass = 0; state.wildcardPass < 4; ++state.wildcardPass) {
         writePassComment(state, '#');
-        for (const LinkEntry& link : state.LinkTable) {
+        for (const LinkEntry& link : state.links) {
             writeStaticLine(state, link);
         }
     }

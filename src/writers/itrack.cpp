@@ -15,9 +15,9 @@ void writeLinkMasks(RoutingState& state, const LinkEntry& link) {
 void writeItrack(RoutingState& state) {
     setAddressStyle(state, 1, 1, 0, 1, 0, 0);
     writeHeader(state, ';', "iTrack");
-    for (state.WildcardPass = 0; state.WildcardPass < 4; ++state.WildcardPass) {
+    for (state.wildcardPass = 0; state.wildcardPass < 4; ++state.wildcardPass) {
         writePassComment(state, ';');
-        for (const LinkEntry& link : state.LinkTable) {
+        for (const LinkEntry& link : state.links) {
             writeLinkMasks(state, link);
         }
     }

@@ -3,19 +3,19 @@
 #include "model/tables.hpp"
 
 void writeQecho(RoutingState& state) {
-    // Only FlatWalk matters to the table; the rest is for the unrouted report.
+    // Only flatWalk matters to the table; the rest is for the unrouted report.
     setAddressStyle(state, 0, 0, 0, 1, 0, 0);
-    state.WrapWidth = 100;
+    state.wrapWidth = 100;
     writeHeader(state, '#', "QECHO");
     writeText(state, "#\n# *** Route\n#\n");
-    for (state.WildcardPass = 0; state.WildcardPass < 4; ++state.WildcardPass) {
+    for (state.wildcardPass = 0; state.wildcardPass < 4; ++state.wildcardPass) {
         writePassComment(state, '#');
-        for (const LinkEntry& link : state.LinkTable) {
+        for (const LinkEntry& link : state.links) {
             // The prefix spans two lines: the next hop, then the list's keyword.
             const FtnAddress& a = link.address;
             startLine(state, "RouteVia\t" + std::to_string(a.zone) + ":" + std::to_string(a.net) +
                                  "/" + std::to_string(a.node) + "@fidonet\nRouteFor\t");
-            if (state.WildcardPass == 0) {
+            if (state.wildcardPass == 0) {
                 qechoAddress(state, a, state.lineBuffer, FullForm);
             }
             appendRoutedViaLink(state, a, RelativeForm, qechoAddress);
@@ -28,7 +28,7 @@ void writeQecho(RoutingState& state) {
 // as the list of zones 1 to 7; never abbreviated, no point mask.
 std::size_t qechoAddress(RoutingState& state, FtnAddress address, std::string& line, int form) {
     int wildcards = wildcardCount(address);
-    if (form == RelativeForm && wildcards != state.WildcardPass) {
+    if (form == RelativeForm && wildcards != state.wildcardPass) {
         return line.size();
     }
     switch (wildcards) {

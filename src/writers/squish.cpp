@@ -36,12 +36,12 @@ void writeSquish(RoutingState& state) {
     writeText(state, "; *** Direct links\n;\n");
     writeSendBlock(state);
     writeText(state, ";\n; *** Route\n;\n");
-    for (state.WildcardPass = 0; state.WildcardPass < 4; ++state.WildcardPass) {
+    for (state.wildcardPass = 0; state.wildcardPass < 4; ++state.wildcardPass) {
         writePassComment(state, ';');
-        if (state.WildcardPass != 0) {
+        if (state.wildcardPass != 0) {
             writeSendBlock(state);
         }
-        for (const LinkEntry& link : state.LinkTable) {
+        for (const LinkEntry& link : state.links) {
             writeRouteLine(state, link);
         }
     }

@@ -8,12 +8,12 @@
 namespace {
 
 void writeDirectBlock(RoutingState& state) {
-    state.AbbrevContext = state.mainAddress();
-    state.addressStyle.PointSuffix = 1;
+    state.abbrevContext = state.mainAddress();
+    state.addressStyle.pointSuffix = 1;
     for (std::uint16_t bit : {FlavourCrash, FlavourDirect, FlavourNormal, FlavourHold}) {
         writeLinkLine(state, bit, bit, "Direct ");
     }
-    state.addressStyle.PointSuffix = 0;
+    state.addressStyle.pointSuffix = 0;
     writeLinkLine(state, FlavourCrash, FlavourCrash, "Priority ");
     writeLinkLine(state, FlavourHold, FlavourHold, "Hold ");
 }
@@ -21,7 +21,7 @@ void writeDirectBlock(RoutingState& state) {
 void writeRouteLine(RoutingState& state, const LinkEntry& link, const char* keyword) {
     startLine(state, keyword);
     // Every line the walk breaks ends with the link's address, too.
-    state.ContinuationAddress = link.address;
+    state.continuationAddress = link.address;
     appendRoutedViaLink(state, link.address, RelativeForm);
     if (state.lineBuffer != state.prefixBuffer) {
         formatAddress(state, link.address, state.lineBuffer, FullForm);
@@ -38,12 +38,12 @@ void writeTmail(RoutingState& state) {
     writeHeader(state, ';', "T-mail");
     writeText(state, "; *** Direct links\n");
     writeDirectBlock(state);
-    for (state.WildcardPass = 0; state.WildcardPass < 4; ++state.WildcardPass) {
+    for (state.wildcardPass = 0; state.wildcardPass < 4; ++state.wildcardPass) {
         writePassComment(state, ';');
-        if (state.WildcardPass != 0) {
+        if (state.wildcardPass != 0) {
             writeDirectBlock(state);
         }
-        for (const LinkEntry& link : state.LinkTable) {
+        for (const LinkEntry& link : state.links) {
             writeRouteLine(state, link, mailKeyword);
             if (link.flavour & FlavourFile) {
                 writeRouteLine(state, link, filesKeyword);

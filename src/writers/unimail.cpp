@@ -17,9 +17,9 @@ void writeUnimail(RoutingState& state) {
     setAddressStyle(state, 1, 1, 0, 1, 0, 0);
     writeHeader(state, ';', "Unimail");
     writeText(state, ";\n; *** Route\n;\n");
-    for (state.WildcardPass = 0; state.WildcardPass < 4; ++state.WildcardPass) {
+    for (state.wildcardPass = 0; state.wildcardPass < 4; ++state.wildcardPass) {
         writePassComment(state, ';');
-        for (const LinkEntry& link : state.LinkTable) {
+        for (const LinkEntry& link : state.links) {
             writeRouteLine(state, link);
         }
     }

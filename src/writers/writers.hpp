@@ -31,7 +31,7 @@ void finishLine(RoutingState& state);
 // The lines of one link: `words`, the link's full address (which becomes the
 // context) and `separator` make the prefix; on the first line the link's own
 // mask follows when `ownMask` (not checked against the width), then all that
-// is routed via the link, broken at WrapWidth. No line without an address.
+// is routed via the link, broken at wrapWidth. No line without an address.
 void writeLinkLines(RoutingState& state, const std::string& words, const LinkEntry& link,
                     const char* separator, bool ownMask,
                     AddressFormatter formatter = formatAddress);
@@ -57,7 +57,7 @@ void fidogateRoutePrefix(RoutingState& state, const LinkEntry& link);
 // The Internet domain under which the gateway names FTN hosts.
 extern const char* const GatewayDomain;
 
-// Runs the writer of RouteTypeCode (none for a code outside 1 to 12).
+// Runs the writer of routeTypeCode (none for a code outside 1 to 12).
 void writeRouting(RoutingState& state);
 
 void writeUnrouted(RoutingState& state);

@@ -15,7 +15,7 @@ void writeAddressLine(RoutingState& state) {
 }
 
 void writeLinksList(RoutingState& state) {
-    for (const LinkEntry& link : state.LinkTable) {
+    for (const LinkEntry& link : state.links) {
         state.lineBuffer.clear();
         if (formatAddress(state, link.address, state.lineBuffer, RelativeForm) != 0) {
             writeAddressLine(state);
@@ -24,8 +24,8 @@ void writeLinksList(RoutingState& state) {
 }
 
 void writeRouteLines(RoutingState& state) {
-    for (std::size_t index = 0; index < state.ItemTable.size(); ++index) {
-        const RouteItem item = state.ItemTable[index];
+    for (std::size_t index = 0; index < state.items.size(); ++index) {
+        const RouteItem item = state.items[index];
         if (item.via == NoVia || item.via == Covered) {
             continue;
         }
@@ -37,7 +37,7 @@ void writeRouteLines(RoutingState& state) {
             continue;
         }
         state.lineBuffer += " VIA ";
-        formatAddress(state, state.ItemTable[item.via].address, state.lineBuffer, FullForm);
+        formatAddress(state, state.items[item.via].address, state.lineBuffer, FullForm);
         state.lineBuffer += " /NC";
         writeAddressLine(state);
     }
@@ -47,14 +47,14 @@ void writeRouteLines(RoutingState& state) {
 
 void writeXmail(RoutingState& state) {
     setAddressStyle(state, 0, 0, 0, 1, 0, 0);
-    state.ReportCommentChar = ';';
+    state.reportCommentChar = ';';
     writeHeader(state, ';', "Xmail");
     writeText(state, "; *** Directs\n");
-    state.WildcardPass = 0;
+    state.wildcardPass = 0;
     writeLinksList(state);
-    for (state.WildcardPass = 0; state.WildcardPass < 4; ++state.WildcardPass) {
+    for (state.wildcardPass = 0; state.wildcardPass < 4; ++state.wildcardPass) {
         writePassComment(state, ';');
-        if (state.WildcardPass != 0) {
+        if (state.wildcardPass != 0) {
             writeLinksList(state);
         }
         writeRouteLines(state);

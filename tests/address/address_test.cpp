@@ -28,12 +28,12 @@ void checkParse(const ParseCase& c) {
     SCOPED_TRACE("input \"" + c.input + "\"");
     CapturedState captured;
     RoutingState& state = captured.state;
-    state.AkaTable = {Main};
-    state.AbbrevContext = Context;
+    state.akas = {Main};
+    state.abbrevContext = Context;
     std::size_t cursor = 0;
     FtnAddress result = parseAddress(state, c.input, cursor);
     EXPECT_EQ(result, c.result);
-    EXPECT_EQ(state.AbbrevContext, c.contextAfter);
+    EXPECT_EQ(state.abbrevContext, c.contextAfter);
     EXPECT_EQ(c.input.substr(cursor), c.restAfter);
     EXPECT_EQ(captured.console.str(), "");
 }
@@ -108,8 +108,8 @@ TEST(ParseAddress, LaterSeparatorOverridesEarlierOfSameKind) {
 TEST(ParseAddress, ListAbbreviatesFromThePreviousAddress) {
     CapturedState captured;
     RoutingState& state = captured.state;
-    state.AkaTable = {Main};
-    state.AbbrevContext = Context;
+    state.akas = {Main};
+    state.abbrevContext = Context;
     const std::string text = "3:100/1 2 200/7 8 4:5";
     std::size_t cursor = 0;
     std::vector<FtnAddress> read;
@@ -132,8 +132,8 @@ struct FormatRow {
     std::string slashBeforeNode;
     std::string fullStar;
     std::string fullWords;
-    std::string pointSuffix;   // relative, StarWildcards true
-    std::string fullAddresses; // relative, StarWildcards true
+    std::string pointSuffix;   // relative, starWildcards true
+    std::string fullAddresses; // relative, starWildcards true
 };
 
 const std::vector<FormatRow> FormatRows = {
@@ -159,17 +159,17 @@ struct FormatOptions {
 std::string format(FtnAddress address, FormatOptions options) {
     CapturedState captured;
     RoutingState& state = captured.state;
-    state.AkaTable = {Context};
-    state.AbbrevContext = Context;
-    state.WildcardPass = static_cast<std::uint16_t>(wildcardCount(address));
-    state.addressStyle.StarWildcards = options.star;
-    state.addressStyle.SlashBeforeNode = options.slash;
-    state.addressStyle.PointSuffix = options.point;
-    state.addressStyle.FullAddresses = options.fullAddresses;
+    state.akas = {Context};
+    state.abbrevContext = Context;
+    state.wildcardPass = static_cast<std::uint16_t>(wildcardCount(address));
+    state.addressStyle.starWildcards = options.star;
+    state.addressStyle.slashBeforeNode = options.slash;
+    state.addressStyle.pointSuffix = options.point;
+    state.addressStyle.fullAddresses = options.fullAddresses;
     std::string text;
     std::size_t length = formatAddress(state, address, text, options.form);
     EXPECT_EQ(length, text.size());
-    EXPECT_EQ(state.AbbrevContext, address);
+    EXPECT_EQ(state.abbrevContext, address);
     return text;
 }
 
@@ -183,7 +183,7 @@ TEST(FormatAddress, OutputExamples) {
         EXPECT_EQ(format(row.address, {.slash = true}), row.slashBeforeNode);
         EXPECT_EQ(format(row.address, {.form = FullForm}), row.fullStar);
         EXPECT_EQ(format(row.address, {.star = false, .form = FullForm}), row.fullWords);
-        // The full form ignores SlashBeforeNode as it writes the net anyway.
+        // The full form ignores slashBeforeNode as it writes the net anyway.
         EXPECT_EQ(format(row.address, {.slash = true, .form = FullForm}), row.fullStar);
     }
 }
@@ -209,27 +209,27 @@ TEST(FormatAddress, FullAddressesWritesZoneAndNetButKeepsPointSuffix) {
 TEST(FormatAddress, RelativeFormWritesOnlyTheCurrentWildcardPass) {
     CapturedState captured;
     RoutingState& state = captured.state;
-    state.AkaTable = {Context};
-    state.addressStyle.StarWildcards = 1;
-    state.addressStyle.FullAddresses = 1; // filtered all the same
+    state.akas = {Context};
+    state.addressStyle.starWildcards = 1;
+    state.addressStyle.fullAddresses = 1; // filtered all the same
 
-    state.AbbrevContext = Context;
-    state.WildcardPass = 1;
+    state.abbrevContext = Context;
+    state.wildcardPass = 1;
     std::string text = "Route";
     EXPECT_EQ(formatAddress(state, {1, 100, 11}, text, RelativeForm), 5u);
     EXPECT_EQ(text, "Route");
-    EXPECT_EQ(state.AbbrevContext, Context); // nothing written, context kept
+    EXPECT_EQ(state.abbrevContext, Context); // nothing written, context kept
     EXPECT_EQ(formatAddress(state, {1, 100, W}, text, RelativeForm), 13u);
     EXPECT_EQ(text, "Route 1:100/*");
 
-    state.WildcardPass = 0;
+    state.wildcardPass = 0;
     text = "Route";
     EXPECT_EQ(formatAddress(state, {1, 100, W}, text, RelativeForm), 5u);
     EXPECT_EQ(formatAddress(state, {1, 100, 11}, text, RelativeForm), 14u);
     EXPECT_EQ(text, "Route 1:100/11");
 
     // The full form is never filtered.
-    state.WildcardPass = 3;
+    state.wildcardPass = 3;
     EXPECT_EQ(formatAddress(state, {1, 100, 12}, text, FullForm), 23u);
     EXPECT_EQ(text, "Route 1:100/11 1:100/12");
 }
@@ -237,7 +237,7 @@ TEST(FormatAddress, RelativeFormWritesOnlyTheCurrentWildcardPass) {
 TEST(FormatAddress, ReturnsTheLengthOfTheWholeText) {
     CapturedState captured;
     RoutingState& state = captured.state;
-    state.AbbrevContext = Context;
+    state.abbrevContext = Context;
     std::string text = "abc";
     EXPECT_EQ(formatAddress(state, {1, 100, 11}, text, FullForm), 12u);
     EXPECT_EQ(text, "abc 1:100/11");
@@ -246,26 +246,26 @@ TEST(FormatAddress, ReturnsTheLengthOfTheWholeText) {
 TEST(FormatAddress, ListAbbreviatesFromTheAddressWrittenBefore) {
     CapturedState captured;
     RoutingState& state = captured.state;
-    state.AkaTable = {Context};
-    state.AbbrevContext = Context;
+    state.akas = {Context};
+    state.abbrevContext = Context;
     std::string text;
     for (FtnAddress address : std::vector<FtnAddress>{
              {1, 100, 11}, {1, 100, 12}, {1, 200, 1}, {1, 200, 2}, {2, 200, 3}, {2, 200, 4}}) {
         formatAddress(state, address, text, RelativeForm);
     }
     EXPECT_EQ(text, " 11 12 200/1 2 2:3 4");
-    EXPECT_EQ(state.AbbrevContext, (FtnAddress{2, 200, 4}));
+    EXPECT_EQ(state.abbrevContext, (FtnAddress{2, 200, 4}));
 }
 
 TEST(FormatAddress, RelativeToMainAbbreviatesEveryAddressFromTheMainAddress) {
     CapturedState captured;
     RoutingState& state = captured.state;
-    state.AkaTable = {Context};
-    state.AbbrevContext = Context;
-    state.addressStyle.RelativeToMain = 1;
+    state.akas = {Context};
+    state.abbrevContext = Context;
+    state.addressStyle.relativeToMain = 1;
     std::string text;
     formatAddress(state, {1, 200, 1}, text, RelativeForm);
-    EXPECT_EQ(state.AbbrevContext, Context);
+    EXPECT_EQ(state.abbrevContext, Context);
     formatAddress(state, {1, 200, 2}, text, RelativeForm);
     formatAddress(state, {1, 100, 3}, text, RelativeForm);
     EXPECT_EQ(text, " 200/1 200/2 3");
@@ -274,17 +274,17 @@ TEST(FormatAddress, RelativeToMainAbbreviatesEveryAddressFromTheMainAddress) {
 TEST(AddressText, FullFormWithLeadingBlankWhateverTheStyleAndContext) {
     CapturedState captured;
     RoutingState& state = captured.state;
-    state.AkaTable = {Context};
-    state.addressStyle.PointSuffix = 1;
-    state.addressStyle.SlashBeforeNode = 1;
-    state.WildcardPass = 2;
+    state.akas = {Context};
+    state.addressStyle.pointSuffix = 1;
+    state.addressStyle.slashBeforeNode = 1;
+    state.wildcardPass = 2;
 
-    state.AbbrevContext = Context;
+    state.abbrevContext = Context;
     EXPECT_EQ(addressText(state, {1, 100, 11}), " 1:100/11");
-    state.AbbrevContext = {1, 100, 11};
+    state.abbrevContext = {1, 100, 11};
     EXPECT_EQ(addressText(state, {1, 100, 11}), " 1:100/11");
     EXPECT_EQ(addressText(state, {1, 100, W}), " 1:100/All");
-    state.addressStyle.StarWildcards = 1;
+    state.addressStyle.starWildcards = 1;
     EXPECT_EQ(addressText(state, {1, 100, W}), " 1:100/*");
-    EXPECT_EQ(state.addressStyle.FullAddresses, 0); // put back afterwards
+    EXPECT_EQ(state.addressStyle.fullAddresses, 0); // put back afterwards
 }

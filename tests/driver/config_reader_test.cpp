@@ -40,7 +40,7 @@ struct ConfigReader : ::testing::Test {
     std::string console() const { return captured.console.str(); }
     std::vector<FtnAddress> linkAddresses() const {
         std::vector<FtnAddress> addresses;
-        for (const LinkEntry& link : state.LinkTable) {
+        for (const LinkEntry& link : state.links) {
             addresses.push_back(link.address);
         }
         return addresses;
@@ -69,20 +69,20 @@ TEST_F(ConfigReader, KeywordsAreHandledInTheirPassWhateverTheLineOrder) {
                          "\nScanning route file routes.txt..."
                          "\nRe-routing for  2:460/5."
                          "\nAdjusting routing...");
-    EXPECT_EQ(state.AkaTable, (std::vector<FtnAddress>{{2, 460, 10}}));
-    EXPECT_EQ(state.RouteTypeCode, 1);
+    EXPECT_EQ(state.akas, (std::vector<FtnAddress>{{2, 460, 10}}));
+    EXPECT_EQ(state.routeTypeCode, 1);
     EXPECT_EQ(state.minimizeMode, 0);
     EXPECT_EQ(state.logFilePath, "run.log");
     // The links were read after the Address line, whose zone and net the
     // second one takes through the first.
     EXPECT_EQ(linkAddresses(), (std::vector<FtnAddress>{{2, 460, 2}, {2, 460, 1}}));
-    EXPECT_EQ(state.LinkTable[0].flavour, FlavourCrash);
-    EXPECT_EQ(state.LinkTable[1].flavour, FlavourHold);
-    ASSERT_EQ(state.ItemTable.size(), 4u);
-    EXPECT_EQ(state.ItemTable[2].address, (FtnAddress{2, 460, 5}));
-    EXPECT_EQ(state.ItemTable[2].via, 1);
-    EXPECT_EQ(state.ItemTable[3].address, (FtnAddress{2, 460, 6}));
-    EXPECT_EQ(state.ItemTable[3].via, 0);
+    EXPECT_EQ(state.links[0].flavour, FlavourCrash);
+    EXPECT_EQ(state.links[1].flavour, FlavourHold);
+    ASSERT_EQ(state.items.size(), 4u);
+    EXPECT_EQ(state.items[2].address, (FtnAddress{2, 460, 5}));
+    EXPECT_EQ(state.items[2].via, 1);
+    EXPECT_EQ(state.items[3].address, (FtnAddress{2, 460, 6}));
+    EXPECT_EQ(state.items[3].via, 0);
 
     // WriteTo already knew both markers: the head ends with the begin
     // marker and the destination is read up to the end marker.
@@ -106,7 +106,7 @@ TEST_F(ConfigReader, KeywordIsAWholeWordInAnyCase) {
                      "writeTO route.cfg\n"
                      "Links 1:100/20\n"
                      "LINK 1:100/21\n"));
-    EXPECT_EQ(state.AkaTable, (std::vector<FtnAddress>{{1, 100, 10}, {1, 100, 11}, {1, 100, 14}}));
+    EXPECT_EQ(state.akas, (std::vector<FtnAddress>{{1, 100, 10}, {1, 100, 11}, {1, 100, 14}}));
     EXPECT_EQ(linkAddresses(), (std::vector<FtnAddress>{{1, 100, 21}}));
     EXPECT_EQ(console(), "\nScanning config file...\nAdjusting routing...");
 }
@@ -115,7 +115,7 @@ TEST_F(ConfigReader, OverlongFirstWordIsAnUnknownWord) {
     ASSERT_TRUE(read("Address 1:100/10\n" + std::string(60, 'A') + " 1:100/11\n" + "Address" +
                      std::string(45, 'x') + " 1:100/12\n" + std::string(5000, 'L') +
                      "\nRouteType squish\nMinimize yes\nWriteTo route.cfg\n"));
-    EXPECT_EQ(state.AkaTable, (std::vector<FtnAddress>{{1, 100, 10}}));
+    EXPECT_EQ(state.akas, (std::vector<FtnAddress>{{1, 100, 10}}));
     EXPECT_EQ(console(), "\nScanning config file...\nAdjusting routing...");
 }
 
@@ -133,18 +133,18 @@ TEST_F(ConfigReader, CommentsAndBlankLinesAreSkipped) {
                      "WriteTo route.cfg\n"
                      "   \n"
                      "Link 1:100/11 c"));
-    EXPECT_EQ(state.AkaTable, (std::vector<FtnAddress>{{1, 100, 10}}));
-    EXPECT_EQ(state.RouteTypeCode, 1);
+    EXPECT_EQ(state.akas, (std::vector<FtnAddress>{{1, 100, 10}}));
+    EXPECT_EQ(state.routeTypeCode, 1);
     EXPECT_EQ(state.minimizeMode, 1);
     ASSERT_EQ(linkAddresses(), (std::vector<FtnAddress>{{1, 100, 11}}));
-    EXPECT_EQ(state.LinkTable[0].flavour, FlavourCrash);
+    EXPECT_EQ(state.links[0].flavour, FlavourCrash);
     EXPECT_EQ(console(), "\nScanning config file...\nAdjusting routing...");
 }
 
 TEST_F(ConfigReader, TextEndsAtCtrlZ) {
     ASSERT_TRUE(read("Address 1:100/10\nRouteType squish\nMinimize yes\nWriteTo route.cfg\n"
                      "Link 1:100/11\x1a\nRouteType fido\n"));
-    EXPECT_EQ(state.RouteTypeCode, 1);
+    EXPECT_EQ(state.routeTypeCode, 1);
     EXPECT_EQ(linkAddresses(), (std::vector<FtnAddress>{{1, 100, 11}}));
 }
 
@@ -160,7 +160,7 @@ TEST_F(ConfigReader, AllErrorsOfAPassAreReportedAndLaterPassesAreNotRead) {
     EXPECT_EQ(console(), "\nScanning config file..."
                          "\npathgen.cfg 3: \nUnsupported route type."
                          "\npathgen.cfg 7: \nIllegal value of \"Minimized\".");
-    EXPECT_TRUE(state.LinkTable.empty());
+    EXPECT_TRUE(state.links.empty());
     EXPECT_EQ(state.destPath, "");
     EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
 }
@@ -209,7 +209,7 @@ TEST_F(ConfigReader, FileOfCommentsFailsTheMainAddressCheck) {
 
 TEST_F(ConfigReader, MainAddressNeedsZoneAndNet) {
     EXPECT_FALSE(read("Address 10\nAddress 2:460/10\nRouteType squish\n"));
-    EXPECT_EQ(state.AkaTable, (std::vector<FtnAddress>{{0, 0, 10}, {2, 460, 10}}));
+    EXPECT_EQ(state.akas, (std::vector<FtnAddress>{{0, 0, 10}, {2, 460, 10}}));
     EXPECT_EQ(console(), "\nScanning config file...\nMissing or illegal main address.");
 }
 

@@ -59,35 +59,35 @@ TEST_F(RouteTypeKeyword, NameIsMatchedOverItsOwnLengthWithoutCase) {
     };
     for (const auto& [argument, code] : cases) {
         SCOPED_TRACE(argument);
-        state.RouteTypeCode = 0;
+        state.routeTypeCode = 0;
         EXPECT_TRUE(handle("RouteType", argument));
-        EXPECT_EQ(state.RouteTypeCode, code);
+        EXPECT_EQ(state.routeTypeCode, code);
     }
     EXPECT_EQ(console(), "");
 }
 
 TEST_F(RouteTypeKeyword, TmailnFlagFollowsTheLastTmailLine) {
     EXPECT_TRUE(handle("RouteType", "TMAILN\n"));
-    EXPECT_EQ(state.RouteTypeCode, 3);
+    EXPECT_EQ(state.routeTypeCode, 3);
     EXPECT_EQ(state.tmailnFlag, 1);
     EXPECT_TRUE(handle("RouteType", "tmail\n"));
-    EXPECT_EQ(state.RouteTypeCode, 3);
+    EXPECT_EQ(state.routeTypeCode, 3);
     EXPECT_EQ(state.tmailnFlag, 0);
     EXPECT_TRUE(handle("RouteType", "tmailn2\n"));
     EXPECT_EQ(state.tmailnFlag, 1);
     // A later line overrides the code.
     EXPECT_TRUE(handle("RouteType", "ftrack\n"));
-    EXPECT_EQ(state.RouteTypeCode, 12);
+    EXPECT_EQ(state.routeTypeCode, 12);
 }
 
 TEST_F(RouteTypeKeyword, UnknownNameFailsAndKeepsTheCode) {
-    state.RouteTypeCode = 2;
+    state.routeTypeCode = 2;
     EXPECT_FALSE(handle("RouteType", "fido\n"));
-    EXPECT_EQ(state.RouteTypeCode, 2);
+    EXPECT_EQ(state.routeTypeCode, 2);
     state.configLine = 12;
     EXPECT_FALSE(handle("RouteType", "squis\n"));
     EXPECT_FALSE(handle("RouteType", ""));
-    EXPECT_EQ(state.RouteTypeCode, 2);
+    EXPECT_EQ(state.routeTypeCode, 2);
     EXPECT_EQ(console(), "\npathgen.cfg 4: \nUnsupported route type."
                          "\npathgen.cfg 12: \nUnsupported route type."
                          "\npathgen.cfg 12: \nUnsupported route type.");
@@ -157,38 +157,38 @@ TEST(ReadFlavourLetters, AddsToTheBitsAlreadyThere) {
 }
 
 TEST_F(LinkKeyword, LinkGetsItsLettersAndADirectItem) {
-    state.AbbrevContext = {1, 100, 10};
+    state.abbrevContext = {1, 100, 10};
     EXPECT_TRUE(handle("Link", "1:100/11\n"));
     EXPECT_TRUE(handle("Link", "1:100/12 c a\n"));
     EXPECT_TRUE(handle("Link", "1:100/13 ch\n"));
     EXPECT_TRUE(handle("Link", "1:100/14 ; h\n"));
     EXPECT_TRUE(handle("Link", "15 d\r\n"));
-    ASSERT_EQ(state.LinkTable.size(), 5u);
+    ASSERT_EQ(state.links.size(), 5u);
     const std::vector<std::pair<FtnAddress, int>> links = {{{1, 100, 11}, 0x10},
                                                            {{1, 100, 12}, 0x42},
                                                            {{1, 100, 13}, 0x06},
                                                            {{1, 100, 14}, 0x10},
                                                            {{1, 100, 15}, 0x01}};
-    ASSERT_EQ(state.ItemTable.size(), 5u);
+    ASSERT_EQ(state.items.size(), 5u);
     for (std::size_t i = 0; i < links.size(); ++i) {
-        EXPECT_EQ(state.LinkTable[i].address, links[i].first);
-        EXPECT_EQ(state.LinkTable[i].flavour, links[i].second);
-        EXPECT_EQ(state.ItemTable[i].address, links[i].first);
-        EXPECT_EQ(state.ItemTable[i].via, NoVia);
-        EXPECT_EQ(state.ItemTable[i].viaTarget, 0);
+        EXPECT_EQ(state.links[i].address, links[i].first);
+        EXPECT_EQ(state.links[i].flavour, links[i].second);
+        EXPECT_EQ(state.items[i].address, links[i].first);
+        EXPECT_EQ(state.items[i].via, NoVia);
+        EXPECT_EQ(state.items[i].viaTarget, 0);
     }
     EXPECT_EQ(console(), "");
 }
 
 TEST_F(LinkKeyword, KnownAddressAddsALinkButNoItem) {
-    state.ItemTable.push_back({NoVia, 1, {1, 100, 11}});
+    state.items.push_back({NoVia, 1, {1, 100, 11}});
     EXPECT_TRUE(handle("Link", "1:100/11 h\n"));
     EXPECT_TRUE(handle("Link", "1:100/11 c\n"));
-    ASSERT_EQ(state.LinkTable.size(), 2u);
-    EXPECT_EQ(state.LinkTable[0].flavour, FlavourHold);
-    EXPECT_EQ(state.LinkTable[1].flavour, FlavourCrash);
-    ASSERT_EQ(state.ItemTable.size(), 1u);
-    EXPECT_EQ(state.ItemTable[0].viaTarget, 1); // the item is left as it was
+    ASSERT_EQ(state.links.size(), 2u);
+    EXPECT_EQ(state.links[0].flavour, FlavourHold);
+    EXPECT_EQ(state.links[1].flavour, FlavourCrash);
+    ASSERT_EQ(state.items.size(), 1u);
+    EXPECT_EQ(state.items[0].viaTarget, 1); // the item is left as it was
 }
 
 TEST_F(QuotedTextKeyword, TextBetweenQuotesIsTakenAsItStands) {
@@ -239,7 +239,7 @@ TEST_F(AddressKeyword, OneAddressPerLineWithoutPoint) {
     EXPECT_TRUE(handle("Address", "1:100/10.5\n"));
     EXPECT_TRUE(handle("Address", "2:0/3 4:5/6\n"));
     const std::vector<FtnAddress> expected = {{1, 100, 10}, {2, 0, 3}};
-    EXPECT_EQ(state.AkaTable, expected);
+    EXPECT_EQ(state.akas, expected);
     EXPECT_EQ(state.mainAddress(), (FtnAddress{1, 100, 10}));
     EXPECT_EQ(console(), "");
 }

@@ -14,7 +14,7 @@ struct Adjustment : ::testing::Test {
     CapturedState captured;
     RoutingState& state = captured.state;
 
-    void SetUp() override { state.AkaTable.push_back(at("2:460/10")); }
+    void SetUp() override { state.akas.push_back(at("2:460/10")); }
 };
 
 std::string loopMessage(const char* address) {
@@ -101,7 +101,7 @@ TEST_F(Adjustment, ALoopBeyondTenEntriesIsBrokenWhenChainsAreShortened) {
 }
 
 TEST_F(Adjustment, NodesRoutedViaUsBecomeLinksWithTheDefaultFlavour) {
-    state.AkaTable.push_back(at("2:5020/99"));
+    state.akas.push_back(at("2:5020/99"));
     state.defaultFlavour = FlavourCrash;
     addItem(state, "2:460/10", NoVia, 1);
     addItem(state, "2:460/20", 0);
@@ -109,7 +109,7 @@ TEST_F(Adjustment, NodesRoutedViaUsBecomeLinksWithTheDefaultFlavour) {
     addItem(state, "2:5020/99", NoVia, 1);
     addItem(state, "2:5020/5", 3);
     addItem(state, "2:460/1", 0);
-    state.LinkTable.push_back(LinkEntry{FlavourDirect, at("2:460/1")});
+    state.links.push_back(LinkEntry{FlavourDirect, at("2:460/1")});
     adjustRouting(state);
     EXPECT_EQ(linksText(state), "2:460/1 01\n"
                                 "2:460/20 02\n"
@@ -133,11 +133,11 @@ TEST_F(Adjustment, ChainsEndAtTheLastHopOrAtALinkWithAConcreteNode) {
     addLink(state, "2:460/3", FlavourHold);
     addItem(state, "2:460/6", 4);
     addItem(state, "2:460/4", 5);
-    state.LinkTable.push_back(LinkEntry{FlavourHold, at("2:460/4")});
+    state.links.push_back(LinkEntry{FlavourHold, at("2:460/4")});
     addItem(state, "2:460/5", NoVia, 1);
     addItem(state, "2:461/1", NoVia, 1);
     addItem(state, "2:461/*", 6);
-    state.LinkTable.push_back(LinkEntry{FlavourHold, at("2:461/*")});
+    state.links.push_back(LinkEntry{FlavourHold, at("2:461/*")});
     addItem(state, "2:462/5", 7);
     adjustRouting(state);
     EXPECT_EQ(itemsText(state), "0 2:460/1 via 2\n"

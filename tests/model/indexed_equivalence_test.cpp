@@ -98,25 +98,25 @@ struct TableRun {
     explicit TableRun(const Tables& t) {
         state.console = &console;
         state.output = &output;
-        state.AkaTable = t.akas;
-        state.LinkTable = t.links;
-        state.ItemTable = t.items;
+        state.akas = t.akas;
+        state.links = t.links;
+        state.items = t.items;
         state.defaultFlavour = t.defaultFlavour;
         state.minimizeMode = t.minimizeMode;
     }
 };
 
 void expectSameTables(const RoutingState& a, const RoutingState& b) {
-    ASSERT_EQ(a.ItemTable.size(), b.ItemTable.size());
-    for (std::size_t i = 0; i < a.ItemTable.size(); ++i) {
-        EXPECT_EQ(a.ItemTable[i].via, b.ItemTable[i].via) << "item " << i;
-        EXPECT_EQ(a.ItemTable[i].viaTarget, b.ItemTable[i].viaTarget) << "item " << i;
-        EXPECT_TRUE(a.ItemTable[i].address == b.ItemTable[i].address) << "item " << i;
+    ASSERT_EQ(a.items.size(), b.items.size());
+    for (std::size_t i = 0; i < a.items.size(); ++i) {
+        EXPECT_EQ(a.items[i].via, b.items[i].via) << "item " << i;
+        EXPECT_EQ(a.items[i].viaTarget, b.items[i].viaTarget) << "item " << i;
+        EXPECT_TRUE(a.items[i].address == b.items[i].address) << "item " << i;
     }
-    ASSERT_EQ(a.LinkTable.size(), b.LinkTable.size());
-    for (std::size_t i = 0; i < a.LinkTable.size(); ++i) {
-        EXPECT_EQ(a.LinkTable[i].flavour, b.LinkTable[i].flavour);
-        EXPECT_TRUE(a.LinkTable[i].address == b.LinkTable[i].address);
+    ASSERT_EQ(a.links.size(), b.links.size());
+    for (std::size_t i = 0; i < a.links.size(); ++i) {
+        EXPECT_EQ(a.links[i].flavour, b.links[i].flavour);
+        EXPECT_TRUE(a.links[i].address == b.links[i].address);
     }
 }
 
@@ -124,21 +124,21 @@ void expectSameTables(const RoutingState& a, const RoutingState& b) {
 template <typename Walk, typename Find>
 std::string walkAll(RoutingState& state, Walk walk, Find find, AddressStyle style, int wrap) {
     state.addressStyle = style;
-    state.WrapWidth = wrap;
+    state.wrapWidth = wrap;
     std::ostringstream out;
     state.output = &out;
     for (std::uint16_t pass = 0; pass < 4; ++pass) {
-        state.WildcardPass = pass;
-        for (const LinkEntry& link : state.LinkTable) {
-            state.AbbrevContext = link.address;
+        state.wildcardPass = pass;
+        for (const LinkEntry& link : state.links) {
+            state.abbrevContext = link.address;
             state.prefixBuffer = "L";
             restartLine(state);
             walk(state, find(state, link.address), RelativeForm, formatAddress);
             writeLineBuffer(state);
         }
     }
-    state.addressStyle.FlatWalk = 1;
-    state.WildcardPass = 0;
+    state.addressStyle.flatWalk = 1;
+    state.wildcardPass = 0;
     state.prefixBuffer = "U";
     restartLine(state);
     walk(state, NoVia, RelativeForm, formatAddress);
@@ -168,7 +168,7 @@ TEST(IndexedEquivalence, RandomTablesGiveExactlyWhatTheScansGive) {
         ASSERT_EQ(fast.console.str(), slow.console.str());
 
         // Lookups after normalisation may meet equal addresses: the first wins.
-        for (const RouteItem& item : slow.state.ItemTable) {
+        for (const RouteItem& item : slow.state.items) {
             ASSERT_EQ(findItem(fast.state, item.address),
                       oracle::findItem(slow.state, item.address));
         }
@@ -199,19 +199,19 @@ TEST(IndexedEquivalence, ChainThroughEveryItemIsCutInOneWalk) {
     RoutingState state;
     std::ostringstream console;
     state.console = &console;
-    state.AkaTable.push_back(FtnAddress{2, 1, 1});
+    state.akas.push_back(FtnAddress{2, 1, 1});
     const std::size_t count = MaxItems;
-    state.LinkTable.push_back(LinkEntry{FlavourCrash, FtnAddress{2, 2, 0}});
-    state.ItemTable.push_back(RouteItem{NoVia, 0, FtnAddress{2, 2, 0}});
+    state.links.push_back(LinkEntry{FlavourCrash, FtnAddress{2, 2, 0}});
+    state.items.push_back(RouteItem{NoVia, 0, FtnAddress{2, 2, 0}});
     for (std::size_t i = 1; i < count; ++i) {
         auto next = static_cast<std::uint16_t>(i + 1 < count ? i + 1 : 0);
-        state.ItemTable.push_back(RouteItem{next, 0,
+        state.items.push_back(RouteItem{next, 0,
                                             FtnAddress{3, static_cast<std::uint16_t>(i / 1000),
                                                        static_cast<std::uint16_t>(i % 1000)}});
     }
     adjustRouting(state);
     for (std::size_t i = 1; i < count; ++i) {
-        ASSERT_EQ(state.ItemTable[i].via, 0u) << "item " << i;
+        ASSERT_EQ(state.items[i].via, 0u) << "item " << i;
     }
     EXPECT_EQ(console.str(), "");
 }

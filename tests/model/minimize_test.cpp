@@ -22,7 +22,7 @@ struct Entry {
 std::string minimised(std::vector<Entry> entries, std::uint16_t mode = 1) {
     CapturedState captured;
     RoutingState& state = captured.state;
-    state.AkaTable.push_back(at("2:460/10"));
+    state.akas.push_back(at("2:460/10"));
     state.minimizeMode = mode;
     addLink(state, "2:460/1", FlavourCrash);
     addLink(state, "2:460/2", FlavourCrash);
@@ -65,7 +65,7 @@ TEST(Minimisation, LinksAndEntriesWithoutViaAreNeverCovered) {
     state.minimizeMode = 2;
     addLink(state, "2:460/1", FlavourCrash);
     addLink(state, "2:460/2", FlavourCrash);
-    state.ItemTable[1].via = 0;
+    state.items[1].via = 0;
     addItem(state, "2:*/*", 0);
     addItem(state, "2:461/1", 0);
     minimizeRoutes(state);

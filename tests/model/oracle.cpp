@@ -10,8 +10,8 @@
 namespace oracle {
 
 std::uint16_t findItem(const RoutingState& state, FtnAddress address) {
-    for (std::size_t i = 0; i < state.ItemTable.size(); ++i) {
-        if (state.ItemTable[i].address == address) {
+    for (std::size_t i = 0; i < state.items.size(); ++i) {
+        if (state.items[i].address == address) {
             return static_cast<std::uint16_t>(i);
         }
     }
@@ -19,12 +19,12 @@ std::uint16_t findItem(const RoutingState& state, FtnAddress address) {
 }
 
 bool isOwnAddress(const RoutingState& state, FtnAddress address) {
-    return std::find(state.AkaTable.begin(), state.AkaTable.end(), address) != state.AkaTable.end();
+    return std::find(state.akas.begin(), state.akas.end(), address) != state.akas.end();
 }
 
 bool isLinkItem(const RoutingState& state, std::uint16_t item) {
-    for (const LinkEntry& link : state.LinkTable) {
-        if (link.address == state.ItemTable[item].address) {
+    for (const LinkEntry& link : state.links) {
+        if (link.address == state.items[item].address) {
             return true;
         }
     }
@@ -45,7 +45,7 @@ void normalise(FtnAddress& address) {
 } // namespace
 
 void adjustRouting(RoutingState& state) {
-    std::vector<RouteItem>& items = state.ItemTable;
+    std::vector<RouteItem>& items = state.items;
     // Pass 1: default routes.
     for (std::size_t i = 0; i < items.size(); ++i) {
         normalise(items[i].address);
@@ -90,7 +90,7 @@ void adjustRouting(RoutingState& state) {
             oracle::isLinkItem(state, static_cast<std::uint16_t>(j))) {
             continue;
         }
-        state.LinkTable.push_back(LinkEntry{state.defaultFlavour, item.address});
+        state.links.push_back(LinkEntry{state.defaultFlavour, item.address});
         printErrorWith(state, ErrRoutedViaUs, addressText(state, item.address));
     }
     // Pass 3: chains cut to their last hop, loops broken.
@@ -138,7 +138,7 @@ void minimizeRoutes(RoutingState& state) {
         return;
     }
     std::vector<RouteItem> patterns;
-    for (const RouteItem& item : state.ItemTable) {
+    for (const RouteItem& item : state.items) {
         if (hasWildcard(item.address)) {
             patterns.push_back(item);
         }
@@ -146,8 +146,8 @@ void minimizeRoutes(RoutingState& state) {
     std::stable_sort(patterns.begin(), patterns.end(), [](const RouteItem& a, const RouteItem& b) {
         return comparePatterns(a, b) < 0;
     });
-    for (std::size_t i = 0; i < state.ItemTable.size(); ++i) {
-        RouteItem& item = state.ItemTable[i];
+    for (std::size_t i = 0; i < state.items.size(); ++i) {
+        RouteItem& item = state.items[i];
         if (item.via == NoVia) {
             continue;
         }
@@ -166,9 +166,9 @@ void minimizeRoutes(RoutingState& state) {
 
 void appendRoutedViaUsing(RoutingState& state, std::uint16_t parent, int form,
                           AddressFormatter formatter) {
-    for (std::size_t index = 0; index < state.ItemTable.size(); ++index) {
+    for (std::size_t index = 0; index < state.items.size(); ++index) {
         auto i = static_cast<std::uint16_t>(index);
-        const RouteItem item = state.ItemTable[i];
+        const RouteItem item = state.items[i];
         if (item.via != parent) {
             continue;
         }
@@ -179,19 +179,19 @@ void appendRoutedViaUsing(RoutingState& state, std::uint16_t parent, int form,
             continue;
         }
         std::size_t length = formatter(state, item.address, state.lineBuffer, form);
-        if (length >= static_cast<std::size_t>(state.WrapWidth)) {
-            bool continuation = state.ContinuationAddress.zone != 0;
+        if (length >= static_cast<std::size_t>(state.wrapWidth)) {
+            bool continuation = state.continuationAddress.zone != 0;
             if (continuation) {
-                formatter(state, state.ContinuationAddress, state.lineBuffer, FullForm);
-                state.AbbrevContext = state.mainAddress();
+                formatter(state, state.continuationAddress, state.lineBuffer, FullForm);
+                state.abbrevContext = state.mainAddress();
             }
             writeLineBuffer(state);
             restartLine(state);
             if (parent != NoVia && !continuation) {
-                state.AbbrevContext = state.ItemTable[parent].address;
+                state.abbrevContext = state.items[parent].address;
             }
         }
-        if (!state.addressStyle.FlatWalk) {
+        if (!state.addressStyle.flatWalk) {
             oracle::appendRoutedViaUsing(state, i, form, formatter);
         }
     }

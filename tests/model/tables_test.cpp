@@ -31,13 +31,13 @@ struct TablesFixture : ::testing::Test {
     RoutingState& state = captured.state;
 
     void SetUp() override {
-        state.AkaTable = {{1, 100, 10}, {1, 100, 20}};
-        state.ItemTable = {
+        state.akas = {{1, 100, 10}, {1, 100, 20}};
+        state.items = {
             {NoVia, 1, {1, 100, 1}},
             {NoVia, 1, {1, 100, 2}},
             {NoVia, 0, {1, 100, 3}},
         };
-        state.LinkTable = {{FlavourNormal, {1, 100, 3}}};
+        state.links = {{FlavourNormal, {1, 100, 3}}};
     }
     std::string console() const { return captured.console.str(); }
 };
@@ -49,54 +49,54 @@ using FindItem = TablesFixture;
 
 TEST_F(RouteVia, NewAddressIsAppendedWithTheViaAndNoFlag) {
     routeVia(state, 0, {1, 200, W});
-    ASSERT_EQ(state.ItemTable.size(), 4u);
-    EXPECT_EQ(state.ItemTable[3], (RouteItem{0, 0, {1, 200, W}}));
+    ASSERT_EQ(state.items.size(), 4u);
+    EXPECT_EQ(state.items[3], (RouteItem{0, 0, {1, 200, W}}));
     EXPECT_EQ(console(), "");
 }
 
 TEST_F(RouteVia, OwnAddressIsNeverRouted) {
     routeVia(state, 0, {1, 100, 20});
-    EXPECT_EQ(state.ItemTable.size(), 3u);
+    EXPECT_EQ(state.items.size(), 3u);
 
     // Not even when the own address already stands in the table.
-    state.ItemTable.push_back({NoVia, 1, {1, 100, 10}});
+    state.items.push_back({NoVia, 1, {1, 100, 10}});
     routeVia(state, 0, {1, 100, 10});
-    EXPECT_EQ(state.ItemTable[3], (RouteItem{NoVia, 1, {1, 100, 10}}));
+    EXPECT_EQ(state.items[3], (RouteItem{NoVia, 1, {1, 100, 10}}));
     EXPECT_EQ(console(), "");
 }
 
 TEST_F(RouteVia, NodeIsNotRoutedViaItself) {
     routeVia(state, 1, {1, 100, 2});
-    EXPECT_EQ(state.ItemTable[1], (RouteItem{NoVia, 1, {1, 100, 2}}));
+    EXPECT_EQ(state.items[1], (RouteItem{NoVia, 1, {1, 100, 2}}));
     EXPECT_EQ(console(), "");
 }
 
 TEST_F(RouteVia, ViaTargetOrLinkGetsItsFirstViaSilently) {
     routeVia(state, 0, {1, 100, 2});
     routeVia(state, 0, {1, 100, 3});
-    EXPECT_EQ(state.ItemTable[1], (RouteItem{0, 0, {1, 100, 2}}));
-    EXPECT_EQ(state.ItemTable[2], (RouteItem{0, 0, {1, 100, 3}}));
-    EXPECT_EQ(state.ItemTable.size(), 3u);
+    EXPECT_EQ(state.items[1], (RouteItem{0, 0, {1, 100, 2}}));
+    EXPECT_EQ(state.items[2], (RouteItem{0, 0, {1, 100, 3}}));
+    EXPECT_EQ(state.items.size(), 3u);
     EXPECT_EQ(console(), "");
 }
 
 TEST_F(RouteVia, SameViaAgainIsSilent) {
     routeVia(state, 0, {1, 100, 7});
     routeVia(state, 0, {1, 100, 7});
-    EXPECT_EQ(state.ItemTable.size(), 4u);
-    EXPECT_EQ(state.ItemTable[3], (RouteItem{0, 0, {1, 100, 7}}));
+    EXPECT_EQ(state.items.size(), 4u);
+    EXPECT_EQ(state.items[3], (RouteItem{0, 0, {1, 100, 7}}));
     EXPECT_EQ(console(), "");
 }
 
 TEST_F(RouteVia, DifferentViaReplacesTheOldOneWithAMessage) {
-    state.addressStyle.StarWildcards = 0;
+    state.addressStyle.starWildcards = 0;
     routeVia(state, 0, {1, 100, 7});
     routeVia(state, 1, {1, 100, 7});
     routeVia(state, 0, {2, W, W});
     routeVia(state, 1, {2, W, W});
-    ASSERT_EQ(state.ItemTable.size(), 5u);
-    EXPECT_EQ(state.ItemTable[3], (RouteItem{1, 0, {1, 100, 7}}));
-    EXPECT_EQ(state.ItemTable[4], (RouteItem{1, 0, {2, W, W}}));
+    ASSERT_EQ(state.items.size(), 5u);
+    EXPECT_EQ(state.items[3], (RouteItem{1, 0, {1, 100, 7}}));
+    EXPECT_EQ(state.items[4], (RouteItem{1, 0, {2, W, W}}));
     EXPECT_EQ(console(), "\nRe-routing for  1:100/7."
                          "\nRe-routing for  2:All/All.");
 }
@@ -104,23 +104,23 @@ TEST_F(RouteVia, DifferentViaReplacesTheOldOneWithAMessage) {
 TEST_F(RouteVia, RoutedNodeNamedAsViaTargetStaysRouted) {
     routeVia(state, 0, {1, 100, 7});
     EXPECT_EQ(findOrAddItem(state, {1, 100, 7}), 3);
-    EXPECT_EQ(state.ItemTable[3], (RouteItem{0, 0, {1, 100, 7}}));
-    EXPECT_EQ(state.ItemTable.size(), 4u);
+    EXPECT_EQ(state.items[3], (RouteItem{0, 0, {1, 100, 7}}));
+    EXPECT_EQ(state.items.size(), 4u);
 }
 
 TEST_F(FindItem, FindOrAddAppendsAViaTargetOnlyWhenAbsent) {
     EXPECT_EQ(findOrAddItem(state, {1, 100, 3}), 2);
-    EXPECT_EQ(state.ItemTable[2], (RouteItem{NoVia, 0, {1, 100, 3}}));
+    EXPECT_EQ(state.items[2], (RouteItem{NoVia, 0, {1, 100, 3}}));
     EXPECT_EQ(findOrAddItem(state, {1, 100, 4}), 3);
-    EXPECT_EQ(state.ItemTable[3], (RouteItem{NoVia, 1, {1, 100, 4}}));
+    EXPECT_EQ(state.items[3], (RouteItem{NoVia, 1, {1, 100, 4}}));
     EXPECT_EQ(findOrAddItem(state, {1, 100, 4}), 3);
-    EXPECT_EQ(state.ItemTable.size(), 4u);
+    EXPECT_EQ(state.items.size(), 4u);
 }
 
 TEST_F(FindItem, WildcardMatchesOnlyAWildcard) {
-    state.ItemTable.push_back({NoVia, 0, {2, 100, 7}});
+    state.items.push_back({NoVia, 0, {2, 100, 7}});
     EXPECT_EQ(findItem(state, {2, 100, W}), NoVia);
-    state.ItemTable.push_back({NoVia, 0, {2, 100, W}});
+    state.items.push_back({NoVia, 0, {2, 100, W}});
     EXPECT_EQ(findItem(state, {2, 100, W}), 4);
     EXPECT_EQ(findItem(state, {2, 100, 7}), 3);
     EXPECT_EQ(findItem(state, {2, W, W}), NoVia);
@@ -139,9 +139,9 @@ namespace {
 
 // Fills the item table with distinct addresses up to `count` entries.
 void fillItems(RoutingState& state, std::size_t count) {
-    while (state.ItemTable.size() < count) {
-        auto n = static_cast<std::uint16_t>(state.ItemTable.size());
-        state.ItemTable.push_back({NoVia, 0, {9, static_cast<std::uint16_t>(n / 1000), n}});
+    while (state.items.size() < count) {
+        auto n = static_cast<std::uint16_t>(state.items.size());
+        state.items.push_back({NoVia, 0, {9, static_cast<std::uint16_t>(n / 1000), n}});
     }
 }
 
@@ -150,32 +150,32 @@ void fillItems(RoutingState& state, std::size_t count) {
 TEST(TableLimits, AtMost65534ItemsSoThatTheReservedIndexesStayFree) {
     CapturedState captured;
     RoutingState& state = captured.state;
-    state.AkaTable = {{1, 100, 10}};
+    state.akas = {{1, 100, 10}};
     fillItems(state, 65533);
 
     EXPECT_EQ(findOrAddItem(state, {1, 1, 1}), 65533);
-    EXPECT_EQ(state.ItemTable.size(), 65534u);
+    EXPECT_EQ(state.items.size(), 65534u);
     EXPECT_THROW(findOrAddItem(state, {1, 1, 2}), TableFull);
     EXPECT_THROW(routeVia(state, 0, {1, 1, 2}), TableFull);
-    EXPECT_EQ(state.ItemTable.size(), 65534u);
+    EXPECT_EQ(state.items.size(), 65534u);
 
     // What needs no new item still works on a full table.
     EXPECT_EQ(findOrAddItem(state, {1, 1, 1}), 65533);
     routeVia(state, 0, {1, 1, 1});
-    EXPECT_EQ(state.ItemTable[65533].via, 0);
+    EXPECT_EQ(state.items[65533].via, 0);
     EXPECT_EQ(captured.console.str(), "");
 }
 
 TEST(TableLimits, AtMost65535LinksAndOwnAddresses) {
     CapturedState captured;
     RoutingState& state = captured.state;
-    state.LinkTable.resize(65534);
+    state.links.resize(65534);
     appendLink(state, {FlavourNormal, {1, 1, 1}});
     EXPECT_THROW(appendLink(state, {FlavourNormal, {1, 1, 2}}), TableFull);
-    EXPECT_EQ(state.LinkTable.size(), 65535u);
+    EXPECT_EQ(state.links.size(), 65535u);
 
-    state.AkaTable.resize(65534);
+    state.akas.resize(65534);
     appendAka(state, {1, 1, 1});
     EXPECT_THROW(appendAka(state, {1, 1, 2}), TableFull);
-    EXPECT_EQ(state.AkaTable.size(), 65535u);
+    EXPECT_EQ(state.akas.size(), 65535u);
 }

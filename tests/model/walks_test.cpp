@@ -13,12 +13,12 @@ struct Walks : ::testing::Test {
     CapturedState captured;
     RoutingState& state = captured.state;
 
-    void SetUp() override { state.AkaTable.push_back(at("2:460/10")); }
+    void SetUp() override { state.akas.push_back(at("2:460/10")); }
 
     void start(const std::string& prefix, const char* context) {
         state.prefixBuffer = prefix;
         state.lineBuffer = prefix;
-        state.AbbrevContext = at(context);
+        state.abbrevContext = at(context);
     }
 };
 
@@ -37,11 +37,11 @@ TEST_F(Walks, LinkLinesListTheLinksMatchingTheMask) {
     addLink(state, "2:461/3", 0x06);
     addLink(state, "2:460/4", 0x10);
     addLink(state, "2:462/*", 0x02);
-    state.AbbrevContext = at("3:1/1");
+    state.abbrevContext = at("3:1/1");
     writeLinkLine(state, 0x42, 0x02, "Send Crash  ");
     writeLinkLine(state, 0x40, 0x00, "All ");
     writeLinkLine(state, 0x01, 0x01, "Send Direct ");
-    state.WildcardPass = 1;
+    state.wildcardPass = 1;
     writeLinkLine(state, 0x42, 0x02, "Send Crash  ");
     EXPECT_EQ(captured.output.str(), "Send Crash   1 461/3\n"
                                      "All  1 461/3 460/4\n"
@@ -61,13 +61,13 @@ TEST_F(Walks, ALinkLineBreaksAfterTheLinkReachingTheWidth) {
 }
 
 TEST_F(Walks, RoutedNodesAreListedDepthFirstSkippingLinksOwnAndCovered) {
-    state.AkaTable.push_back(at("2:460/11"));
+    state.akas.push_back(at("2:460/11"));
     addLink(state, "2:460/1", FlavourCrash); // 0
     addItem(state, "2:460/5", 0);            // 1
     addItem(state, "2:460/6", 1);            // 2
     addItem(state, "2:461/1", 0);            // 3
     addLink(state, "2:460/2", FlavourHold);  // 4
-    state.ItemTable[4].via = 0;
+    state.items[4].via = 0;
     addItem(state, "2:460/11", 0);        // 5: own
     addItem(state, "2:460/7", Covered);   // 6
     addItem(state, "2:460/8", 0);         // 7
@@ -92,7 +92,7 @@ TEST_F(Walks, RoutedNodesAreListedDepthFirstSkippingLinksOwnAndCovered) {
     appendRoutedVia(state, NoVia, RelativeForm);
     EXPECT_EQ(state.lineBuffer, "R 99 97");
 
-    state.addressStyle.FlatWalk = 1;
+    state.addressStyle.flatWalk = 1;
     start("F", "2:460/10");
     appendRoutedVia(state, NoVia, RelativeForm);
     EXPECT_EQ(state.lineBuffer, "F 99");
@@ -102,7 +102,7 @@ TEST_F(Walks, RoutedNodesAreListedDepthFirstSkippingLinksOwnAndCovered) {
 struct WalkBreaks : Walks {
     void SetUp() override {
         Walks::SetUp();
-        state.WrapWidth = 20;
+        state.wrapWidth = 20;
         addLink(state, "2:461/1", FlavourCrash);
         for (const char* node : {"2:461/100", "2:461/101", "2:461/102", "2:462/70", "2:461/9"}) {
             addItem(state, node, 0);
@@ -118,7 +118,7 @@ TEST_F(WalkBreaks, AfterABreakTheNextNodeIsAbbreviatedAgainstTheParent) {
 }
 
 TEST_F(WalkBreaks, AContinuationAddressEndsTheBrokenLine) {
-    state.ContinuationAddress = at("2:100/1");
+    state.continuationAddress = at("2:100/1");
     appendRoutedVia(state, 0, RelativeForm);
     EXPECT_EQ(captured.output.str(), "P 100 101 102 462/70 2:100/1\n");
     EXPECT_EQ(state.lineBuffer, "P 461/9");

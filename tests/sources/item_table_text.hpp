@@ -19,10 +19,10 @@ inline std::string plainAddress(const FtnAddress& address) {
 
 inline std::string itemTableText(const RoutingState& state) {
     std::string text;
-    for (const RouteItem& item : state.ItemTable) {
+    for (const RouteItem& item : state.items) {
         text += plainAddress(item.address);
         if (item.via != NoVia) {
-            text += " via " + plainAddress(state.ItemTable.at(item.via).address);
+            text += " via " + plainAddress(state.items.at(item.via).address);
         }
         if (item.viaTarget != 0) {
             text += " target";

@@ -120,7 +120,7 @@ TEST(NodelistEquivalence, IndexedScanGivesWhatALineByLineScanGives) {
         std::ostringstream slowConsole;
         fast.console = &fastConsole;
         slow.console = &slowConsole;
-        fast.AkaTable = slow.AkaTable = {FtnAddress{2, 3, 5}};
+        fast.akas = slow.akas = {FtnAddress{2, 3, 5}};
         for (int line = 0; line < 6; ++line) {
             bool zoneMode = random() % 2 == 0;
             auto zone = static_cast<std::uint16_t>(1 + random() % 3);
@@ -131,11 +131,11 @@ TEST(NodelistEquivalence, IndexedScanGivesWhatALineByLineScanGives) {
             straightScan(slow, path, zoneMode, zone, net);
         }
         ASSERT_EQ(fastConsole.str(), slowConsole.str());
-        ASSERT_EQ(fast.ItemTable.size(), slow.ItemTable.size());
-        for (std::size_t i = 0; i < fast.ItemTable.size(); ++i) {
-            ASSERT_EQ(fast.ItemTable[i].via, slow.ItemTable[i].via);
-            ASSERT_EQ(fast.ItemTable[i].viaTarget, slow.ItemTable[i].viaTarget);
-            ASSERT_TRUE(fast.ItemTable[i].address == slow.ItemTable[i].address);
+        ASSERT_EQ(fast.items.size(), slow.items.size());
+        for (std::size_t i = 0; i < fast.items.size(); ++i) {
+            ASSERT_EQ(fast.items[i].via, slow.items[i].via);
+            ASSERT_EQ(fast.items[i].viaTarget, slow.items[i].viaTarget);
+            ASSERT_TRUE(fast.items[i].address == slow.items[i].address);
         }
     }
 }

@@ -19,7 +19,7 @@ const char* const Banner = "Spokeway generator v.1.31beta(Win32) 28-Apr-1999\n";
 // read from line 14 of "pathgen.cfg".
 struct Scanner {
     Scanner() {
-        state().AkaTable = {FtnAddress{2, 460, 10}};
+        state().akas = {FtnAddress{2, 460, 10}};
         state().configPath = "pathgen.cfg";
         state().configLine = 14;
     }

@@ -18,7 +18,7 @@ struct RouteLines : ::testing::Test {
     CapturedState captured;
     RoutingState& state = captured.state;
 
-    void SetUp() override { state.AkaTable.push_back(at("2:460/10")); }
+    void SetUp() override { state.akas.push_back(at("2:460/10")); }
 
     void apply(std::initializer_list<std::string_view> lines) {
         for (std::string_view line : lines) {
@@ -68,7 +68,7 @@ TEST_F(RouteLines, AbbreviationRunsOnWithinALineButNotAcrossLines) {
 }
 
 TEST_F(RouteLines, ArrowFromAnotherOwnAddressRoutesViaTheMainAddressItem) {
-    state.AkaTable.push_back(at("2:5020/99"));
+    state.akas.push_back(at("2:5020/99"));
     apply({"> 2:5020/99 20 21\n"});
     EXPECT_EQ(itemsText(state), "0 2:460/10 via - target\n"
                                 "1 2:5020/20 via 0\n"
@@ -87,7 +87,7 @@ TEST_F(RouteLines, ArrowBeforeAForeignAddressOrInsideTheLineIsNoArrow) {
 }
 
 TEST_F(RouteLines, ArrowWithoutANodeAfterItIsAnEmptyLine) {
-    state.AkaTable.push_back(at("2:5020/99"));
+    state.akas.push_back(at("2:5020/99"));
     apply({">\n", ">", "  >  \t; comment\n", "> 2:460/10\n", "> 2:460/10", "> 2:5020/99 ; x\n",
            ">2:460/10   \r\n"});
     EXPECT_EQ(itemsText(state), "");
@@ -95,7 +95,7 @@ TEST_F(RouteLines, ArrowWithoutANodeAfterItIsAnEmptyLine) {
 }
 
 TEST_F(RouteLines, OwnAddressesAndTheViaNodeItselfAreSkippedInTheList) {
-    state.AkaTable.push_back(at("2:5020/99"));
+    state.akas.push_back(at("2:5020/99"));
     apply({"2:460/7 2:5020/99 2:460/10 7 8\n"});
     EXPECT_EQ(itemsText(state), "0 2:460/7 via - target\n"
                                 "1 2:460/8 via 0\n");

@@ -14,7 +14,7 @@ namespace {
 class TrustLine : public ::testing::Test {
   protected:
     void SetUp() override {
-        state().AkaTable = {FtnAddress{2, 460, 10}, FtnAddress{2, 460, 11}};
+        state().akas = {FtnAddress{2, 460, 10}, FtnAddress{2, 460, 11}};
         linkKeyword(state(), "2:460/1 c\n", {});
         linkKeyword(state(), "2:460/2 h\n", {});
     }

@@ -14,8 +14,8 @@ struct UnroutedReport : ::testing::Test {
     RoutingState& state = captured.state;
 
     void SetUp() override {
-        state.AkaTable.push_back(at("2:460/10"));
-        state.WildcardPass = 3; // as a writer leaves it
+        state.akas.push_back(at("2:460/10"));
+        state.wildcardPass = 3; // as a writer leaves it
         addLink(state, "2:460/1", FlavourCrash);
         addItem(state, "2:460/10", NoVia, 1); // own
         addItem(state, "2:100/*", NoVia, 1);  // wildcard
@@ -35,8 +35,8 @@ TEST_F(UnroutedReport, ListsViaTargetsWithoutRouteInFull) {
 }
 
 TEST_F(UnroutedReport, BrokenLinesEndWithAnUnroutedAddress) {
-    state.ReportCommentChar = '#';
-    state.ContinuationAddress = at("2:100/1"); // as the T-mail writer leaves it
+    state.reportCommentChar = '#';
+    state.continuationAddress = at("2:100/1"); // as the T-mail writer leaves it
     for (int node = 100; node <= 106; ++node) {
         addItem(state, "2:460/" + std::to_string(node), NoVia, 1);
     }
