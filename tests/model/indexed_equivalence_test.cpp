@@ -206,8 +206,8 @@ TEST(IndexedEquivalence, ChainThroughEveryItemIsCutInOneWalk) {
     for (std::size_t i = 1; i < count; ++i) {
         auto next = static_cast<std::uint16_t>(i + 1 < count ? i + 1 : 0);
         state.items.push_back(RouteItem{next, 0,
-                                            FtnAddress{3, static_cast<std::uint16_t>(i / 1000),
-                                                       static_cast<std::uint16_t>(i % 1000)}});
+                                        FtnAddress{3, static_cast<std::uint16_t>(i / 1000),
+                                                   static_cast<std::uint16_t>(i % 1000)}});
     }
     adjustRouting(state);
     for (std::size_t i = 1; i < count; ++i) {
