@@ -19,11 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     int exitCode;
     {
-        RoutingState state;
-        state.console = &nullStream();
-        state.fixedRunTime = 0;
-        const char* argv[] = {"spokeway", "pathgen.cfg"};
-        exitCode = runSpokeway(state, 2, argv);
+        RealDisk disk;
+        RunEnvironment environment{nullConsole(), disk, 0};
+        const char* args[] = {"pathgen.cfg"};
+        exitCode = static_cast<int>(runSpokeway(environment, args));
     }
     if (exitCode != 0 && readFile("route.cfg") != files[4]) {
         std::abort(); // a failed run changed the destination

@@ -1,6 +1,6 @@
 // The nodelist scanner over any file, in each mode, by pattern and by name.
 #include "fuzz_support.hpp"
-#include "sources/sources.hpp"
+#include "sources/nodelist.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace fuzzing;
@@ -15,10 +15,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const char* definition = definitions[data[0] % 6];
     writeFile("nodelist.001", std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1));
     RoutingState state;
-    state.console = &nullStream();
     state.akas = {FtnAddress{2, 460, 10}};
+    RealDisk disk;
+    NodelistReader reader(disk);
+    const NodelistDefinition parsed = readNodelistDefinition(definition);
+    std::string path;
+    std::unique_ptr<TextReader> file = reader.open(parsed.pathWord, path);
     try {
-        spokewayKeyword(state, definition, KeywordTarget{});
+        if (file && parsed.valid) {
+            reader.scanNet(state, nullConsole(), *file, path, parsed.scan);
+        }
     } catch (const TableFull&) {
     }
     return 0;

@@ -14,7 +14,6 @@
 namespace {
 
 void setUp(RoutingState& state) {
-    state.console = &fuzzing::nullStream();
     state.akas = {FtnAddress{2, 460, 10}, FtnAddress{2, 5020, 1}};
     for (FtnAddress link : {FtnAddress{2, 460, 1}, FtnAddress{2, 461, 7}}) {
         state.links.push_back(LinkEntry{FlavourCrash, link});
@@ -22,23 +21,23 @@ void setUp(RoutingState& state) {
     }
 }
 
-std::string walks(RoutingState& state, bool useOracle) {
+std::string walks(const RoutingState& state, bool useOracle) {
     std::ostringstream out;
-    state.output = &out;
-    state.wrapWidth = 20;
+    LineWriter w(state, out, false, 0);
+    w.wrapWidth = 20;
     for (std::uint16_t pass = 0; pass < 4; ++pass) {
-        state.wildcardPass = pass;
+        w.notation.pass = pass;
         for (const LinkEntry& link : state.links) {
-            state.abbrevContext = link.address;
-            startLine(state, "L");
+            w.notation.context = link.address;
+            startLine(w, "L");
             std::uint16_t item =
                 useOracle ? oracle::findItem(state, link.address) : findItem(state, link.address);
             if (useOracle) {
-                oracle::appendRoutedViaUsing(state, item, RelativeForm, formatAddress);
+                oracle::appendRoutedViaUsing(w, item, RelativeForm, notationAddress);
             } else {
-                appendRoutedVia(state, item, RelativeForm);
+                appendRoutedVia(w, item, RelativeForm);
             }
-            finishLine(state);
+            finishLine(w);
         }
     }
     return out.str();
@@ -57,19 +56,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         while (start < input.size()) {
             std::size_t end = input.find('\n', start);
             end = end == std::string_view::npos ? input.size() : end + 1;
-            readRouteLine(fast, input.substr(start, end - start));
+            readRouteLine(fast, fuzzing::nullConsole(), input.substr(start, end - start));
             start = end;
         }
     } catch (const TableFull&) {
         return 0;
     }
     slow.items = fast.items;
-    slow.minimizeMode = fast.minimizeMode = size % 2;
+    slow.settings.minimize = fast.settings.minimize =
+        size % 2 == 1 ? MinimizeMode::Yes : MinimizeMode::No;
 
-    adjustRouting(fast);
-    oracle::adjustRouting(slow);
-    minimizeRoutes(fast);
-    oracle::minimizeRoutes(slow);
+    adjustRouting(fast, fuzzing::nullConsole());
+    oracle::adjustRouting(slow, fuzzing::nullConsole());
+    minimizeRoutes(fast, fuzzing::nullConsole());
+    oracle::minimizeRoutes(slow, fuzzing::nullConsole());
     for (std::size_t i = 0; i < fast.items.size(); ++i) {
         const RouteItem& a = fast.items[i];
         const RouteItem& b = slow.items[i];

@@ -2,9 +2,8 @@
 // begin marker and the tail after the end marker come through byte for byte.
 #include <cstdlib>
 
-#include "driver/keywords.hpp"
+#include "driver/table_output.hpp"
 #include "fuzz_support.hpp"
-#include "model/walks.hpp"
 
 namespace {
 
@@ -90,11 +89,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::string eol = crlf ? "\r\n" : "\n";
 
-    RoutingState state;
-    state.console = &nullStream();
-    state.routeBeginText = begin;
-    state.routeEndText = end;
-    bool opened = spliceHead(state, "dest.cfg\n", KeywordTarget{&RoutingState::destPath, nullptr});
+    RealDisk disk;
+    Splice splice(disk, nullConsole());
+    bool opened = splice.open("dest.cfg", begin, end);
     if (opened != endFound) {
         std::abort();
     }
@@ -104,8 +101,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         return 0;
     }
-    writeText(state, "table line\n");
-    if (!spliceTail(state)) {
+    splice.stream() << "table line" << eol;
+    if (!splice.commit(end)) {
         std::abort();
     }
     std::string expected = head + "table line" + eol + end + eol + tail;

@@ -14,6 +14,11 @@ std::ostream& nullStream() {
     return stream;
 }
 
+Console& nullConsole() {
+    static Console console(nullStream());
+    return console;
+}
+
 const std::string& scratchFolder() {
     static const std::string folder = [] {
         char name[] = "/tmp/spokeway-fuzz-XXXXXX";

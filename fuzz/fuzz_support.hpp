@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "messages/messages.hpp"
+
 namespace fuzzing {
 
 class NullBuffer : public std::streambuf {
@@ -18,8 +20,9 @@ class NullBuffer : public std::streambuf {
     std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
 };
 
-// A stream that drops what is written to it.
+// A stream that drops what is written to it, and a console that writes there.
 std::ostream& nullStream();
+Console& nullConsole();
 
 // The folder the target works in; made once and made the current folder.
 const std::string& scratchFolder();

@@ -12,6 +12,9 @@ if command -v ninja >/dev/null 2>&1; then
 fi
 jobs=$(nproc 2>/dev/null || echo 2)
 
+echo "=== layers ==="
+scripts/check-layers.sh
+
 for variant in release sanitize; do
     dir=build/$variant
     if [ "$variant" = sanitize ]; then

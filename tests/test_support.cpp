@@ -64,28 +64,23 @@ void writeFile(const fs::path& path, const std::string& content) {
     out << content;
 }
 
-CapturedState::CapturedState() {
-    state.console = &console;
-    state.output = &output;
-}
-
 RunResult runInProcess(const fs::path& dir, const std::vector<std::string>& args,
                        std::time_t runTime) {
     ::setenv("TZ", "UTC", 1);
     ::tzset();
     fs::path previous = fs::current_path();
     fs::current_path(dir);
-    std::vector<const char*> argv{"spokeway"};
+    std::vector<const char*> argv;
     for (const std::string& arg : args) {
         argv.push_back(arg.c_str());
     }
     std::ostringstream console;
     RunResult result;
     {
-        RoutingState state;
-        state.console = &console;
-        state.fixedRunTime = runTime;
-        result.exitCode = runSpokeway(state, static_cast<int>(argv.size()), argv.data());
+        RealDisk disk;
+        Console messages(console);
+        RunEnvironment environment{messages, disk, runTime};
+        result.exitCode = static_cast<int>(runSpokeway(environment, argv));
     }
     fs::current_path(previous);
     result.console = console.str();

@@ -8,7 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "driver/config_reader.hpp"
+#include "messages/messages.hpp"
 #include "model/routing_state.hpp"
+#include "writers/line_writer.hpp"
 
 namespace testing_support {
 
@@ -30,12 +33,26 @@ class ScratchDir {
 std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& content);
 
-// A state whose console and output go to strings.
+// Tables whose messages and written lines go to strings.
 struct CapturedState {
-    CapturedState();
     RoutingState state;
     std::ostringstream console;
+    Console messages{console};
     std::ostringstream output;
+    // A writer of the tables as they are now into `output`.
+    LineWriter writer(bool crlf = false) { return LineWriter(state, output, crlf, 0); }
+};
+
+// The configuration reader over the real file system with a splice as the
+// run's output, reading `path` relative to the working folder.
+struct ConfigRun {
+    explicit ConfigRun(const std::string& path = "pathgen.cfg")
+        : context{captured.state, captured.messages, disk, splice, nodelists, path, 0, {}, false} {}
+    CapturedState captured;
+    RealDisk disk;
+    Splice splice{disk, captured.messages};
+    NodelistReader nodelists{disk};
+    ConfigContext context;
 };
 
 // Runs the generator in-process with `args` (after the program name) in

@@ -1,7 +1,5 @@
 #include "address/address.hpp"
 
-#include "model/routing_state.hpp"
-
 namespace {
 
 void appendPart(std::string& text, std::uint16_t value, const char* wildcardText) {
@@ -40,12 +38,12 @@ void skipBlanks(std::string_view text, std::size_t& cursor) {
     }
 }
 
-FtnAddress parseAddress(RoutingState& state, std::string_view text, std::size_t& cursor) {
-    FtnAddress address = state.abbrevContext;
+FtnAddress parseAddress(AddressNotation& notation, std::string_view text, std::size_t& cursor) {
+    FtnAddress address = notation.context;
     skipBlanks(text, cursor);
     if (startsWithNoCase(text.substr(cursor), "world")) {
         cursor += 5;
-        state.abbrevContext = state.mainAddress();
+        notation.context = notation.main;
         return FtnAddress{Wildcard, Wildcard, Wildcard};
     }
     for (;;) {
@@ -76,17 +74,18 @@ FtnAddress parseAddress(RoutingState& state, std::string_view text, std::size_t&
             break;
         }
     }
-    state.abbrevContext = address;
+    notation.context = address;
     while (cursor < text.size() && !isBlank(text[cursor]) && text[cursor] != '\n') {
         ++cursor;
     }
     return address;
 }
 
-std::size_t formatAddress(RoutingState& state, FtnAddress address, std::string& text, int form) {
-    const AddressStyle& style = state.addressStyle;
+std::size_t formatAddress(AddressNotation& notation, FtnAddress address, std::string& text,
+                          int form) {
+    const AddressStyle& style = notation.style;
     bool full = form == FullForm;
-    if (!full && wildcardCount(address) != state.wildcardPass) {
+    if (!full && wildcardCount(address) != notation.pass) {
         return text.size();
     }
     const char* wildcardText = style.starWildcards ? "*" : "All";
@@ -95,7 +94,7 @@ std::size_t formatAddress(RoutingState& state, FtnAddress address, std::string& 
         text += style.starWildcards ? "*:*/*" : "World";
     } else {
         bool always = full || style.fullAddresses;
-        const FtnAddress& context = state.abbrevContext;
+        const FtnAddress& context = notation.context;
         if (always || address.zone != context.zone) {
             appendPart(text, address.zone, wildcardText);
             text += ':';
@@ -111,15 +110,14 @@ std::size_t formatAddress(RoutingState& state, FtnAddress address, std::string& 
     if (!full && style.pointSuffix) {
         text += ".*";
     }
-    state.abbrevContext = style.relativeToMain ? state.mainAddress() : address;
+    notation.context = style.relativeToMain ? notation.main : address;
     return text.size();
 }
 
-std::string addressText(RoutingState& state, FtnAddress address) {
+std::string addressText(FtnAddress address) {
+    AddressNotation notation;
+    notation.style.fullAddresses = true;
     std::string text;
-    std::uint16_t saved = state.addressStyle.fullAddresses;
-    state.addressStyle.fullAddresses = 1;
-    formatAddress(state, address, text, FullForm);
-    state.addressStyle.fullAddresses = saved;
+    formatAddress(notation, address, text, FullForm);
     return text;
 }

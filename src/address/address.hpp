@@ -7,8 +7,6 @@
 #include <string>
 #include <string_view>
 
-struct RoutingState;
-
 constexpr std::uint16_t Wildcard = 65535;
 
 struct FtnAddress {
@@ -21,19 +19,28 @@ struct FtnAddress {
     friend auto operator<=>(const FtnAddress&, const FtnAddress&) = default;
 };
 
-// The six option words that steer the formatter and the walks.
+// What steers the formatter and the walks.
 struct AddressStyle {
-    std::uint16_t starWildcards = 0;
-    std::uint16_t pointSuffix = 0;
-    std::uint16_t relativeToMain = 0;
-    std::uint16_t fullAddresses = 0;
-    std::uint16_t flatWalk = 0;
-    std::uint16_t slashBeforeNode = 0;
+    bool starWildcards = false;   // "*" for a wildcard part, "*:*/*" for the world
+    bool pointSuffix = false;     // ".*" after every mask
+    bool relativeToMain = false;  // abbreviate against the main address, not the last one
+    bool fullAddresses = false;   // never abbreviate
+    bool flatWalk = false;        // list only the items directly routed via the parent
+    bool slashBeforeNode = false; // "/node" when only the node differs
 };
 
-// Full form (1) writes every part; relative form (0) abbreviates and filters
-// by wildcardPass.
+// Full form writes every part; relative form abbreviates and writes only
+// the addresses with as many wildcard parts as the pass.
 enum AddressForm : int { RelativeForm = 0, FullForm = 1 };
+
+// How addresses are read and written at one place: the main address, the
+// address that abbreviations continue from, the style and the wildcard pass.
+struct AddressNotation {
+    FtnAddress main;
+    FtnAddress context;
+    AddressStyle style;
+    std::uint16_t pass = 0;
+};
 
 int wildcardCount(FtnAddress address);
 bool hasWildcard(FtnAddress address);
@@ -55,12 +62,13 @@ inline char lowerCase(char c) {
 // The text begins with `lowerWord` (given in lower case), whatever the text's case.
 bool startsWithNoCase(std::string_view text, std::string_view lowerWord);
 
-// Reads one address at the cursor; omitted parts come from abbrevContext,
+// Reads one address at the cursor; omitted parts come from the context,
 // which becomes the address read. Never fails.
-FtnAddress parseAddress(RoutingState& state, std::string_view text, std::size_t& cursor);
+FtnAddress parseAddress(AddressNotation& notation, std::string_view text, std::size_t& cursor);
 
 // Appends " " and the address to text; returns the new length of text.
-std::size_t formatAddress(RoutingState& state, FtnAddress address, std::string& text, int form);
+std::size_t formatAddress(AddressNotation& notation, FtnAddress address, std::string& text,
+                          int form);
 
-// The full form for messages (with its leading blank), whatever the style.
-std::string addressText(RoutingState& state, FtnAddress address);
+// The full form for messages, with its leading blank: " 2:460/5", " World".
+std::string addressText(FtnAddress address);

@@ -1,15 +1,11 @@
-// Reads the configuration file in six passes, each keyword in its own pass.
+#include "driver/config_reader.hpp"
+
 #include <cstddef>
 
-#include "driver/keywords.hpp"
 #include "model/adjust.hpp"
 #include "model/minimize.hpp"
-#include "platform/platform.hpp"
-#include "sources/sources.hpp"
 
 namespace {
-
-constexpr int PassCount = 6;
 
 bool sameWordNoCase(std::string_view word, std::string_view keyword) {
     if (word.size() != keyword.size()) {
@@ -24,7 +20,7 @@ bool sameWordNoCase(std::string_view word, std::string_view keyword) {
 }
 
 // Handles one configuration line in the given pass; false if a handler failed.
-bool handleLine(RoutingState& state, std::string_view line, int pass) {
+bool handleLine(ConfigContext& context, std::string_view line, Pass pass) {
     std::size_t cursor = 0;
     skipBlanks(line, cursor);
     if (cursor >= line.size() || line[cursor] == ';' || line[cursor] == '\n') {
@@ -42,7 +38,8 @@ bool handleLine(RoutingState& state, std::string_view line, int pass) {
         }
         std::size_t restStart = end;
         skipBlanks(line, restStart);
-        if (!row.handler(state, line.substr(restStart), row.target)) {
+        context.notation.main = context.state.mainAddress();
+        if (!row.handler(context, line.substr(restStart), row.target)) {
             ok = false;
         }
     }
@@ -51,44 +48,54 @@ bool handleLine(RoutingState& state, std::string_view line, int pass) {
 
 } // namespace
 
-const KeywordEntry KeywordTable[13] = {
-    {"Address", {}, 1, addressKeyword},
-    {"Spokeway", {}, 3, spokewayKeyword},
-    {"RouteFile", {}, 3, routeFileKeyword},
-    {"TrustFile", {}, 4, trustFileKeyword},
-    {"RouteType", {nullptr, &RoutingState::routeTypeCode}, 1, routeTypeKeyword},
-    {"WriteTo", {&RoutingState::destPath, nullptr}, 2, spliceHead},
-    {"Minimize", {}, 1, minimizeKeyword},
-    {"LogFile", {&RoutingState::logFilePath, nullptr}, 0, fileNameKeyword},
-    {"DefaultFlavor", {nullptr, &RoutingState::defaultFlavour}, 2, defaultFlavorKeyword},
-    {"DefaultRoute", {}, 5, defaultRouteKeyword},
-    {"Link", {}, 2, linkKeyword},
-    {"RouteBegin", {&RoutingState::routeBeginText, nullptr}, 1, quotedTextKeyword},
-    {"RouteEnd", {&RoutingState::routeEndText, nullptr}, 1, quotedTextKeyword},
+namespace {
+
+constexpr KeywordEntry Keywords[] = {
+    {"Address", {}, Pass::Settings, addressKeyword},
+    {"Spokeway", {}, Pass::Routes, spokewayKeyword},
+    {"RouteFile", {}, Pass::Routes, routeFileKeyword},
+    {"TrustFile", {}, Pass::Trust, trustFileKeyword},
+    {"RouteType", {nullptr, &Settings::routeType}, Pass::Settings, routeTypeKeyword},
+    {"WriteTo", {}, Pass::LinksAndDestination, writeToKeyword},
+    {"Minimize", {}, Pass::Settings, minimizeKeyword},
+    {"LogFile", {&Settings::logFilePath, nullptr}, Pass::Log, fileNameKeyword},
+    {"DefaultFlavor",
+     {nullptr, &Settings::defaultFlavour},
+     Pass::LinksAndDestination,
+     defaultFlavorKeyword},
+    {"DefaultRoute", {}, Pass::Defaults, defaultRouteKeyword},
+    {"Link", {}, Pass::LinksAndDestination, linkKeyword},
+    {"RouteBegin", {&Settings::routeBeginText, nullptr}, Pass::Settings, quotedTextKeyword},
+    {"RouteEnd", {&Settings::routeEndText, nullptr}, Pass::Settings, quotedTextKeyword},
 };
 
-bool readConfig(RoutingState& state) {
-    std::unique_ptr<TextReader> file = TextReader::open(state.configPath);
+} // namespace
+
+const std::span<const KeywordEntry> KeywordTable(Keywords);
+
+bool readConfig(ConfigContext& context) {
+    std::unique_ptr<TextReader> file = openText(context.disk, context.path);
     if (!file) {
-        printError(state, ErrOpenConfig);
+        context.console.error(Message::OpenConfig);
         return false;
     }
-    say(state, "\nScanning config file...");
+    context.console.say("\nScanning config file...");
     std::string line;
-    for (int pass = 0; pass < PassCount; ++pass) {
+    for (int number = 0; number < PassCount; ++number) {
+        const auto pass = static_cast<Pass>(number);
         bool passFailed = false;
-        state.configLine = 0;
+        context.line = 0;
         while (file->readLine(line)) {
-            ++state.configLine;
-            if (!handleLine(state, line, pass)) {
+            ++context.line;
+            if (!handleLine(context, line, pass)) {
                 passFailed = true;
             }
         }
         if (file->failed()) {
-            printError(state, ErrOpenConfig);
+            context.console.error(Message::OpenConfig);
             return false;
         }
-        if (passFailed || !endOfPass(state, pass)) {
+        if (passFailed || !endOfPass(context, pass)) {
             return false;
         }
         file->rewind();
@@ -96,33 +103,35 @@ bool readConfig(RoutingState& state) {
     return true;
 }
 
-bool endOfPass(RoutingState& state, int pass) {
+bool endOfPass(ConfigContext& context, Pass pass) {
+    RoutingState& state = context.state;
+    Console& console = context.console;
     switch (pass) {
-    case 1: {
+    case Pass::Settings: {
         FtnAddress main = state.mainAddress();
         if (main.zone == 0 || main.net == 0) {
-            printError(state, ErrMainAddress);
+            console.error(Message::MainAddress);
             return false;
         }
-        if (state.routeTypeCode == 0) {
-            printError(state, ErrMissingRouteType);
+        if (state.settings.routeType == 0) {
+            console.error(Message::MissingRouteType);
             return false;
         }
-        if (state.minimizeMode == 2) {
-            printError(state, ErrMissingMinimize);
+        if (state.settings.minimize == MinimizeMode::NotGiven) {
+            console.error(Message::MissingMinimize);
         }
         return true;
     }
-    case 2:
-        if (!state.outputFile) {
-            printError(state, ErrMissingWriteTo);
+    case Pass::LinksAndDestination:
+        if (!context.output.isOpen()) {
+            console.error(Message::MissingWriteTo);
             return false;
         }
         return true;
-    case 5:
-        say(state, "\nAdjusting routing...");
-        adjustRouting(state);
-        minimizeRoutes(state);
+    case Pass::Defaults:
+        console.say("\nAdjusting routing...");
+        adjustRouting(state, console);
+        minimizeRoutes(state, console);
         return true;
     default:
         return true;

@@ -1,13 +1,16 @@
 #include <csignal>
+#include <span>
 
 #include "driver/run.hpp"
-#include "platform/platform.hpp"
 
 int main(int argc, char** argv) {
     // A write past a file-size limit then fails like any other write and is
     // reported, instead of killing the run.
     std::signal(SIGXFSZ, SIG_IGN);
-    RoutingState state;
-    state.console = &consoleStream();
-    return runSpokeway(state, argc, argv);
+    RealDisk disk;
+    Console console(consoleStream());
+    RunEnvironment environment{console, disk, std::nullopt};
+    std::span<const char* const> args(argv + (argc > 0 ? 1 : 0),
+                                      static_cast<std::size_t>(argc > 0 ? argc - 1 : 0));
+    return static_cast<int>(runSpokeway(environment, args));
 }

@@ -1,55 +1,71 @@
 #include "driver/run.hpp"
 
-#include <ctime>
+#include <memory>
 #include <new>
 #include <string>
-#include <string_view>
 
-#include "driver/keywords.hpp"
-#include "platform/platform.hpp"
+#include "driver/config_reader.hpp"
+#include "driver/options.hpp"
+#include "writers/route_types.hpp"
 #include "writers/writers.hpp"
 
 namespace {
 
-bool asksForUsage(std::string_view arg) {
-    return arg == "?" || arg == "-?" || arg == "/?" || arg == "-h" || arg == "--help";
+std::unique_ptr<TableOutput> makeOutput(OutputMode mode, RunEnvironment& environment) {
+    if (mode == OutputMode::StandardOutput) {
+        return std::make_unique<StandardOutputTable>(environment.disk, environment.console);
+    }
+    return std::make_unique<Splice>(environment.disk, environment.console);
 }
 
-int run(RoutingState& state) {
-    if (!readConfig(state)) {
+ExitCode run(RunEnvironment& environment, const RunOptions& options, TableOutput& output) {
+    Console& console = environment.console;
+    RoutingState state;
+    NodelistReader nodelists(environment.disk);
+    ConfigContext config{state, console, environment.disk, output, nodelists, options.configPath, 0,
+                         {},    false};
+    if (!readConfig(config)) {
         // A run that stops after WriteTo leaves the temporary file holding
         // the destination's head; the destination itself is never touched.
-        closeDestination(state);
-        return 1;
+        output.abandon();
+        return ExitCode::Failed;
     }
-    say(state, "\nWriting routing...");
-    state.runTime = state.fixedRunTime ? *state.fixedRunTime : std::time(nullptr);
-    writeRouting(state);
-    writeUnrouted(state);
-    if (!spliceTail(state)) {
-        return 3;
+    console.say("\nWriting routing...");
+    const std::time_t runTime =
+        environment.fixedRunTime ? *environment.fixedRunTime : std::time(nullptr);
+    LineWriter writer(state, output.stream(), output.crlf(), runTime);
+    RouteTypes[state.settings.routeType - 1].write(writer);
+    writeUnrouted(writer);
+    if (!output.commit(state.settings.routeEndText)) {
+        return ExitCode::NotWritten;
     }
-    say(state, "\nDone! Total of " + std::to_string(state.links.size()) + " links and " +
-                   std::to_string(state.items.size()) + " items.");
-    return 0;
+    console.say("\nDone! Total of " + std::to_string(state.links.size()) + " links and " +
+                std::to_string(state.items.size()) + " items.");
+    return ExitCode::Success;
 }
 
 } // namespace
 
-int runSpokeway(RoutingState& state, int argc, const char* const* argv) {
-    say(state, "Spokeway generator v.1.31beta(Win32) 28-Apr-1999\n");
-    if (argc > 1 && asksForUsage(argv[1])) {
-        say(state, "\nUsage: Route [config]\n");
-        return 0;
+ExitCode runSpokeway(RunEnvironment& environment, std::span<const char* const> args) {
+    Console& console = environment.console;
+    console.say("Spokeway generator v.1.31beta(Win32) 28-Apr-1999\n");
+    RunOptions options;
+    std::string unknown;
+    if (!parseArguments(args, options, unknown)) {
+        console.errorWith(Message::UnknownOption, unknown);
+        return ExitCode::Failed;
     }
-    state.abbrevContext = FtnAddress{};
-    state.configPath = argc > 1 ? argv[1] : "pathgen.cfg";
+    if (options.usage) {
+        console.say("\nUsage: Route [config]\n");
+        return ExitCode::Success;
+    }
+    std::unique_ptr<TableOutput> output = makeOutput(options.output, environment);
     try {
-        return run(state);
+        return run(environment, options, *output);
     } catch (const TableFull&) {
     } catch (const std::bad_alloc&) {
     }
-    closeDestination(state);
-    printError(state, ErrNoMemory);
-    return 2;
+    output->abandon();
+    console.error(Message::NoMemory);
+    return ExitCode::NoMemory;
 }

@@ -1,7 +1,20 @@
 // The program's run from the command line to the exit code.
 #pragma once
 
-#include "model/routing_state.hpp"
+#include <ctime>
+#include <optional>
+#include <span>
 
-// Runs the generator with the program's arguments; returns the exit code.
-int runSpokeway(RoutingState& state, int argc, const char* const* argv);
+#include "messages/messages.hpp"
+#include "platform/disk.hpp"
+
+// What a run talks to: the console, the file system and, for tests, a fixed
+// time for the table's header.
+struct RunEnvironment {
+    Console& console;
+    Disk& disk;
+    std::optional<std::time_t> fixedRunTime;
+};
+
+// Runs the generator with the arguments after the program's name.
+ExitCode runSpokeway(RunEnvironment& environment, std::span<const char* const> args);

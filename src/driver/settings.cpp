@@ -1,10 +1,9 @@
 // Handlers of the keywords that set own addresses, links and settings.
 #include <cstddef>
 
-#include "driver/keywords.hpp"
+#include "driver/config_reader.hpp"
 #include "model/tables.hpp"
-
-namespace {} // namespace
+#include "writers/route_types.hpp"
 
 void copyFileName(std::string_view text, std::string& target) {
     std::size_t end = 0;
@@ -47,62 +46,59 @@ void readFlavourLetters(std::string_view text, std::uint16_t& flavour) {
     }
 }
 
-bool addressKeyword(RoutingState& state, std::string_view rest, KeywordTarget) {
+bool addressKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
     std::size_t cursor = 0;
-    appendAka(state, parseAddress(state, rest, cursor));
+    appendAka(context.state, parseAddress(context.notation, rest, cursor));
     return true;
 }
 
-bool routeTypeKeyword(RoutingState& state, std::string_view rest, KeywordTarget target) {
-    static const char* const names[] = {"squish",  "itrack", "tmail",    "bpack",
-                                        "imbink",  "xmail",  "ifmail",   "bip",
-                                        "unimail", "qecho",  "fidogate", "ftrack"};
-    for (std::uint16_t i = 0; i < 12; ++i) {
-        if (startsWithNoCase(rest, names[i])) {
-            state.*target.word = static_cast<std::uint16_t>(i + 1);
-            if (i + 1 == 3) {
-                state.tmailnFlag = startsWithNoCase(rest, "tmailn") ? 1 : 0;
-            }
-            return true;
-        }
+bool routeTypeKeyword(ConfigContext& context, std::string_view rest, KeywordTarget target) {
+    const RouteType* type = findRouteType(rest);
+    if (type == nullptr) {
+        context.errorAt(Message::RouteType);
+        return false;
     }
-    printTaggedError(state, ErrRouteType);
-    return false;
+    context.state.settings.*target.word = static_cast<std::uint16_t>(type - RouteTypes.data() + 1);
+    return true;
 }
 
-bool minimizeKeyword(RoutingState& state, std::string_view rest, KeywordTarget) {
+bool minimizeKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
     static const struct {
         const char* word;
-        std::uint16_t mode;
-    } values[] = {{"yes", 1}, {"on", 1}, {"no", 0}, {"off", 0}};
+        MinimizeMode mode;
+    } values[] = {{"yes", MinimizeMode::Yes},
+                  {"on", MinimizeMode::Yes},
+                  {"no", MinimizeMode::No},
+                  {"off", MinimizeMode::No}};
     for (const auto& value : values) {
         if (startsWithNoCase(rest, value.word)) {
-            state.minimizeMode = value.mode;
+            context.state.settings.minimize = value.mode;
             return true;
         }
     }
-    printTaggedError(state, ErrMinimize);
+    context.errorAt(Message::Minimize);
     return false;
 }
 
-bool fileNameKeyword(RoutingState& state, std::string_view rest, KeywordTarget target) {
-    copyFileName(rest, state.*target.text);
+bool fileNameKeyword(ConfigContext& context, std::string_view rest, KeywordTarget target) {
+    copyFileName(rest, context.state.settings.*target.text);
     return true;
 }
 
-bool defaultFlavorKeyword(RoutingState& state, std::string_view rest, KeywordTarget target) {
+bool defaultFlavorKeyword(ConfigContext& context, std::string_view rest, KeywordTarget target) {
     // The letters of the line alone decide, as for a link.
     std::uint16_t flavour = 0;
     readFlavourLetters(rest, flavour);
-    state.*target.word = flavour;
+    context.state.settings.*target.word = flavour;
     return true;
 }
 
-bool linkKeyword(RoutingState& state, std::string_view rest, KeywordTarget) {
+bool linkKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
     LinkEntry link;
     std::size_t cursor = 0;
-    link.address = parseAddress(state, rest, cursor);
+    link.address = parseAddress(context.notation, rest, cursor);
     readFlavourLetters(rest.substr(cursor), link.flavour);
+    RoutingState& state = context.state;
     if (findItem(state, link.address) == NoVia) {
         appendItem(state, RouteItem{NoVia, 0, link.address});
     }
@@ -110,7 +106,7 @@ bool linkKeyword(RoutingState& state, std::string_view rest, KeywordTarget) {
     return true;
 }
 
-bool quotedTextKeyword(RoutingState& state, std::string_view rest, KeywordTarget target) {
+bool quotedTextKeyword(ConfigContext& context, std::string_view rest, KeywordTarget target) {
     if (rest.empty() || rest.front() != '"') {
         return true;
     }
@@ -119,9 +115,9 @@ bool quotedTextKeyword(RoutingState& state, std::string_view rest, KeywordTarget
         ++end;
     }
     if (end >= rest.size() || rest[end] != '"') {
-        printTaggedError(state, ErrQuotedString);
+        context.errorAt(Message::QuotedString);
         return false;
     }
-    (state.*target.text).assign(rest.substr(1, end - 1));
+    (context.state.settings.*target.text).assign(rest.substr(1, end - 1));
     return true;
 }

@@ -4,7 +4,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "driver/keywords.hpp"
 #include "model/tables.hpp"
 
 namespace {
@@ -107,15 +106,15 @@ void giveDefaultRoutes(RoutingState& state) {
 }
 
 // Pass 2: a node routed via one of our own addresses becomes a link.
-void addLinksRoutedViaUs(RoutingState& state) {
+void addLinksRoutedViaUs(RoutingState& state, Console& console) {
     for (std::size_t j = 0; j < state.items.size(); ++j) {
         const RouteItem item = state.items[j];
         if (item.via == NoVia || !isOwnAddress(state, state.items[item.via].address) ||
             isLinkItem(state, static_cast<std::uint16_t>(j))) {
             continue;
         }
-        appendLink(state, LinkEntry{state.defaultFlavour, item.address});
-        printErrorWith(state, ErrRoutedViaUs, addressText(state, item.address));
+        appendLink(state, LinkEntry{state.settings.defaultFlavour, item.address});
+        console.errorWith(Message::RoutedViaUs, addressText(item.address));
     }
 }
 
@@ -126,7 +125,7 @@ void addLinksRoutedViaUs(RoutingState& state) {
 // chain is walked only once. That is left out where an entry on the way
 // shares its address with another entry, since the loop test compares
 // addresses.
-void shortenChains(RoutingState& state) {
+void shortenChains(RoutingState& state, Console& console) {
     std::vector<RouteItem>& items = state.items;
     const std::size_t count = items.size();
 
@@ -166,14 +165,14 @@ void shortenChains(RoutingState& state) {
             passed.push_back(v);
             compressible = compressible && !sharesAddress[v] && !sharesAddress[w];
             if (items[w].address == remembered) {
-                printErrorWith(state, ErrRouteLoop, addressText(state, remembered));
+                console.errorWith(Message::RouteLoop, addressText(remembered));
                 items[w].via = NoVia;
                 break;
             }
             if (metIn[w] == walk) {
                 // The chain runs into a loop of other entries: this entry
                 // cannot be routed; the loop is broken at its own first entry.
-                printErrorWith(state, ErrRouteLoop, addressText(state, remembered));
+                console.errorWith(Message::RouteLoop, addressText(remembered));
                 items[j].via = NoVia;
                 break;
             }
@@ -200,9 +199,9 @@ std::uint16_t matchScore(FtnAddress address, FtnAddress pattern) {
                                       (pattern.node == Wildcard ? 100 : 200));
 }
 
-void adjustRouting(RoutingState& state) {
+void adjustRouting(RoutingState& state, Console& console) {
     giveDefaultRoutes(state);
-    addLinksRoutedViaUs(state);
-    shortenChains(state);
+    addLinksRoutedViaUs(state, console);
+    shortenChains(state, console);
     state.walkIndex.built = false;
 }

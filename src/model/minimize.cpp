@@ -3,8 +3,6 @@
 #include <new>
 #include <unordered_map>
 
-#include "driver/keywords.hpp"
-#include "model/adjust.hpp"
 #include "model/tables.hpp"
 
 int comparePatterns(const RouteItem& a, const RouteItem& b) {
@@ -18,8 +16,8 @@ int comparePatterns(const RouteItem& a, const RouteItem& b) {
 // and only the first covering one counts. Rather than going through the
 // sorted list, the few addresses that can cover an entry are looked up in
 // that same order: each part the entry's own before the wildcard.
-void minimizeRoutes(RoutingState& state) {
-    if (state.minimizeMode == 0) {
+void minimizeRoutes(RoutingState& state, Console& console) {
+    if (state.settings.minimize == MinimizeMode::No) {
         return;
     }
     // The via each pattern address had before this pass; of entries with
@@ -32,7 +30,7 @@ void minimizeRoutes(RoutingState& state) {
             }
         }
     } catch (const std::bad_alloc&) {
-        printError(state, ErrMinimizeMemory);
+        console.error(Message::MinimizeMemory);
         return;
     }
     if (patternVia.empty()) {

@@ -1,7 +1,8 @@
 // Marks routes that a covering wildcard entry already expresses as covered.
 #pragma once
 
+#include "messages/messages.hpp"
 #include "model/routing_state.hpp"
 
 int comparePatterns(const RouteItem& a, const RouteItem& b);
-void minimizeRoutes(RoutingState& state);
+void minimizeRoutes(RoutingState& state, Console& console);

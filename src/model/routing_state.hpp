@@ -1,23 +1,13 @@
-// The one record that holds the whole state of a run.
+// The routing tables (own addresses, links, routed items) and the settings.
 #pragma once
 
 #include <cstdint>
-#include <ctime>
-#include <memory>
-#include <optional>
-#include <ostream>
 #include <string>
-#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 #include "address/address.hpp"
-
-class TextReader;
-class OutputFile;
-class DirectoryLock;
-struct NodelistCache;
 
 // Item index values with a meaning of their own.
 constexpr std::uint16_t NoVia = 65535; // no via; also "nothing found"
@@ -79,76 +69,30 @@ struct WalkIndex {
 // "Cannot allocate memory." and exit code 2.
 struct TableFull {};
 
-struct RoutingState {
-    RoutingState();
-    ~RoutingState();
-    RoutingState(const RoutingState&) = delete;
-    RoutingState& operator=(const RoutingState&) = delete;
+// Whether the table is minimised; not given means yes, with a message.
+enum class MinimizeMode : std::uint8_t { No, Yes, NotGiven };
 
-    // Console (standard error) and the region of the destination being written.
-    std::ostream* console = nullptr;
-    std::ostream* output = nullptr;
-    // Lines written into the destination end with CR LF (the begin marker did).
-    bool crlfOutput = false;
-
-    // Shared text buffers of the writers and walks.
-    std::string lineBuffer;
-    std::string prefixBuffer;
-
-    // Routing tables.
-    std::vector<FtnAddress> akas;
-    std::vector<LinkEntry> links;
-    std::vector<RouteItem> items;
-    mutable TableIndexes indexes;
-    WalkIndex walkIndex;
-
-    // Settings.
-    std::uint16_t routeTypeCode = 0;
-    std::uint16_t tmailnFlag = 0;
-    std::uint16_t minimizeMode = 2; // 0 no, 1 yes, 2 not given
+// What the configuration sets besides the tables.
+struct Settings {
+    // The row of the route-type table plus one; 0 while none was given.
+    std::uint16_t routeType = 0;
+    MinimizeMode minimize = MinimizeMode::NotGiven;
     std::uint16_t defaultFlavour = FlavourHold;
     std::string logFilePath;
     std::string routeBeginText;
     std::string routeEndText;
+};
 
-    // Configuration reading.
-    std::string configPath;
-    unsigned long configLine = 0;
+// The routing tables of a run and the settings that shape them.
+struct RoutingState {
+    std::vector<FtnAddress> akas;
+    std::vector<LinkEntry> links;
+    std::vector<RouteItem> items;
+    // Built on demand by lookups and walks.
+    mutable TableIndexes indexes;
+    mutable WalkIndex walkIndex;
 
-    // Destination splicing; a WriteTo line was handled (whatever its result).
-    bool writeToSeen = false;
-    std::string destPath;
-    std::string tempPath;
-    std::string destTarget; // the file destPath names, links followed
-    std::unique_ptr<TextReader> destFile;
-    std::unique_ptr<OutputFile> outputFile;
-    std::unique_ptr<DirectoryLock> directoryLock;
-
-    // The time writing began; tests may fix it.
-    std::time_t runTime = 0;
-    std::optional<std::time_t> fixedRunTime;
-
-    // Address notation.
-    FtnAddress abbrevContext;
-    AddressStyle addressStyle;
-    std::uint16_t wildcardPass = 0;
-
-    // Output frame.
-    std::int32_t wrapWidth = 64;
-    char reportCommentChar = ';';
-    FtnAddress continuationAddress;
-    std::int32_t maskCount = 0;
-
-    // Nodelist scanning.
-    std::string nodelistDrive;
-    std::string nodelistDir;
-    std::string nodelistName;
-    std::string nodelistExt;
-    std::uint16_t spinnerPosition = 0;
-    std::unique_ptr<NodelistCache> nodelistCache;
+    Settings settings;
 
     FtnAddress mainAddress() const { return akas.empty() ? FtnAddress{} : akas[0]; }
 };
-
-// Writes a console message as it stands.
-void say(RoutingState& state, std::string_view text);

@@ -1,7 +1,5 @@
 #include "model/tables.hpp"
 
-#include "driver/keywords.hpp"
-
 namespace {
 
 void indexNewItems(const RoutingState& state) {
@@ -78,7 +76,7 @@ std::uint16_t findOrAddItem(RoutingState& state, FtnAddress address) {
     return appendItem(state, RouteItem{NoVia, 1, address});
 }
 
-void routeVia(RoutingState& state, std::uint16_t via, FtnAddress address) {
+void routeVia(RoutingState& state, Console& console, std::uint16_t via, FtnAddress address) {
     if (isOwnAddress(state, address)) {
         return;
     }
@@ -92,7 +90,7 @@ void routeVia(RoutingState& state, std::uint16_t via, FtnAddress address) {
     }
     RouteItem& item = state.items[found];
     if (item.via != NoVia && item.via != via) {
-        printErrorWith(state, ErrRerouting, addressText(state, address));
+        console.errorWith(Message::Rerouting, addressText(address));
     }
     item.via = via;
     item.viaTarget = 0;

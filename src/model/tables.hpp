@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "messages/messages.hpp"
 #include "model/routing_state.hpp"
 
 // Index of the item with exactly this address (first in table order), or NoVia.
@@ -15,7 +16,7 @@ bool isLinkAddress(const RoutingState& state, FtnAddress address);
 std::uint16_t findOrAddItem(RoutingState& state, FtnAddress address);
 // Routes the address via item `via` (last rule wins, with a message when it
 // replaces a different via); own addresses and the via itself are skipped.
-void routeVia(RoutingState& state, std::uint16_t via, FtnAddress address);
+void routeVia(RoutingState& state, Console& console, std::uint16_t via, FtnAddress address);
 
 // Forgets the address index after addresses of the item table were changed
 // in place (and the walks' child lists with it); both are built anew on demand.

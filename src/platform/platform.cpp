@@ -4,72 +4,35 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr char CtrlZ = 0x1A;
 
-// A name with a NUL byte names no file: the system would read it only up to
-// the NUL, that is as another name.
-bool namesNoFile(const std::string& path) {
-    return path.find('\0') != std::string::npos;
-}
-
 } // namespace
 
 // ---- TextReader ----
 
-std::unique_ptr<TextReader> TextReader::open(const std::string& path, std::size_t bufferSize) {
-    if (namesNoFile(path)) {
-        return nullptr;
-    }
-    int fd;
-    do {
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
-        return nullptr;
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        ::close(fd);
-        return nullptr;
-    }
-    return std::unique_ptr<TextReader>(new TextReader(fd, bufferSize));
-}
-
-TextReader::TextReader(int fd, std::size_t bufferSize)
-    : fd_(fd), capacity_(bufferSize < 512 ? 512 : bufferSize), buffer_(new char[capacity_]) {}
-
-TextReader::~TextReader() {
-    ::close(fd_);
-}
+TextReader::TextReader(std::unique_ptr<ByteSource> source, std::size_t bufferSize)
+    : source_(std::move(source)), capacity_(bufferSize < 512 ? 512 : bufferSize),
+      buffer_(new char[capacity_]) {}
 
 bool TextReader::fill() {
     if (atEnd_) {
         return false;
     }
-    for (;;) {
-        ssize_t n = ::read(fd_, buffer_.get(), capacity_);
-        if (n < 0 && errno == EINTR) {
-            continue;
+    long n = source_->read(buffer_.get(), capacity_);
+    if (n <= 0) {
+        if (n < 0) {
+            readError_ = true;
         }
-        if (n <= 0) {
-            if (n < 0) {
-                readError_ = true;
-            }
-            atEnd_ = true;
-            return false;
-        }
-        begin_ = 0;
-        end_ = static_cast<std::size_t>(n);
-        return true;
+        atEnd_ = true;
+        return false;
     }
+    begin_ = 0;
+    end_ = static_cast<std::size_t>(n);
+    return true;
 }
 
 bool TextReader::readLine(std::string& line, std::size_t limit) {
@@ -108,18 +71,8 @@ bool TextReader::readLine(std::string& line, std::size_t limit) {
     return !line.empty();
 }
 
-TextReader::Identity TextReader::identity() const {
-    struct stat info {};
-    if (::fstat(fd_, &info) != 0) {
-        return {};
-    }
-    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
-            static_cast<std::int64_t>(info.st_size),
-            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
-}
-
 bool TextReader::rewind() {
-    if (::lseek(fd_, 0, SEEK_SET) != 0) {
+    if (!source_->rewind()) {
         readError_ = true;
         return false;
     }
@@ -130,34 +83,12 @@ bool TextReader::rewind() {
 
 // ---- OutputFile ----
 
-std::unique_ptr<OutputFile> OutputFile::create(const std::string& path) {
-    if (namesNoFile(path)) {
-        return nullptr;
-    }
-    // A file left by an earlier run is replaced by a new one, never written
-    // through: what stands under the name (a link planted to some other
-    // file, say) is removed, and the new file must not exist yet.
-    ::unlink(path.c_str());
-    int fd;
-    do {
-        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
-        return nullptr;
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return nullptr;
-    }
-    return std::unique_ptr<OutputFile>(new OutputFile(fd));
-}
-
-OutputFile::OutputFile(int fd) : buffer_(fd), stream_(&buffer_) {}
+OutputFile::OutputFile(std::unique_ptr<ByteSink> sink, bool durable)
+    : sink_(std::move(sink)), durable_(durable), buffer_(*sink_), stream_(&buffer_) {}
 
 OutputFile::~OutputFile() {
     if (!closed_) {
-        ::close(buffer_.fd);
+        sink_->close();
     }
 }
 
@@ -167,26 +98,23 @@ bool OutputFile::close() {
     }
     closed_ = true;
     bool ok = buffer_.flushAll() && !buffer_.failed();
-    if (ok && ::fsync(buffer_.fd) != 0) {
+    if (ok && durable_ && !sink_->sync()) {
         ok = false;
     }
-    if (::close(buffer_.fd) != 0) {
+    if (!sink_->close()) {
         ok = false;
     }
     return ok;
 }
 
-OutputFile::Buffer::Buffer(int fd_) : fd(fd_) {
+OutputFile::Buffer::Buffer(ByteSink& sink) : sink_(sink) {
     data_.reserve(65536);
 }
 
 bool OutputFile::Buffer::flushAll() {
     std::size_t done = 0;
     while (!failed_ && done < data_.size()) {
-        ssize_t n = ::write(fd, data_.data() + done, data_.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
+        long n = sink_.write(data_.data() + done, data_.size() - done);
         if (n <= 0) {
             failed_ = true;
             break;
@@ -219,32 +147,6 @@ std::streamsize OutputFile::Buffer::xsputn(const char* s, std::streamsize n) {
 
 int OutputFile::Buffer::sync() {
     return flushAll() ? 0 : -1;
-}
-
-// ---- folder lock ----
-
-std::unique_ptr<DirectoryLock> DirectoryLock::acquire(const std::string& directory) {
-    if (namesNoFile(directory)) {
-        return nullptr;
-    }
-    int fd =
-        ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return nullptr;
-    }
-    int result;
-    do {
-        result = ::flock(fd, LOCK_EX);
-    } while (result != 0 && errno == EINTR);
-    if (result != 0) {
-        ::close(fd);
-        return nullptr;
-    }
-    return std::unique_ptr<DirectoryLock>(new DirectoryLock(fd));
-}
-
-DirectoryLock::~DirectoryLock() {
-    ::close(fd_);
 }
 
 // ---- paths ----
@@ -280,9 +182,6 @@ std::string makePath(const PathParts& parts) {
     return path;
 }
 
-namespace {
-
-// '?' matches one character, '*' any run of characters; nothing else is special.
 bool wildcardMatch(std::string_view pattern, std::string_view name) {
     std::size_t p = 0;
     std::size_t n = 0;
@@ -306,88 +205,6 @@ bool wildcardMatch(std::string_view pattern, std::string_view name) {
         ++p;
     }
     return p == pattern.size();
-}
-
-} // namespace
-
-bool listMatching(const std::string& directory, const std::string& pattern,
-                  std::vector<std::string>& names) {
-    names.clear();
-    if (namesNoFile(directory)) {
-        return false;
-    }
-    DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
-    if (dir == nullptr) {
-        return false;
-    }
-    while (struct dirent* entry = ::readdir(dir)) {
-        const char* name = entry->d_name;
-        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) {
-            continue;
-        }
-        if (wildcardMatch(pattern, name)) {
-            names.emplace_back(name);
-        }
-    }
-    ::closedir(dir);
-    return true;
-}
-
-// ---- files ----
-
-bool replaceFile(const std::string& from, const std::string& to) {
-    if (namesNoFile(from) || namesNoFile(to)) {
-        return false;
-    }
-    struct stat info {};
-    if (::stat(to.c_str(), &info) == 0) {
-        // The owner too, where this process may give it (it may not, unless
-        // it runs as the superuser; then the file is the runner's).
-        if (::chown(from.c_str(), info.st_uid, info.st_gid) != 0) {
-            errno = 0;
-        }
-        if (::chmod(from.c_str(), info.st_mode & 07777) != 0) {
-            return false;
-        }
-    }
-    if (::rename(from.c_str(), to.c_str()) != 0) {
-        return false;
-    }
-    // Make the rename itself durable where the directory can be synced.
-    PathParts parts = splitPath(to);
-    int dirFd = ::open(parts.dir.empty() ? "." : parts.dir.c_str(), O_RDONLY | O_DIRECTORY);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
-    return true;
-}
-
-void removeFile(const std::string& path) {
-    if (!namesNoFile(path)) {
-        ::unlink(path.c_str());
-    }
-}
-
-bool isSameFile(const std::string& path, const TextReader::Identity& file) {
-    struct stat info {};
-    return !namesNoFile(path) && ::stat(path.c_str(), &info) == 0 &&
-           static_cast<std::uint64_t>(info.st_dev) == file.device &&
-           static_cast<std::uint64_t>(info.st_ino) == file.inode;
-}
-
-std::string finalTarget(const std::string& path) {
-    struct stat info {};
-    if (namesNoFile(path) || ::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
-        return path;
-    }
-    char* resolved = ::realpath(path.c_str(), nullptr);
-    if (resolved == nullptr) {
-        return path;
-    }
-    std::string target = resolved;
-    std::free(resolved);
-    return target;
 }
 
 // ---- console ----

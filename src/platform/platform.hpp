@@ -1,6 +1,6 @@
-// The small layer over the operating system: text files read a line at a
-// time with a size limit, the output file with checked writes, path parts,
-// directory listing by wildcard, file replacement and the local time text.
+// The small layer over the operating system: text read a line at a time with
+// a size limit, output with checked writes, path parts, the console stream and
+// the local time text. The file system itself is behind Disk (disk.hpp).
 #pragma once
 
 #include <cstddef>
@@ -16,15 +16,46 @@
 // The most characters a line read returns; a longer line comes in pieces.
 constexpr std::size_t LineLimit = 29998;
 
+// Where a reader's bytes come from: a file, or whatever a test puts there.
+class ByteSource {
+  public:
+    virtual ~ByteSource() = default;
+    // Reads up to `size` bytes; 0 at the end, -1 on a read error.
+    virtual long read(char* data, std::size_t size) = 0;
+    // Starts again from the beginning; false on failure.
+    virtual bool rewind() = 0;
+
+    // What tells this file from another: device, inode, size, modification.
+    struct Identity {
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
+        std::int64_t size = 0;
+        std::int64_t modified = 0;
+        bool operator==(const Identity&) const = default;
+    };
+    virtual Identity identity() const = 0;
+};
+
+// Where an output file's bytes go.
+class ByteSink {
+  public:
+    virtual ~ByteSink() = default;
+    // Writes some of the bytes; the count written, or -1 on failure.
+    virtual long write(const char* data, std::size_t size) = 0;
+    // Makes what was written durable.
+    virtual bool sync() = 0;
+    // Closes; false if the close reports a failure. Called once.
+    virtual bool close() = 0;
+};
+
 // A text file opened for reading. Input ends at the end of the file or at
 // the first Ctrl-Z (0x1A). A line is returned with its line feed, if any; a
 // carriage return stays in the line. NUL bytes are ordinary characters.
 class TextReader {
   public:
-    // Opens a file (not a directory, nor a name with a NUL byte); null on failure.
-    static std::unique_ptr<TextReader> open(const std::string& path,
-                                            std::size_t bufferSize = 32768);
-    ~TextReader();
+    using Identity = ByteSource::Identity;
+
+    explicit TextReader(std::unique_ptr<ByteSource> source, std::size_t bufferSize = 32768);
     TextReader(const TextReader&) = delete;
     TextReader& operator=(const TextReader&) = delete;
 
@@ -35,22 +66,12 @@ class TextReader {
     bool rewind();
     // A read error occurred.
     bool failed() const { return readError_; }
-
-    // What tells this file from another: device, inode, size, modification.
-    struct Identity {
-        std::uint64_t device = 0;
-        std::uint64_t inode = 0;
-        std::int64_t size = 0;
-        std::int64_t modified = 0;
-        bool operator==(const Identity&) const = default;
-    };
-    Identity identity() const;
+    Identity identity() const { return source_->identity(); }
 
   private:
-    TextReader(int fd, std::size_t bufferSize);
     bool fill();
 
-    int fd_;
+    std::unique_ptr<ByteSource> source_;
     std::size_t capacity_;
     std::unique_ptr<char[]> buffer_;
     std::size_t begin_ = 0;
@@ -59,27 +80,26 @@ class TextReader {
     bool readError_ = false;
 };
 
-// The output (temporary) file: a stream whose writes are all checked.
+// An output file: a stream whose writes are all checked.
 class OutputFile {
   public:
-    // Creates or empties the file; null on failure.
-    static std::unique_ptr<OutputFile> create(const std::string& path);
+    // `durable`: close() syncs the file before closing it.
+    explicit OutputFile(std::unique_ptr<ByteSink> sink, bool durable = true);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
     std::ostream& stream() { return stream_; }
-    // Writes out what is buffered, syncs and closes; false if any write,
-    // the sync or the close failed.
+    // Writes out what is buffered, syncs (when durable) and closes; false if
+    // any write, the sync or the close failed.
     bool close();
 
   private:
     class Buffer : public std::streambuf {
       public:
-        explicit Buffer(int fd);
+        explicit Buffer(ByteSink& sink);
         bool flushAll();
         bool failed() const { return failed_; }
-        int fd;
 
       protected:
         int_type overflow(int_type ch) override;
@@ -87,30 +107,22 @@ class OutputFile {
         int sync() override;
 
       private:
+        ByteSink& sink_;
         std::vector<char> data_;
         bool failed_ = false;
     };
 
-    explicit OutputFile(int fd);
+    std::unique_ptr<ByteSink> sink_;
+    bool durable_;
     Buffer buffer_;
     std::ostream stream_;
     bool closed_ = false;
 };
 
-// An exclusive advisory lock on a folder, held until destroyed. Acquiring
-// waits while another process holds it.
-class DirectoryLock {
+// An exclusive lock on a folder, held until destroyed.
+class FolderLock {
   public:
-    // Null when the folder cannot be opened or locked; the caller goes on
-    // without the lock then.
-    static std::unique_ptr<DirectoryLock> acquire(const std::string& directory);
-    ~DirectoryLock();
-    DirectoryLock(const DirectoryLock&) = delete;
-    DirectoryLock& operator=(const DirectoryLock&) = delete;
-
-  private:
-    explicit DirectoryLock(int fd) : fd_(fd) {}
-    int fd_;
+    virtual ~FolderLock() = default;
 };
 
 // A path split into its parts (drive, directory, base name, extension). On
@@ -127,19 +139,8 @@ PathParts splitPath(std::string_view path);
 // is empty or already begins with one.
 std::string makePath(const PathParts& parts);
 
-// The names of the entries of `directory` (empty: the current one) that match
-// the wildcard `pattern` ('?' one character, '*' any run), in listing order.
-// False when the directory cannot be listed.
-bool listMatching(const std::string& directory, const std::string& pattern,
-                  std::vector<std::string>& names);
-
-// Moves `from` over `to` in one step, giving it the permission bits `to` had.
-bool replaceFile(const std::string& from, const std::string& to);
-void removeFile(const std::string& path);
-// The path names the file that was opened as `file`.
-bool isSameFile(const std::string& path, const TextReader::Identity& file);
-// The file a symbolic link finally points to; any other path as it is.
-std::string finalTarget(const std::string& path);
+// '?' matches one character, '*' any run of characters; nothing else is special.
+bool wildcardMatch(std::string_view pattern, std::string_view name);
 
 // Standard error with a buffer of its own: text comes out when the stream is
 // flushed (and at exit), so that many small writes cost one system call.

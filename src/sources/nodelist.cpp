@@ -1,16 +1,12 @@
-// The Spokeway keyword: routes the nodes of one net via their hubs, as the
-// hub structure of a nodelist gives it.
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "driver/keywords.hpp"
+#include "sources/nodelist.hpp"
+
 #include "model/tables.hpp"
-#include "platform/platform.hpp"
-#include "sources/nodelist_index.hpp"
-#include "sources/sources.hpp"
 
 namespace {
 
@@ -83,60 +79,6 @@ std::uint16_t numberAt(std::string_view line, std::size_t offset) {
     return offset < line.size() ? wordValue(line.substr(offset)) : 0;
 }
 
-void spin(RoutingState& state) {
-    static constexpr char Spinner[] = "-\\|/";
-    const char text[2] = {Spinner[state.spinnerPosition & 3], '\b'};
-    // Not flushed: the next message brings the spinner out with it.
-    state.console->write(text, 2);
-    state.spinnerPosition = static_cast<std::uint16_t>((state.spinnerPosition + 1) & 3);
-}
-
-// Resolves the nodelist path: a wildcard pattern picks the matching file
-// with the greatest numeric extension; other paths are taken as they are.
-// False when no file qualifies.
-bool findNodelist(RoutingState& state, std::string_view pathWord, std::string& path) {
-    PathParts parts = splitPath(pathWord);
-    state.nodelistDrive = parts.drive;
-    state.nodelistDir = parts.dir;
-    state.nodelistName = parts.name;
-    state.nodelistExt = parts.ext;
-    if (pathWord.find_first_of("?*") == std::string_view::npos) {
-        path = std::string(pathWord);
-        return true;
-    }
-    std::vector<std::string> names;
-    if (!listMatching(parts.dir, parts.name + parts.ext, names)) {
-        return false;
-    }
-    std::int32_t best = -1;
-    for (const std::string& name : names) {
-        std::size_t dot = name.rfind('.');
-        if (dot == std::string::npos) {
-            continue; // a name without an extension never qualifies
-        }
-        std::int16_t number = static_cast<std::int16_t>(decimalValue(name.substr(dot + 1)));
-        if (number > best) {
-            best = number;
-            state.nodelistName = name.substr(0, dot);
-            state.nodelistExt = name.substr(dot + 1);
-        }
-    }
-    if (best < 0) {
-        return false;
-    }
-    // The dot is always put back, so a name that ends with one ("NODELIST.")
-    // is rebuilt as listed.
-    path = makePath(
-        {state.nodelistDrive, state.nodelistDir, state.nodelistName, "." + state.nodelistExt});
-    return true;
-}
-
-struct ScanMode {
-    bool zoneMode = false;
-    std::uint16_t zone = 0;
-    std::uint16_t net = 0;
-};
-
 NodelistLine classify(std::string_view line) {
     using Kind = NodelistLineKind;
     if (line.front() == ';') {
@@ -168,6 +110,42 @@ NodelistLine classify(std::string_view line) {
 
 // Reads the whole nodelist and notes of each line what the scan needs.
 // Null on a read error.
+// Resolves the nodelist path: a wildcard pattern picks the matching file
+// with the greatest numeric extension; other paths are taken as they are.
+// False when no file qualifies.
+bool findNodelist(Disk& disk, std::string_view pathWord, std::string& path) {
+    PathParts parts = splitPath(pathWord);
+    if (pathWord.find_first_of("?*") == std::string_view::npos) {
+        path = std::string(pathWord);
+        return true;
+    }
+    std::vector<std::string> names;
+    if (!disk.list(parts.dir, parts.name + parts.ext, names)) {
+        return false;
+    }
+    std::int32_t best = -1;
+    for (const std::string& name : names) {
+        std::size_t dot = name.rfind('.');
+        if (dot == std::string::npos) {
+            continue; // a name without an extension never qualifies
+        }
+        std::int16_t number = static_cast<std::int16_t>(decimalValue(name.substr(dot + 1)));
+        if (number > best) {
+            best = number;
+            parts.name = name.substr(0, dot);
+            parts.ext = name.substr(dot + 1);
+        }
+    }
+    if (best < 0) {
+        return false;
+    }
+    // The dot is always put back, so a name that ends with one ("NODELIST.")
+    // is rebuilt as listed.
+    parts.ext.insert(0, ".");
+    path = makePath(parts);
+    return true;
+}
+
 std::shared_ptr<const NodelistIndex> readNodelist(TextReader& file) {
     using Kind = NodelistLineKind;
     auto index = std::make_shared<NodelistIndex>();
@@ -206,30 +184,18 @@ std::shared_ptr<const NodelistIndex> readNodelist(TextReader& file) {
     return index;
 }
 
-// The nodelist of this path, read once per run.
-std::shared_ptr<const NodelistIndex> nodelistIndex(RoutingState& state, const std::string& path,
-                                                   TextReader& file) {
-    if (!state.nodelistCache) {
-        state.nodelistCache = std::make_unique<NodelistCache>();
-    }
-    auto& cached = state.nodelistCache->byPath[path];
-    if (!cached || !(cached->file == file.identity())) {
-        cached = readNodelist(file);
-    }
-    return cached;
-}
-
 // Routes the nodes of the selected net via their hubs (or via the host for
 // the nodes before the first hub). Only the lines of the selected net are
 // looked at; the spinner turns as if every line of the file were read.
-void scanNodelist(RoutingState& state, const NodelistIndex& index, const ScanMode& mode) {
+void scanNodelist(RoutingState& state, Console& console, const NodelistIndex& index,
+                  const NetScan& mode) {
     using Kind = NodelistLineKind;
     const std::size_t period =
         (mode.zoneMode ? ZoneSpinnerInterval : SegmentSpinnerInterval) + std::size_t{1};
     std::size_t turns = 0;
     auto linesRead = [&](std::size_t count) {
         for (; turns < count / period; ++turns) {
-            spin(state);
+            console.spin();
         }
     };
     auto hosts = index.hostsOfNet.find(mode.net);
@@ -252,7 +218,7 @@ void scanNodelist(RoutingState& state, const NodelistIndex& index, const ScanMod
                     via = findOrAddItem(state, FtnAddress{mode.zone, mode.net, line.number});
                 } else if (line.kind == Kind::Node) {
                     linesRead(k + std::size_t{1});
-                    routeVia(state, via, FtnAddress{mode.zone, mode.net, line.number});
+                    routeVia(state, console, via, FtnAddress{mode.zone, mode.net, line.number});
                 }
             }
         }
@@ -262,58 +228,58 @@ void scanNodelist(RoutingState& state, const NodelistIndex& index, const ScanMod
 
 } // namespace
 
-bool spokewayKeyword(RoutingState& state, std::string_view rest, KeywordTarget) {
-    DefinitionWords words(rest);
-    std::string_view pathWord;
-    words.next(pathWord); // a missing path is an empty one, which cannot be opened
-    std::string path;
-    if (!findNodelist(state, pathWord, path)) {
-        printTaggedError(state, ErrOpenFile);
-        return false;
+NodelistDefinition readNodelistDefinition(std::string_view text) {
+    NodelistDefinition definition;
+    DefinitionWords words(text);
+    std::string_view word;
+    if (words.next(word)) { // a missing path is an empty one, which cannot be opened
+        definition.pathWord = std::string(word);
     }
-    std::unique_ptr<TextReader> file = TextReader::open(path, NodelistBufferSize);
-    if (!file) {
-        printTaggedError(state, ErrOpenFile);
-        return false;
-    }
-
-    ScanMode mode;
     std::string_view modeWord;
     std::string_view zoneWord;
     std::string_view netWord;
     if (!words.next(modeWord) || modeWord.size() != 1) {
-        printTaggedError(state, ErrSpokeway);
-        return false;
+        return definition;
     }
     switch (modeWord[0]) {
     case 'N':
     case 'n':
     case 'R':
     case 'r':
-        mode.zoneMode = false;
+        definition.scan.zoneMode = false;
         break;
     case 'Z':
     case 'z':
-        mode.zoneMode = true;
+        definition.scan.zoneMode = true;
         break;
     default:
-        printTaggedError(state, ErrSpokeway);
-        return false;
+        return definition;
     }
     if (!words.next(zoneWord) || !words.next(netWord)) {
-        printTaggedError(state, ErrSpokeway);
-        return false;
+        return definition;
     }
-    mode.zone = wordValue(zoneWord);
-    mode.net = wordValue(netWord);
+    definition.scan.zone = wordValue(zoneWord);
+    definition.scan.net = wordValue(netWord);
+    definition.valid = true;
+    return definition;
+}
 
-    say(state, "\nScanning nodelist " + path + " for " + std::to_string(mode.zone) + ":" +
-                   std::to_string(mode.net) + " spokeway...");
-    std::shared_ptr<const NodelistIndex> index = nodelistIndex(state, path, *file);
-    if (!index) {
-        printTaggedError(state, ErrOpenFile);
+std::unique_ptr<TextReader> NodelistReader::open(std::string_view pathWord, std::string& path) {
+    if (!findNodelist(disk_, pathWord, path)) {
+        return nullptr;
+    }
+    return openText(disk_, path, NodelistBufferSize);
+}
+
+bool NodelistReader::scanNet(RoutingState& state, Console& console, TextReader& file,
+                             const std::string& path, const NetScan& scan) {
+    auto& cached = cache_.byPath[path];
+    if (!cached || !(cached->file == file.identity())) {
+        cached = readNodelist(file);
+    }
+    if (!cached) {
         return false;
     }
-    scanNodelist(state, *index, mode);
+    scanNodelist(state, console, *cached, scan);
     return true;
 }

@@ -1,7 +1,6 @@
-// Route lines: the DefaultRoute keyword and the lines of route files.
-#include "driver/keywords.hpp"
+// Route lines (DefaultRoute arguments and route file lines) and the reading
+// of route and trust files.
 #include "model/tables.hpp"
-#include "platform/platform.hpp"
 #include "sources/sources.hpp"
 
 namespace {
@@ -10,69 +9,63 @@ bool atLineEnd(std::string_view text, std::size_t cursor) {
     return cursor >= text.size() || text[cursor] == ';' || text[cursor] == '\n';
 }
 
+bool readSourceFile(RoutingState& state, Console& console, Disk& disk, const std::string& name,
+                    void (*applyLine)(RoutingState&, Console&, std::string_view)) {
+    std::unique_ptr<TextReader> file = openText(disk, name);
+    if (!file) {
+        return false;
+    }
+    console.say("\nScanning route file " + name + "...");
+    std::string line;
+    while (file->readLine(line, 29999)) {
+        applyLine(state, console, line);
+    }
+    return !file->failed();
+}
+
 } // namespace
 
-bool readRouteLine(RoutingState& state, std::string_view text) {
+void readRouteLine(RoutingState& state, Console& console, std::string_view text) {
     std::size_t cursor = 0;
     skipBlanks(text, cursor);
     if (atLineEnd(text, cursor)) {
-        return true;
+        return;
     }
-    state.abbrevContext = state.mainAddress();
+    AddressNotation notation;
+    notation.main = notation.context = state.mainAddress();
     bool arrow = false;
     if (text[cursor] == '>') {
         arrow = true;
         ++cursor;
         skipBlanks(text, cursor);
         if (atLineEnd(text, cursor)) {
-            return true; // an arrow and nothing after it
+            return; // an arrow and nothing after it
         }
     }
-    FtnAddress viaNode = parseAddress(state, text, cursor);
+    FtnAddress viaNode = parseAddress(notation, text, cursor);
     if (arrow && isOwnAddress(state, viaNode)) {
         skipBlanks(text, cursor);
         if (atLineEnd(text, cursor)) {
-            return true; // an own address and no node reached from it
+            return; // an own address and no node reached from it
         }
-        viaNode = parseAddress(state, text, cursor);
-        routeVia(state, findOrAddItem(state, state.mainAddress()), viaNode);
+        viaNode = parseAddress(notation, text, cursor);
+        routeVia(state, console, findOrAddItem(state, state.mainAddress()), viaNode);
     }
     std::uint16_t via = findOrAddItem(state, viaNode);
     for (;;) {
         skipBlanks(text, cursor);
         if (atLineEnd(text, cursor)) {
-            return true;
+            return;
         }
-        routeVia(state, via, parseAddress(state, text, cursor));
+        routeVia(state, console, via, parseAddress(notation, text, cursor));
     }
 }
 
-bool defaultRouteKeyword(RoutingState& state, std::string_view rest, KeywordTarget) {
-    return readRouteLine(state, rest);
+bool readRouteFile(RoutingState& state, Console& console, Disk& disk, const std::string& name) {
+    return readSourceFile(state, console, disk, name, readRouteLine);
 }
 
-// Reads a file named by the first word of `rest` line by line, announcing it.
-bool readSourceFile(RoutingState& state, std::string_view rest,
-                    bool (*applyLine)(RoutingState&, std::string_view)) {
-    std::string name;
-    copyFileName(rest, name);
-    std::unique_ptr<TextReader> file = TextReader::open(name);
-    if (!file) {
-        printTaggedError(state, ErrOpenFile);
-        return false;
-    }
-    say(state, "\nScanning route file " + name + "...");
-    std::string line;
-    while (file->readLine(line, 29999)) {
-        applyLine(state, line);
-    }
-    if (file->failed()) {
-        printTaggedError(state, ErrOpenFile);
-        return false;
-    }
-    return true;
-}
-
-bool routeFileKeyword(RoutingState& state, std::string_view rest, KeywordTarget) {
-    return readSourceFile(state, rest, readRouteLine);
+// Trust files are announced with the same words as route files.
+bool readTrustFile(RoutingState& state, Console& console, Disk& disk, const std::string& name) {
+    return readSourceFile(state, console, disk, name, readTrustLine);
 }

@@ -12,27 +12,23 @@ bool atLineEnd(std::string_view text, std::size_t cursor) {
 
 } // namespace
 
-bool readTrustLine(RoutingState& state, std::string_view text) {
+void readTrustLine(RoutingState& state, Console& console, std::string_view text) {
     // Only a ';' in the first column makes a comment.
     if (atLineEnd(text, 0)) {
-        return true;
+        return;
     }
-    state.abbrevContext = state.mainAddress();
+    AddressNotation notation;
+    notation.main = notation.context = state.mainAddress();
     std::size_t cursor = 0;
-    const FtnAddress trusted = parseAddress(state, text, cursor);
+    const FtnAddress trusted = parseAddress(notation, text, cursor);
     for (;;) {
         skipBlanks(text, cursor);
         if (atLineEnd(text, cursor)) {
-            return true;
+            return;
         }
-        FtnAddress listed = parseAddress(state, text, cursor);
+        FtnAddress listed = parseAddress(notation, text, cursor);
         if (isLinkAddress(state, listed)) {
-            routeVia(state, findOrAddItem(state, listed), trusted);
+            routeVia(state, console, findOrAddItem(state, listed), trusted);
         }
     }
-}
-
-bool trustFileKeyword(RoutingState& state, std::string_view rest, KeywordTarget) {
-    // Trust files are announced with the same words as route files.
-    return readSourceFile(state, rest, readTrustLine);
 }

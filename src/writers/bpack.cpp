@@ -2,11 +2,9 @@
 // links without archiving on a NoArcSend line, one Route line per link.
 #include "writers/writers.hpp"
 
-#include "model/tables.hpp"
-
 namespace {
 
-void writeDirectBlock(RoutingState& state) {
+void writeDirectBlock(LineWriter& w) {
     static const struct {
         const char* prefix;
         std::uint16_t bit;
@@ -15,31 +13,31 @@ void writeDirectBlock(RoutingState& state) {
         {"Direct        ", FlavourNormal}, {"Direct hold   ", FlavourHold},
         {"NoArcSend     ", FlavourNoArc},
     };
-    state.abbrevContext = state.mainAddress();
+    w.notation.context = w.notation.main;
     for (const auto& line : lines) {
-        writeLinkLine(state, line.bit, line.bit, line.prefix);
+        writeLinkLine(w, line.bit, line.bit, line.prefix);
     }
 }
 
-void writeRouteLine(RoutingState& state, const LinkEntry& link) {
-    writeLinkLines(state, std::string("Route ") + flavourWord(link, RouteFlavourWords), link, " ",
+void writeRouteLine(LineWriter& w, const LinkEntry& link) {
+    writeLinkLines(w, std::string("Route ") + flavourWord(link, RouteFlavourWords), link, " ",
                    false);
 }
 
 } // namespace
 
-void writeBpack(RoutingState& state) {
-    setAddressStyle(state, 1, 0, 0, 1, 0, 0);
-    writeHeader(state, ';', "BPack");
-    writeText(state, "; *** Direct links\n");
-    writeDirectBlock(state);
-    for (state.wildcardPass = 0; state.wildcardPass < 4; ++state.wildcardPass) {
-        writePassComment(state, ';');
-        if (state.wildcardPass != 0) {
-            writeDirectBlock(state);
+void writeBpack(LineWriter& w) {
+    w.notation.style = AddressStyle{.starWildcards = true, .fullAddresses = true};
+    writeHeader(w, ';', "BPack");
+    writeText(w, "; *** Direct links\n");
+    writeDirectBlock(w);
+    for (w.notation.pass = 0; w.notation.pass < 4; ++w.notation.pass) {
+        writePassComment(w, ';');
+        if (w.notation.pass != 0) {
+            writeDirectBlock(w);
         }
-        for (const LinkEntry& link : state.links) {
-            writeRouteLine(state, link);
+        for (const LinkEntry& link : w.tables.links) {
+            writeRouteLine(w, link);
         }
     }
 }

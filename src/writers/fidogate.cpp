@@ -1,41 +1,43 @@
 #include "writers/writers.hpp"
 
-#include "model/tables.hpp"
-
-void writeFidogate(RoutingState& state) {
-    setAddressStyle(state, 0, 0, 0, 1, 0, 0);
-    state.reportCommentChar = '#';
-    writeHeader(state, '#', "Fidogate");
-    writeText(state, "# *** Direct links\n#\n");
-    fidogateSendLines(state);
-    writeText(state, "#\n# *** Route\n#\n");
-    for (state.wildcardPass = 0; state.wildcardPass < 4; ++state.wildcardPass) {
-        writePassComment(state, '#');
-        if (state.wildcardPass != 0) {
-            fidogateSendLines(state);
-        }
-        for (const LinkEntry& link : state.links) {
-            fidogateRoutePrefix(state, link);
-            restartLine(state);
-            appendRoutedViaLink(state, link.address, RelativeForm);
-            finishLine(state);
-        }
-    }
-}
+namespace {
 
 // The no-archive and file bits play no part in the send lines.
-void fidogateSendLines(RoutingState& state) {
-    writeLinkLine(state, FlavourCrash, FlavourCrash, "send crash  ");
-    writeLinkLine(state, FlavourDirect, FlavourDirect, "send direct ");
-    writeLinkLine(state, FlavourHold, FlavourHold, "send hold   ");
-    writeLinkLine(state, FlavourNormal, FlavourNormal, "send normal ");
+void fidogateSendLines(LineWriter& w) {
+    writeLinkLine(w, FlavourCrash, FlavourCrash, "send crash  ");
+    writeLinkLine(w, FlavourDirect, FlavourDirect, "send direct ");
+    writeLinkLine(w, FlavourHold, FlavourHold, "send hold   ");
+    writeLinkLine(w, FlavourNormal, FlavourNormal, "send normal ");
 }
 
-void fidogateRoutePrefix(RoutingState& state, const LinkEntry& link) {
-    std::string& prefix = state.prefixBuffer;
+void fidogateRoutePrefix(LineWriter& w, const LinkEntry& link) {
+    std::string& prefix = w.prefix;
     prefix = std::string("route ") + flavourWord(link, LowerFlavourWords) +
              ((link.flavour & FlavourFile) ? " file" : "     ") +
              ((link.flavour & FlavourNoArc) ? " noarc" : "      ");
-    formatAddress(state, link.address, prefix, FullForm);
+    formatAddress(w.notation, link.address, prefix, FullForm);
     prefix += ' ';
+}
+
+} // namespace
+
+void writeFidogate(LineWriter& w) {
+    w.notation.style = AddressStyle{.fullAddresses = true};
+    w.reportCommentChar = '#';
+    writeHeader(w, '#', "Fidogate");
+    writeText(w, "# *** Direct links\n#\n");
+    fidogateSendLines(w);
+    writeText(w, "#\n# *** Route\n#\n");
+    for (w.notation.pass = 0; w.notation.pass < 4; ++w.notation.pass) {
+        writePassComment(w, '#');
+        if (w.notation.pass != 0) {
+            fidogateSendLines(w);
+        }
+        for (const LinkEntry& link : w.tables.links) {
+            fidogateRoutePrefix(w, link);
+            restartLine(w);
+            appendRoutedViaLink(w, link.address, RelativeForm);
+            finishLine(w);
+        }
+    }
 }

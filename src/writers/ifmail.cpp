@@ -14,8 +14,8 @@ namespace {
 // Appends f<node>.n<net>.z<zone>. and the gateway domain, leaving out the
 // wildcard parts. In the relative form only an address with as many wildcard
 // parts as the pass is appended; returns whether anything was.
-bool appendDomainName(const RoutingState& state, FtnAddress address, std::string& line, int form) {
-    if (form == RelativeForm && wildcardCount(address) != state.wildcardPass) {
+bool appendDomainName(const LineWriter& w, FtnAddress address, std::string& line, int form) {
+    if (form == RelativeForm && wildcardCount(address) != w.notation.pass) {
         return false;
     }
     if (address.node != Wildcard) {
@@ -54,18 +54,18 @@ bool isRouted(std::uint16_t via) {
 // default route would send mail for the gateway and its points away);
 // another node goes to its via, when that is no own address and is a link or
 // routed itself.
-std::uint16_t targetOf(const RoutingState& state, std::uint16_t index) {
-    if (isLinkItem(state, index)) {
+std::uint16_t targetOf(const LineWriter& w, std::uint16_t index) {
+    if (isLinkItem(w.tables, index)) {
         return index;
     }
-    if (isOwnAddress(state, state.items[index].address)) {
+    if (isOwnAddress(w.tables, w.tables.items[index].address)) {
         return NoVia;
     }
-    std::uint16_t via = state.items[index].via;
-    if (!isRouted(via) || isOwnAddress(state, state.items[via].address)) {
+    std::uint16_t via = w.tables.items[index].via;
+    if (!isRouted(via) || isOwnAddress(w.tables, w.tables.items[via].address)) {
         return NoVia;
     }
-    if (!isLinkItem(state, via) && !isRouted(state.items[via].via)) {
+    if (!isLinkItem(w.tables, via) && !isRouted(w.tables.items[via].via)) {
         return NoVia;
     }
     return via;
@@ -74,51 +74,51 @@ std::uint16_t targetOf(const RoutingState& state, std::uint16_t index) {
 // The letters of a target: one per link entry with its address, in table order.
 using LetterTable = std::unordered_map<std::uint64_t, std::string>;
 
-LetterTable flavourLetters(const RoutingState& state) {
+LetterTable flavourLetters(const LineWriter& w) {
     LetterTable letters;
-    for (const LinkEntry& link : state.links) {
+    for (const LinkEntry& link : w.tables.links) {
         letters[addressKey(link.address)] += flavourLetter(link);
     }
     return letters;
 }
 
-void writeTableLines(RoutingState& state, const LetterTable& letters) {
-    for (std::size_t index = 0; index < state.items.size(); ++index) {
-        std::uint16_t target = targetOf(state, static_cast<std::uint16_t>(index));
+void writeTableLines(LineWriter& w, const LetterTable& letters) {
+    for (std::size_t index = 0; index < w.tables.items.size(); ++index) {
+        std::uint16_t target = targetOf(w, static_cast<std::uint16_t>(index));
         if (target == NoVia) {
             continue;
         }
-        std::string& line = state.lineBuffer;
+        std::string& line = w.line;
         line = ".";
-        if (!appendDomainName(state, state.items[index].address, line, RelativeForm)) {
+        if (!appendDomainName(w, w.tables.items[index].address, line, RelativeForm)) {
             continue;
         }
         line += "\tifmail-";
-        FtnAddress targetAddress = state.items[target].address;
+        FtnAddress targetAddress = w.tables.items[target].address;
         if (auto found = letters.find(addressKey(targetAddress)); found != letters.end()) {
             line += found->second;
         }
         line += ':';
-        appendDomainName(state, targetAddress, line, FullForm);
+        appendDomainName(w, targetAddress, line, FullForm);
         line += '\n';
         // A node stands for itself and, with the leading dot, for the hosts
         // below it; wildcards only for the hosts below.
-        if (state.wildcardPass == 0) {
-            writeText(state, std::string_view(line).substr(1));
+        if (w.notation.pass == 0) {
+            writeText(w, std::string_view(line).substr(1));
         }
-        writeText(state, line);
+        writeText(w, line);
     }
 }
 
 } // namespace
 
-void writeIfmail(RoutingState& state) {
-    setAddressStyle(state, 0, 0, 0, 1, 0, 0);
-    state.reportCommentChar = '#';
-    writeHeader(state, '#', "sendmail");
-    const LetterTable letters = flavourLetters(state);
-    for (state.wildcardPass = 0; state.wildcardPass < 4; ++state.wildcardPass) {
-        writePassComment(state, '#');
-        writeTableLines(state, letters);
+void writeIfmail(LineWriter& w) {
+    w.notation.style = AddressStyle{.fullAddresses = true};
+    w.reportCommentChar = '#';
+    writeHeader(w, '#', "sendmail");
+    const LetterTable letters = flavourLetters(w);
+    for (w.notation.pass = 0; w.notation.pass < 4; ++w.notation.pass) {
+        writePassComment(w, '#');
+        writeTableLines(w, letters);
     }
 }

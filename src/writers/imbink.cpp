@@ -3,28 +3,26 @@
 // everything routed via it, each abbreviated against the one before.
 #include "writers/writers.hpp"
 
-#include "model/tables.hpp"
-
 namespace {
 
-void writeStaticLine(RoutingState& state, const LinkEntry& link) {
+void writeStaticLine(LineWriter& w, const LinkEntry& link) {
     // The link's own mask is abbreviated against the link itself.
-    writeLinkLines(state, std::string("Static ") + flavourWord(link, RouteFlavourWords), link, "  ",
+    writeLinkLines(w, std::string("Static ") + flavourWord(link, RouteFlavourWords), link, "  ",
                    true);
 }
 
 } // namespace
 
-void writeImbink(RoutingState& state) {
-    setAddressStyle(state, 1, 1, 0, 0, 0, 0);
-    state.reportCommentChar = '#';
-    writeHeader(state, '#', "Imbink");
-    writeLinkLine(state, FlavourFile, FlavourFile, "FSENDTO ");
-    writeLinkLine(state, FlavourNoArc, 0, "Compress ZIP ");
-    for (state.wildcardPass = 0; state.wildcardPass < 4; ++state.wildcardPass) {
-        writePassComment(state, '#');
-        for (const LinkEntry& link : state.links) {
-            writeStaticLine(state, link);
+void writeImbink(LineWriter& w) {
+    w.notation.style = AddressStyle{.starWildcards = true, .pointSuffix = true};
+    w.reportCommentChar = '#';
+    writeHeader(w, '#', "Imbink");
+    writeLinkLine(w, FlavourFile, FlavourFile, "FSENDTO ");
+    writeLinkLine(w, FlavourNoArc, 0, "Compress ZIP ");
+    for (w.notation.pass = 0; w.notation.pass < 4; ++w.notation.pass) {
+        writePassComment(w, '#');
+        for (const LinkEntry& link : w.tables.links) {
+            writeStaticLine(w, link);
         }
     }
 }

@@ -2,23 +2,22 @@
 // masks of the link itself and of everything routed via it.
 #include "writers/writers.hpp"
 
-#include "model/tables.hpp"
-
 namespace {
 
-void writeLinkMasks(RoutingState& state, const LinkEntry& link) {
-    writeLinkLines(state, flavourWord(link, ShortFlavourWords), link, "  ", true);
+void writeLinkMasks(LineWriter& w, const LinkEntry& link) {
+    writeLinkLines(w, flavourWord(link, ShortFlavourWords), link, "  ", true);
 }
 
 } // namespace
 
-void writeItrack(RoutingState& state) {
-    setAddressStyle(state, 1, 1, 0, 1, 0, 0);
-    writeHeader(state, ';', "iTrack");
-    for (state.wildcardPass = 0; state.wildcardPass < 4; ++state.wildcardPass) {
-        writePassComment(state, ';');
-        for (const LinkEntry& link : state.links) {
-            writeLinkMasks(state, link);
+void writeItrack(LineWriter& w) {
+    w.notation.style =
+        AddressStyle{.starWildcards = true, .pointSuffix = true, .fullAddresses = true};
+    writeHeader(w, ';', "iTrack");
+    for (w.notation.pass = 0; w.notation.pass < 4; ++w.notation.pass) {
+        writePassComment(w, ';');
+        for (const LinkEntry& link : w.tables.links) {
+            writeLinkMasks(w, link);
         }
     }
 }

@@ -1,34 +1,12 @@
 #include "writers/writers.hpp"
 
-#include "model/tables.hpp"
-
-void writeQecho(RoutingState& state) {
-    // Only flatWalk matters to the table; the rest is for the unrouted report.
-    setAddressStyle(state, 0, 0, 0, 1, 0, 0);
-    state.wrapWidth = 100;
-    writeHeader(state, '#', "QECHO");
-    writeText(state, "#\n# *** Route\n#\n");
-    for (state.wildcardPass = 0; state.wildcardPass < 4; ++state.wildcardPass) {
-        writePassComment(state, '#');
-        for (const LinkEntry& link : state.links) {
-            // The prefix spans two lines: the next hop, then the list's keyword.
-            const FtnAddress& a = link.address;
-            startLine(state, "RouteVia\t" + std::to_string(a.zone) + ":" + std::to_string(a.net) +
-                                 "/" + std::to_string(a.node) + "@fidonet\nRouteFor\t");
-            if (state.wildcardPass == 0) {
-                qechoAddress(state, a, state.lineBuffer, FullForm);
-            }
-            appendRoutedViaLink(state, a, RelativeForm, qechoAddress);
-            finishLine(state);
-        }
-    }
-}
+namespace {
 
 // A node as zone:net/node, a net as zone:net, a zone as zone: and the world
 // as the list of zones 1 to 7; never abbreviated, no point mask.
-std::size_t qechoAddress(RoutingState& state, FtnAddress address, std::string& line, int form) {
+std::size_t qechoAddress(LineWriter& w, FtnAddress address, std::string& line, int form) {
     int wildcards = wildcardCount(address);
-    if (form == RelativeForm && wildcards != state.wildcardPass) {
+    if (form == RelativeForm && wildcards != w.notation.pass) {
         return line.size();
     }
     switch (wildcards) {
@@ -47,4 +25,28 @@ std::size_t qechoAddress(RoutingState& state, FtnAddress address, std::string& l
         break;
     }
     return line.size();
+}
+
+} // namespace
+
+void writeQecho(LineWriter& w) {
+    // Only flatWalk matters to the table; the rest is for the unrouted report.
+    w.notation.style = AddressStyle{.fullAddresses = true};
+    w.wrapWidth = 100;
+    writeHeader(w, '#', "QECHO");
+    writeText(w, "#\n# *** Route\n#\n");
+    for (w.notation.pass = 0; w.notation.pass < 4; ++w.notation.pass) {
+        writePassComment(w, '#');
+        for (const LinkEntry& link : w.tables.links) {
+            // The prefix spans two lines: the next hop, then the list's keyword.
+            const FtnAddress& a = link.address;
+            startLine(w, "RouteVia\t" + std::to_string(a.zone) + ":" + std::to_string(a.net) + "/" +
+                             std::to_string(a.node) + "@fidonet\nRouteFor\t");
+            if (w.notation.pass == 0) {
+                qechoAddress(w, a, w.line, FullForm);
+            }
+            appendRoutedViaLink(w, a, RelativeForm, qechoAddress);
+            finishLine(w);
+        }
+    }
 }

@@ -1,10 +1,8 @@
 #include "writers/writers.hpp"
 
-#include "model/tables.hpp"
-
 namespace {
 
-void writeSendBlock(RoutingState& state) {
+void writeSendBlock(LineWriter& w) {
     static const struct {
         const char* prefix;
         std::uint16_t mask;
@@ -16,12 +14,12 @@ void writeSendBlock(RoutingState& state) {
         {"Send Hold   NoArc ", 0x44, 0x44}, {"Send Normal NoArc ", 0x50, 0x50},
     };
     for (const auto& line : lines) {
-        writeLinkLine(state, line.mask, line.value, line.prefix);
+        writeLinkLine(w, line.mask, line.value, line.prefix);
     }
 }
 
-void writeRouteLine(RoutingState& state, const LinkEntry& link) {
-    writeLinkLines(state,
+void writeRouteLine(LineWriter& w, const LinkEntry& link) {
+    writeLinkLines(w,
                    std::string("Route ") + flavourWord(link, RouteFlavourWords) +
                        ((link.flavour & FlavourFile) ? " file" : "     ") +
                        ((link.flavour & FlavourNoArc) ? " NoArc" : "      "),
@@ -30,19 +28,19 @@ void writeRouteLine(RoutingState& state, const LinkEntry& link) {
 
 } // namespace
 
-void writeSquish(RoutingState& state) {
-    setAddressStyle(state, 0, 0, 0, 0, 0, 0);
-    writeHeader(state, ';', "Squish");
-    writeText(state, "; *** Direct links\n;\n");
-    writeSendBlock(state);
-    writeText(state, ";\n; *** Route\n;\n");
-    for (state.wildcardPass = 0; state.wildcardPass < 4; ++state.wildcardPass) {
-        writePassComment(state, ';');
-        if (state.wildcardPass != 0) {
-            writeSendBlock(state);
+void writeSquish(LineWriter& w) {
+    w.notation.style = AddressStyle{};
+    writeHeader(w, ';', "Squish");
+    writeText(w, "; *** Direct links\n;\n");
+    writeSendBlock(w);
+    writeText(w, ";\n; *** Route\n;\n");
+    for (w.notation.pass = 0; w.notation.pass < 4; ++w.notation.pass) {
+        writePassComment(w, ';');
+        if (w.notation.pass != 0) {
+            writeSendBlock(w);
         }
-        for (const LinkEntry& link : state.links) {
-            writeRouteLine(state, link);
+        for (const LinkEntry& link : w.tables.links) {
+            writeRouteLine(w, link);
         }
     }
 }

@@ -3,51 +3,57 @@
 // routed via the link and ends with the link's own address.
 #include "writers/writers.hpp"
 
-#include "model/tables.hpp"
-
 namespace {
 
-void writeDirectBlock(RoutingState& state) {
-    state.abbrevContext = state.mainAddress();
-    state.addressStyle.pointSuffix = 1;
+void writeDirectBlock(LineWriter& w) {
+    w.notation.context = w.notation.main;
+    w.notation.style.pointSuffix = 1;
     for (std::uint16_t bit : {FlavourCrash, FlavourDirect, FlavourNormal, FlavourHold}) {
-        writeLinkLine(state, bit, bit, "Direct ");
+        writeLinkLine(w, bit, bit, "Direct ");
     }
-    state.addressStyle.pointSuffix = 0;
-    writeLinkLine(state, FlavourCrash, FlavourCrash, "Priority ");
-    writeLinkLine(state, FlavourHold, FlavourHold, "Hold ");
+    w.notation.style.pointSuffix = 0;
+    writeLinkLine(w, FlavourCrash, FlavourCrash, "Priority ");
+    writeLinkLine(w, FlavourHold, FlavourHold, "Hold ");
 }
 
-void writeRouteLine(RoutingState& state, const LinkEntry& link, const char* keyword) {
-    startLine(state, keyword);
+void writeRouteLine(LineWriter& w, const LinkEntry& link, const char* keyword) {
+    startLine(w, keyword);
     // Every line the walk breaks ends with the link's address, too.
-    state.continuationAddress = link.address;
-    appendRoutedViaLink(state, link.address, RelativeForm);
-    if (state.lineBuffer != state.prefixBuffer) {
-        formatAddress(state, link.address, state.lineBuffer, FullForm);
-        writeLineBuffer(state);
+    w.continuationAddress = link.address;
+    appendRoutedViaLink(w, link.address, RelativeForm);
+    if (w.line != w.prefix) {
+        formatAddress(w.notation, link.address, w.line, FullForm);
+        writeLineBuffer(w);
+    }
+}
+
+void writeTable(LineWriter& w, const char* mailKeyword, const char* filesKeyword) {
+    w.notation.style =
+        AddressStyle{.starWildcards = true, .relativeToMain = true, .slashBeforeNode = true};
+    writeHeader(w, ';', "T-mail");
+    writeText(w, "; *** Direct links\n");
+    writeDirectBlock(w);
+    for (w.notation.pass = 0; w.notation.pass < 4; ++w.notation.pass) {
+        writePassComment(w, ';');
+        if (w.notation.pass != 0) {
+            writeDirectBlock(w);
+        }
+        for (const LinkEntry& link : w.tables.links) {
+            writeRouteLine(w, link, mailKeyword);
+            if (link.flavour & FlavourFile) {
+                writeRouteLine(w, link, filesKeyword);
+            }
+        }
     }
 }
 
 } // namespace
 
-void writeTmail(RoutingState& state) {
-    setAddressStyle(state, 1, 0, 1, 0, 0, 1);
-    const char* mailKeyword = state.tmailnFlag ? "Mail-For  " : "Mail  ";
-    const char* filesKeyword = state.tmailnFlag ? "Files-For " : "Files ";
-    writeHeader(state, ';', "T-mail");
-    writeText(state, "; *** Direct links\n");
-    writeDirectBlock(state);
-    for (state.wildcardPass = 0; state.wildcardPass < 4; ++state.wildcardPass) {
-        writePassComment(state, ';');
-        if (state.wildcardPass != 0) {
-            writeDirectBlock(state);
-        }
-        for (const LinkEntry& link : state.links) {
-            writeRouteLine(state, link, mailKeyword);
-            if (link.flavour & FlavourFile) {
-                writeRouteLine(state, link, filesKeyword);
-            }
-        }
-    }
+void writeTmail(LineWriter& w) {
+    writeTable(w, "Mail  ", "Files ");
+}
+
+// The newer T-mail keywords for the same lines.
+void writeTmailn(LineWriter& w) {
+    writeTable(w, "Mail-For  ", "Files-For ");
 }

@@ -1,15 +1,15 @@
 #include "writers/writers.hpp"
 
-void writeUnrouted(RoutingState& state) {
-    state.addressStyle.flatWalk = 1;
-    state.addressStyle.fullAddresses = 1;
+void writeUnrouted(LineWriter& w) {
+    w.notation.style.flatWalk = 1;
+    w.notation.style.fullAddresses = 1;
     // A writer may leave its continuation address behind; the report's broken
     // lines end with an unrouted address, never with a link's.
-    state.continuationAddress = FtnAddress{};
-    std::string c(1, state.reportCommentChar);
-    writeText(state, c + "\n" + c + " !!! Unrouted !!!\n" + c + " ----------------\n");
-    state.wildcardPass = 0;
-    startLine(state, c + " >>> ");
-    appendRoutedVia(state, NoVia, RelativeForm);
-    finishLine(state);
+    w.continuationAddress = FtnAddress{};
+    std::string c(1, w.reportCommentChar);
+    writeText(w, c + "\n" + c + " !!! Unrouted !!!\n" + c + " ----------------\n");
+    w.notation.pass = 0;
+    startLine(w, c + " >>> ");
+    appendRoutedVia(w, NoVia, RelativeForm);
+    finishLine(w);
 }

@@ -9,54 +9,54 @@
 namespace {
 
 // Writes the line buffer without the blank the first address began with.
-void writeAddressLine(RoutingState& state) {
-    writeText(state, std::string_view(state.lineBuffer).substr(1));
-    writeText(state, "\n");
+void writeAddressLine(LineWriter& w) {
+    writeText(w, std::string_view(w.line).substr(1));
+    writeText(w, "\n");
 }
 
-void writeLinksList(RoutingState& state) {
-    for (const LinkEntry& link : state.links) {
-        state.lineBuffer.clear();
-        if (formatAddress(state, link.address, state.lineBuffer, RelativeForm) != 0) {
-            writeAddressLine(state);
+void writeLinksList(LineWriter& w) {
+    for (const LinkEntry& link : w.tables.links) {
+        w.line.clear();
+        if (formatAddress(w.notation, link.address, w.line, RelativeForm) != 0) {
+            writeAddressLine(w);
         }
     }
 }
 
-void writeRouteLines(RoutingState& state) {
-    for (std::size_t index = 0; index < state.items.size(); ++index) {
-        const RouteItem item = state.items[index];
+void writeRouteLines(LineWriter& w) {
+    for (std::size_t index = 0; index < w.tables.items.size(); ++index) {
+        const RouteItem item = w.tables.items[index];
         if (item.via == NoVia || item.via == Covered) {
             continue;
         }
-        if (isLinkItem(state, static_cast<std::uint16_t>(index))) {
+        if (isLinkItem(w.tables, static_cast<std::uint16_t>(index))) {
             continue;
         }
-        state.lineBuffer.clear();
-        if (formatAddress(state, item.address, state.lineBuffer, RelativeForm) == 0) {
+        w.line.clear();
+        if (formatAddress(w.notation, item.address, w.line, RelativeForm) == 0) {
             continue;
         }
-        state.lineBuffer += " VIA ";
-        formatAddress(state, state.items[item.via].address, state.lineBuffer, FullForm);
-        state.lineBuffer += " /NC";
-        writeAddressLine(state);
+        w.line += " VIA ";
+        formatAddress(w.notation, w.tables.items[item.via].address, w.line, FullForm);
+        w.line += " /NC";
+        writeAddressLine(w);
     }
 }
 
 } // namespace
 
-void writeXmail(RoutingState& state) {
-    setAddressStyle(state, 0, 0, 0, 1, 0, 0);
-    state.reportCommentChar = ';';
-    writeHeader(state, ';', "Xmail");
-    writeText(state, "; *** Directs\n");
-    state.wildcardPass = 0;
-    writeLinksList(state);
-    for (state.wildcardPass = 0; state.wildcardPass < 4; ++state.wildcardPass) {
-        writePassComment(state, ';');
-        if (state.wildcardPass != 0) {
-            writeLinksList(state);
+void writeXmail(LineWriter& w) {
+    w.notation.style = AddressStyle{.fullAddresses = true};
+    w.reportCommentChar = ';';
+    writeHeader(w, ';', "Xmail");
+    writeText(w, "; *** Directs\n");
+    w.notation.pass = 0;
+    writeLinksList(w);
+    for (w.notation.pass = 0; w.notation.pass < 4; ++w.notation.pass) {
+        writePassComment(w, ';');
+        if (w.notation.pass != 0) {
+            writeLinksList(w);
         }
-        writeRouteLines(state);
+        writeRouteLines(w);
     }
 }

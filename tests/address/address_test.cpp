@@ -26,16 +26,14 @@ struct ParseCase {
 
 void checkParse(const ParseCase& c) {
     SCOPED_TRACE("input \"" + c.input + "\"");
-    CapturedState captured;
-    RoutingState& state = captured.state;
-    state.akas = {Main};
-    state.abbrevContext = Context;
+    AddressNotation state;
+    state.main = {Main};
+    state.context = Context;
     std::size_t cursor = 0;
     FtnAddress result = parseAddress(state, c.input, cursor);
     EXPECT_EQ(result, c.result);
-    EXPECT_EQ(state.abbrevContext, c.contextAfter);
+    EXPECT_EQ(state.context, c.contextAfter);
     EXPECT_EQ(c.input.substr(cursor), c.restAfter);
-    EXPECT_EQ(captured.console.str(), "");
 }
 
 } // namespace
@@ -106,10 +104,9 @@ TEST(ParseAddress, LaterSeparatorOverridesEarlierOfSameKind) {
 }
 
 TEST(ParseAddress, ListAbbreviatesFromThePreviousAddress) {
-    CapturedState captured;
-    RoutingState& state = captured.state;
-    state.akas = {Main};
-    state.abbrevContext = Context;
+    AddressNotation state;
+    state.main = {Main};
+    state.context = Context;
     const std::string text = "3:100/1 2 200/7 8 4:5";
     std::size_t cursor = 0;
     std::vector<FtnAddress> read;
@@ -157,19 +154,18 @@ struct FormatOptions {
 // Formats the address into an empty text with context 1:100/10 and the pass
 // matching the address; checks the returned length and the new context.
 std::string format(FtnAddress address, FormatOptions options) {
-    CapturedState captured;
-    RoutingState& state = captured.state;
-    state.akas = {Context};
-    state.abbrevContext = Context;
-    state.wildcardPass = static_cast<std::uint16_t>(wildcardCount(address));
-    state.addressStyle.starWildcards = options.star;
-    state.addressStyle.slashBeforeNode = options.slash;
-    state.addressStyle.pointSuffix = options.point;
-    state.addressStyle.fullAddresses = options.fullAddresses;
+    AddressNotation state;
+    state.main = {Context};
+    state.context = Context;
+    state.pass = static_cast<std::uint16_t>(wildcardCount(address));
+    state.style.starWildcards = options.star;
+    state.style.slashBeforeNode = options.slash;
+    state.style.pointSuffix = options.point;
+    state.style.fullAddresses = options.fullAddresses;
     std::string text;
     std::size_t length = formatAddress(state, address, text, options.form);
     EXPECT_EQ(length, text.size());
-    EXPECT_EQ(state.abbrevContext, address);
+    EXPECT_EQ(state.context, address);
     return text;
 }
 
@@ -207,84 +203,69 @@ TEST(FormatAddress, FullAddressesWritesZoneAndNetButKeepsPointSuffix) {
 }
 
 TEST(FormatAddress, RelativeFormWritesOnlyTheCurrentWildcardPass) {
-    CapturedState captured;
-    RoutingState& state = captured.state;
-    state.akas = {Context};
-    state.addressStyle.starWildcards = 1;
-    state.addressStyle.fullAddresses = 1; // filtered all the same
+    AddressNotation state;
+    state.main = {Context};
+    state.style.starWildcards = 1;
+    state.style.fullAddresses = 1; // filtered all the same
 
-    state.abbrevContext = Context;
-    state.wildcardPass = 1;
+    state.context = Context;
+    state.pass = 1;
     std::string text = "Route";
     EXPECT_EQ(formatAddress(state, {1, 100, 11}, text, RelativeForm), 5u);
     EXPECT_EQ(text, "Route");
-    EXPECT_EQ(state.abbrevContext, Context); // nothing written, context kept
+    EXPECT_EQ(state.context, Context); // nothing written, context kept
     EXPECT_EQ(formatAddress(state, {1, 100, W}, text, RelativeForm), 13u);
     EXPECT_EQ(text, "Route 1:100/*");
 
-    state.wildcardPass = 0;
+    state.pass = 0;
     text = "Route";
     EXPECT_EQ(formatAddress(state, {1, 100, W}, text, RelativeForm), 5u);
     EXPECT_EQ(formatAddress(state, {1, 100, 11}, text, RelativeForm), 14u);
     EXPECT_EQ(text, "Route 1:100/11");
 
     // The full form is never filtered.
-    state.wildcardPass = 3;
+    state.pass = 3;
     EXPECT_EQ(formatAddress(state, {1, 100, 12}, text, FullForm), 23u);
     EXPECT_EQ(text, "Route 1:100/11 1:100/12");
 }
 
 TEST(FormatAddress, ReturnsTheLengthOfTheWholeText) {
-    CapturedState captured;
-    RoutingState& state = captured.state;
-    state.abbrevContext = Context;
+    AddressNotation state;
+    state.context = Context;
     std::string text = "abc";
     EXPECT_EQ(formatAddress(state, {1, 100, 11}, text, FullForm), 12u);
     EXPECT_EQ(text, "abc 1:100/11");
 }
 
 TEST(FormatAddress, ListAbbreviatesFromTheAddressWrittenBefore) {
-    CapturedState captured;
-    RoutingState& state = captured.state;
-    state.akas = {Context};
-    state.abbrevContext = Context;
+    AddressNotation state;
+    state.main = {Context};
+    state.context = Context;
     std::string text;
     for (FtnAddress address : std::vector<FtnAddress>{
              {1, 100, 11}, {1, 100, 12}, {1, 200, 1}, {1, 200, 2}, {2, 200, 3}, {2, 200, 4}}) {
         formatAddress(state, address, text, RelativeForm);
     }
     EXPECT_EQ(text, " 11 12 200/1 2 2:3 4");
-    EXPECT_EQ(state.abbrevContext, (FtnAddress{2, 200, 4}));
+    EXPECT_EQ(state.context, (FtnAddress{2, 200, 4}));
 }
 
 TEST(FormatAddress, RelativeToMainAbbreviatesEveryAddressFromTheMainAddress) {
-    CapturedState captured;
-    RoutingState& state = captured.state;
-    state.akas = {Context};
-    state.abbrevContext = Context;
-    state.addressStyle.relativeToMain = 1;
+    AddressNotation state;
+    state.main = {Context};
+    state.context = Context;
+    state.style.relativeToMain = 1;
     std::string text;
     formatAddress(state, {1, 200, 1}, text, RelativeForm);
-    EXPECT_EQ(state.abbrevContext, Context);
+    EXPECT_EQ(state.context, Context);
     formatAddress(state, {1, 200, 2}, text, RelativeForm);
     formatAddress(state, {1, 100, 3}, text, RelativeForm);
     EXPECT_EQ(text, " 200/1 200/2 3");
 }
 
-TEST(AddressText, FullFormWithLeadingBlankWhateverTheStyleAndContext) {
-    CapturedState captured;
-    RoutingState& state = captured.state;
-    state.akas = {Context};
-    state.addressStyle.pointSuffix = 1;
-    state.addressStyle.slashBeforeNode = 1;
-    state.wildcardPass = 2;
-
-    state.abbrevContext = Context;
-    EXPECT_EQ(addressText(state, {1, 100, 11}), " 1:100/11");
-    state.abbrevContext = {1, 100, 11};
-    EXPECT_EQ(addressText(state, {1, 100, 11}), " 1:100/11");
-    EXPECT_EQ(addressText(state, {1, 100, W}), " 1:100/All");
-    state.addressStyle.starWildcards = 1;
-    EXPECT_EQ(addressText(state, {1, 100, W}), " 1:100/*");
-    EXPECT_EQ(state.addressStyle.fullAddresses, 0); // put back afterwards
+TEST(AddressText, FullFormWithLeadingBlankAsMessagesShowIt) {
+    EXPECT_EQ(addressText({1, 100, 11}), " 1:100/11");
+    EXPECT_EQ(addressText({1, 100, W}), " 1:100/All");
+    EXPECT_EQ(addressText({1, W, W}), " 1:All/All");
+    EXPECT_EQ(addressText(AllWild), " World");
 }

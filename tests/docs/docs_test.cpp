@@ -4,8 +4,9 @@
 
 #include <filesystem>
 
-#include "driver/keywords.hpp"
+#include "driver/config_reader.hpp"
 #include "test_support.hpp"
+#include "writers/route_types.hpp"
 
 using namespace testing_support;
 namespace fs = std::filesystem;
@@ -31,14 +32,14 @@ TEST(Documentation, ReadmeExplainsEveryKeywordRouteTypeAndMessage) {
     for (const KeywordEntry& row : KeywordTable) {
         EXPECT_NE(readme.find("### " + std::string(row.name)), std::string::npos) << row.name;
     }
-    for (const char* type : {"squish", "itrack", "tmail", "tmailn", "bpack", "imbink", "xmail",
-                             "ifmail", "bip", "unimail", "qecho", "fidogate", "ftrack"}) {
-        EXPECT_NE(readme.find("RouteType " + std::string(type)), std::string::npos) << type;
+    for (const RouteType& type : RouteTypes) {
+        EXPECT_NE(readme.find("RouteType " + std::string(type.name)), std::string::npos)
+            << type.name;
     }
     // Each line of a message, as it is printed, with "%s" standing for an
     // address; the address is left out of the comparison.
-    for (const char* message : ConfigError) {
-        std::string text = message;
+    for (std::string_view message : MessageTexts) {
+        std::string text(message);
         std::size_t start = 0;
         while (start <= text.size()) {
             std::size_t end = text.find_first_of("\n", start);

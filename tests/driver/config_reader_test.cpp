@@ -6,8 +6,6 @@
 #include <vector>
 
 #include "address/print_address.hpp"
-#include "driver/keywords.hpp"
-#include "platform/platform.hpp"
 #include "test_support.hpp"
 
 using namespace testing_support;
@@ -21,21 +19,21 @@ constexpr const char* Destination = "a\n; begin\nold\n; end\nb\n";
 // holds the destination "route.cfg".
 struct ConfigReader : ::testing::Test {
     ScratchDir dir;
-    CapturedState captured;
+    ConfigRun run;
+    CapturedState& captured = run.captured;
     RoutingState& state = captured.state;
     fs::path previous;
 
     void SetUp() override {
         previous = fs::current_path();
         fs::current_path(dir.path());
-        state.configPath = "pathgen.cfg";
         dir.write("route.cfg", Destination);
     }
     void TearDown() override { fs::current_path(previous); }
 
     bool read(const std::string& config) {
         dir.write("pathgen.cfg", config);
-        return readConfig(state);
+        return readConfig(run.context);
     }
     std::string console() const { return captured.console.str(); }
     std::vector<FtnAddress> linkAddresses() const {
@@ -70,9 +68,9 @@ TEST_F(ConfigReader, KeywordsAreHandledInTheirPassWhateverTheLineOrder) {
                          "\nRe-routing for  2:460/5."
                          "\nAdjusting routing...");
     EXPECT_EQ(state.akas, (std::vector<FtnAddress>{{2, 460, 10}}));
-    EXPECT_EQ(state.routeTypeCode, 1);
-    EXPECT_EQ(state.minimizeMode, 0);
-    EXPECT_EQ(state.logFilePath, "run.log");
+    EXPECT_EQ(state.settings.routeType, 1);
+    EXPECT_EQ(state.settings.minimize, MinimizeMode::No);
+    EXPECT_EQ(state.settings.logFilePath, "run.log");
     // The links were read after the Address line, whose zone and net the
     // second one takes through the first.
     EXPECT_EQ(linkAddresses(), (std::vector<FtnAddress>{{2, 460, 2}, {2, 460, 1}}));
@@ -86,11 +84,8 @@ TEST_F(ConfigReader, KeywordsAreHandledInTheirPassWhateverTheLineOrder) {
 
     // WriteTo already knew both markers: the head ends with the begin
     // marker and the destination is read up to the end marker.
-    EXPECT_EQ(state.destPath, "route.cfg");
-    std::string line;
-    ASSERT_TRUE(state.destFile->readLine(line));
-    EXPECT_EQ(line, "b\n");
-    ASSERT_TRUE(state.outputFile->close());
+    ASSERT_TRUE(run.splice.isOpen());
+    run.splice.abandon();
     EXPECT_EQ(dir.read("PG$TABLE.$$$"), "a\n; begin\n");
 }
 
@@ -134,8 +129,8 @@ TEST_F(ConfigReader, CommentsAndBlankLinesAreSkipped) {
                      "   \n"
                      "Link 1:100/11 c"));
     EXPECT_EQ(state.akas, (std::vector<FtnAddress>{{1, 100, 10}}));
-    EXPECT_EQ(state.routeTypeCode, 1);
-    EXPECT_EQ(state.minimizeMode, 1);
+    EXPECT_EQ(state.settings.routeType, 1);
+    EXPECT_EQ(state.settings.minimize, MinimizeMode::Yes);
     ASSERT_EQ(linkAddresses(), (std::vector<FtnAddress>{{1, 100, 11}}));
     EXPECT_EQ(state.links[0].flavour, FlavourCrash);
     EXPECT_EQ(console(), "\nScanning config file...\nAdjusting routing...");
@@ -144,7 +139,7 @@ TEST_F(ConfigReader, CommentsAndBlankLinesAreSkipped) {
 TEST_F(ConfigReader, TextEndsAtCtrlZ) {
     ASSERT_TRUE(read("Address 1:100/10\nRouteType squish\nMinimize yes\nWriteTo route.cfg\n"
                      "Link 1:100/11\x1a\nRouteType fido\n"));
-    EXPECT_EQ(state.routeTypeCode, 1);
+    EXPECT_EQ(state.settings.routeType, 1);
     EXPECT_EQ(linkAddresses(), (std::vector<FtnAddress>{{1, 100, 11}}));
 }
 
@@ -161,7 +156,7 @@ TEST_F(ConfigReader, AllErrorsOfAPassAreReportedAndLaterPassesAreNotRead) {
                          "\npathgen.cfg 3: \nUnsupported route type."
                          "\npathgen.cfg 7: \nIllegal value of \"Minimized\".");
     EXPECT_TRUE(state.links.empty());
-    EXPECT_EQ(state.destPath, "");
+    EXPECT_FALSE(run.splice.isOpen());
     EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
 }
 
@@ -185,11 +180,11 @@ TEST_F(ConfigReader, LineNumbersCountEveryPhysicalLineAnewInEachPass) {
 }
 
 TEST_F(ConfigReader, LongConfigurationNameIsShownWhole) {
-    state.configPath = std::string(150, 'c') + ".cfg";
-    dir.write(state.configPath, "Address 2:460/10\nRouteType fido\n");
-    EXPECT_FALSE(readConfig(state));
+    run.context.path = std::string(150, 'c') + ".cfg";
+    dir.write(run.context.path, "Address 2:460/10\nRouteType fido\n");
+    EXPECT_FALSE(readConfig(run.context));
     EXPECT_EQ(console(),
-              "\nScanning config file...\n" + state.configPath + " 2: \nUnsupported route type.");
+              "\nScanning config file...\n" + run.context.path + " 2: \nUnsupported route type.");
 }
 
 TEST_F(ConfigReader, OverlongLineIsReadInPiecesThatCountAsLines) {
@@ -227,7 +222,7 @@ TEST_F(ConfigReader, MissingMinimizeIsAcceptedAsYes) {
                          "\nMissing \"Minimize\" keyword. YES Accepted."
                          "\nScanning route file routes.txt..."
                          "\nAdjusting routing...");
-    EXPECT_EQ(state.minimizeMode, 2);
+    EXPECT_EQ(state.settings.minimize, MinimizeMode::NotGiven);
 }
 
 TEST_F(ConfigReader, MissingWriteToStopsAfterTheLinks) {
@@ -250,9 +245,9 @@ TEST_F(ConfigReader, SecondWriteToFailsAndKeepsTheFirstDestination) {
                       "RouteFile missing.txt\n"));
     EXPECT_EQ(console(), "\nScanning config file..."
                          "\npathgen.cfg 8: Repeated \"WriteTo\" keyword.");
-    EXPECT_EQ(state.destPath, "route.cfg");
     EXPECT_EQ(linkAddresses(), (std::vector<FtnAddress>{{2, 460, 1}, {2, 460, 2}}));
-    ASSERT_TRUE(state.outputFile->close());
+    ASSERT_TRUE(run.splice.isOpen());
+    run.splice.abandon();
     EXPECT_EQ(dir.read("PG$TABLE.$$$"), "a\n; begin\n");
     EXPECT_EQ(dir.read("route.cfg"), Destination);
     EXPECT_EQ(dir.read("other.cfg"), "; begin\n; end\n");
@@ -279,8 +274,8 @@ TEST_F(ConfigReader, AbbreviationsRunOnThroughTheFileInPassOrder) {
 }
 
 TEST_F(ConfigReader, MissingConfigurationFile) {
-    EXPECT_FALSE(readConfig(state));
-    state.configPath = ".";
-    EXPECT_FALSE(readConfig(state));
+    EXPECT_FALSE(readConfig(run.context));
+    run.context.path = ".";
+    EXPECT_FALSE(readConfig(run.context));
     EXPECT_EQ(console(), "\nCannot open config file.\nCannot open config file.");
 }

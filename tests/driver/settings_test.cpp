@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "address/print_address.hpp"
-#include "driver/keywords.hpp"
 #include "test_support.hpp"
+#include "writers/route_types.hpp"
 
 using namespace testing_support;
 
@@ -26,16 +26,20 @@ const KeywordEntry& row(const char* name) {
 // Calls the keyword's handler with the rest of a line standing on line 4 of
 // "pathgen.cfg".
 struct SettingsFixture : ::testing::Test {
-    CapturedState captured;
+    ConfigRun run;
+    CapturedState& captured = run.captured;
     RoutingState& state = captured.state;
+    Settings& settings = state.settings;
 
-    void SetUp() override {
-        state.configPath = "pathgen.cfg";
-        state.configLine = 4;
-    }
+    void SetUp() override { run.context.line = 4; }
     bool handle(const char* keyword, std::string_view rest) {
         const KeywordEntry& entry = row(keyword);
-        return entry.handler(state, rest, entry.target);
+        run.context.notation.main = state.mainAddress();
+        return entry.handler(run.context, rest, entry.target);
+    }
+    // The name of the route type set, or "" for none.
+    std::string routeType() const {
+        return settings.routeType == 0 ? "" : RouteTypes[settings.routeType - 1].name;
     }
     std::string console() const { return captured.console.str(); }
 };
@@ -50,59 +54,70 @@ using DefaultFlavorKeyword = SettingsFixture;
 using AddressKeyword = SettingsFixture;
 
 TEST_F(RouteTypeKeyword, NameIsMatchedOverItsOwnLengthWithoutCase) {
-    const std::vector<std::pair<std::string, int>> cases = {
-        {"squish\n", 1}, {"SQUISH\n", 1},    {"squish2\n", 1},     {"squish ; old\n", 1},
-        {"itrack\n", 2}, {"tmail\n", 3},     {"bpack\n", 4},       {"imbink\n", 5},
-        {"xmail\n", 6},  {"ifmail\n", 7},    {"bip\n", 8},         {"unimail\n", 9},
-        {"QEcho\n", 10}, {"fidogate\n", 11}, {"fidogate-1\n", 11}, {"ftrack", 12},
-        {"bipper\n", 8}, {"Squish\r\n", 1},
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"squish\n", "squish"},
+        {"SQUISH\n", "squish"},
+        {"squish2\n", "squish"},
+        {"squish ; old\n", "squish"},
+        {"itrack\n", "itrack"},
+        {"tmail\n", "tmail"},
+        {"TMAILN\n", "tmailn"},
+        {"tmailn2\n", "tmailn"},
+        {"bpack\n", "bpack"},
+        {"imbink\n", "imbink"},
+        {"xmail\n", "xmail"},
+        {"ifmail\n", "ifmail"},
+        {"bip\n", "bip"},
+        {"unimail\n", "unimail"},
+        {"QEcho\n", "qecho"},
+        {"fidogate\n", "fidogate"},
+        {"fidogate-1\n", "fidogate"},
+        {"ftrack", "ftrack"},
+        {"bipper\n", "bip"},
+        {"Squish\r\n", "squish"},
     };
-    for (const auto& [argument, code] : cases) {
+    for (const auto& [argument, name] : cases) {
         SCOPED_TRACE(argument);
-        state.routeTypeCode = 0;
+        settings.routeType = 0;
         EXPECT_TRUE(handle("RouteType", argument));
-        EXPECT_EQ(state.routeTypeCode, code);
+        EXPECT_EQ(routeType(), name);
     }
     EXPECT_EQ(console(), "");
 }
 
-TEST_F(RouteTypeKeyword, TmailnFlagFollowsTheLastTmailLine) {
+TEST_F(RouteTypeKeyword, ALaterLineOverridesTheType) {
     EXPECT_TRUE(handle("RouteType", "TMAILN\n"));
-    EXPECT_EQ(state.routeTypeCode, 3);
-    EXPECT_EQ(state.tmailnFlag, 1);
     EXPECT_TRUE(handle("RouteType", "tmail\n"));
-    EXPECT_EQ(state.routeTypeCode, 3);
-    EXPECT_EQ(state.tmailnFlag, 0);
-    EXPECT_TRUE(handle("RouteType", "tmailn2\n"));
-    EXPECT_EQ(state.tmailnFlag, 1);
-    // A later line overrides the code.
+    EXPECT_EQ(routeType(), "tmail");
     EXPECT_TRUE(handle("RouteType", "ftrack\n"));
-    EXPECT_EQ(state.routeTypeCode, 12);
+    EXPECT_EQ(routeType(), "ftrack");
 }
 
-TEST_F(RouteTypeKeyword, UnknownNameFailsAndKeepsTheCode) {
-    state.routeTypeCode = 2;
+TEST_F(RouteTypeKeyword, UnknownNameFailsAndKeepsTheType) {
+    EXPECT_TRUE(handle("RouteType", "itrack\n"));
     EXPECT_FALSE(handle("RouteType", "fido\n"));
-    EXPECT_EQ(state.routeTypeCode, 2);
-    state.configLine = 12;
+    EXPECT_EQ(routeType(), "itrack");
+    run.context.line = 12;
     EXPECT_FALSE(handle("RouteType", "squis\n"));
     EXPECT_FALSE(handle("RouteType", ""));
-    EXPECT_EQ(state.routeTypeCode, 2);
+    EXPECT_EQ(routeType(), "itrack");
     EXPECT_EQ(console(), "\npathgen.cfg 4: \nUnsupported route type."
                          "\npathgen.cfg 12: \nUnsupported route type."
                          "\npathgen.cfg 12: \nUnsupported route type.");
 }
 
 TEST_F(MinimizeKeyword, WordsMatchedOverTheirOwnLength) {
-    const std::vector<std::pair<std::string, int>> cases = {
-        {"yes\n", 1}, {"Yes\n", 1}, {"on\n", 1},    {"ONLY\n", 1},    {"no\n", 0},
-        {"none", 0},  {"off\n", 0}, {"OFF ; x", 0}, {"yesterday", 1},
+    constexpr MinimizeMode Yes = MinimizeMode::Yes;
+    constexpr MinimizeMode No = MinimizeMode::No;
+    const std::vector<std::pair<std::string, MinimizeMode>> cases = {
+        {"yes\n", Yes}, {"Yes\n", Yes}, {"on\n", Yes},   {"ONLY\n", Yes},    {"no\n", No},
+        {"none", No},   {"off\n", No},  {"OFF ; x", No}, {"yesterday", Yes},
     };
     for (const auto& [argument, mode] : cases) {
         SCOPED_TRACE(argument);
-        state.minimizeMode = 2;
+        settings.minimize = MinimizeMode::NotGiven;
         EXPECT_TRUE(handle("Minimize", argument));
-        EXPECT_EQ(state.minimizeMode, mode);
+        EXPECT_EQ(settings.minimize, mode);
     }
     EXPECT_EQ(console(), "");
 }
@@ -111,7 +126,7 @@ TEST_F(MinimizeKeyword, AnythingElseFailsWithTheMinimizedMessage) {
     for (const char* argument : {"o\n", "y\n", "true\n", "\n"}) {
         SCOPED_TRACE(argument);
         EXPECT_FALSE(handle("Minimize", argument));
-        EXPECT_EQ(state.minimizeMode, 2);
+        EXPECT_EQ(settings.minimize, MinimizeMode::NotGiven);
     }
     EXPECT_EQ(console(), "\npathgen.cfg 4: \nIllegal value of \"Minimized\"."
                          "\npathgen.cfg 4: \nIllegal value of \"Minimized\"."
@@ -157,7 +172,7 @@ TEST(ReadFlavourLetters, AddsToTheBitsAlreadyThere) {
 }
 
 TEST_F(LinkKeyword, LinkGetsItsLettersAndADirectItem) {
-    state.abbrevContext = {1, 100, 10};
+    run.context.notation.context = {1, 100, 10};
     EXPECT_TRUE(handle("Link", "1:100/11\n"));
     EXPECT_TRUE(handle("Link", "1:100/12 c a\n"));
     EXPECT_TRUE(handle("Link", "1:100/13 ch\n"));
@@ -193,29 +208,29 @@ TEST_F(LinkKeyword, KnownAddressAddsALinkButNoItem) {
 
 TEST_F(QuotedTextKeyword, TextBetweenQuotesIsTakenAsItStands) {
     EXPECT_TRUE(handle("RouteBegin", "\"; begin\"\n"));
-    EXPECT_EQ(state.routeBeginText, "; begin");
+    EXPECT_EQ(settings.routeBeginText, "; begin");
     EXPECT_TRUE(handle("RouteEnd", "\"\t;end ; of  \\\"routing\"\n"));
-    EXPECT_EQ(state.routeEndText, "\t;end ; of  \\");
+    EXPECT_EQ(settings.routeEndText, "\t;end ; of  \\");
     EXPECT_TRUE(handle("RouteEnd", "\"\" tail\n"));
-    EXPECT_EQ(state.routeEndText, "");
+    EXPECT_EQ(settings.routeEndText, "");
     EXPECT_TRUE(handle("RouteBegin", "\"a\"b\"\r\n"));
-    EXPECT_EQ(state.routeBeginText, "a");
+    EXPECT_EQ(settings.routeBeginText, "a");
     EXPECT_EQ(console(), "");
 }
 
 TEST_F(QuotedTextKeyword, UnquotedValueIsIgnoredWithoutMessage) {
     EXPECT_TRUE(handle("RouteBegin", "; begin\n"));
-    EXPECT_EQ(state.routeBeginText, "");
-    state.routeEndText = "; end";
+    EXPECT_EQ(settings.routeBeginText, "");
+    settings.routeEndText = "; end";
     EXPECT_TRUE(handle("RouteEnd", "x \"; other\"\n"));
     EXPECT_TRUE(handle("RouteEnd", ""));
-    EXPECT_EQ(state.routeEndText, "; end");
+    EXPECT_EQ(settings.routeEndText, "; end");
     EXPECT_EQ(console(), "");
 }
 
 TEST_F(QuotedTextKeyword, MissingClosingQuoteFails) {
     EXPECT_FALSE(handle("RouteBegin", "\"; begin\n"));
-    state.configLine = 9;
+    run.context.line = 9;
     EXPECT_FALSE(handle("RouteEnd", "\"; end"));
     EXPECT_FALSE(handle("RouteEnd", "\"; end\n\""));
     EXPECT_EQ(console(), "\npathgen.cfg 4: Illegal quoted string."
@@ -224,15 +239,15 @@ TEST_F(QuotedTextKeyword, MissingClosingQuoteFails) {
 }
 
 TEST_F(DefaultFlavorKeyword, LettersOfTheLineReplaceThePreset) {
-    EXPECT_EQ(state.defaultFlavour, FlavourHold);
+    EXPECT_EQ(settings.defaultFlavour, FlavourHold);
     EXPECT_TRUE(handle("DefaultFlavor", "c\n"));
-    EXPECT_EQ(state.defaultFlavour, FlavourCrash);
+    EXPECT_EQ(settings.defaultFlavour, FlavourCrash);
     EXPECT_TRUE(handle("DefaultFlavor", "\n"));
-    EXPECT_EQ(state.defaultFlavour, FlavourNormal);
+    EXPECT_EQ(settings.defaultFlavour, FlavourNormal);
     EXPECT_TRUE(handle("DefaultFlavor", "h a\n"));
-    EXPECT_EQ(state.defaultFlavour, FlavourHold | FlavourNoArc);
+    EXPECT_EQ(settings.defaultFlavour, FlavourHold | FlavourNoArc);
     EXPECT_TRUE(handle("DefaultFlavor", "d"));
-    EXPECT_EQ(state.defaultFlavour, FlavourDirect);
+    EXPECT_EQ(settings.defaultFlavour, FlavourDirect);
 }
 
 TEST_F(AddressKeyword, OneAddressPerLineWithoutPoint) {
@@ -267,8 +282,8 @@ TEST(CopyFileName, FirstWordUpToWhiteSpace) {
 TEST_F(QuotedTextKeyword, NamesAndMarkersAreHeldWhole) {
     const std::string marker = "; " + std::string(300, 'm');
     EXPECT_TRUE(handle("RouteBegin", "\"" + marker + "\"\n"));
-    EXPECT_EQ(state.routeBeginText, marker);
+    EXPECT_EQ(settings.routeBeginText, marker);
     const std::string name = std::string(200, 'd') + "/" + std::string(200, 'f') + ".log";
     EXPECT_TRUE(handle("LogFile", name + " x\n"));
-    EXPECT_EQ(state.logFilePath, name);
+    EXPECT_EQ(settings.logFilePath, name);
 }

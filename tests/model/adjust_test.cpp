@@ -31,7 +31,7 @@ TEST_F(Adjustment, DefaultRoutesGoThroughTheMostSpecificCoveringEntry) {
     addItem(state, "3:1/1", NoVia, 1);
     addItem(state, "*:100/7", NoVia, 1);
     addItem(state, "3:*/7", NoVia, 1);
-    adjustRouting(state);
+    adjustRouting(state, captured.messages);
     // Links get no default route; wildcard entries take their normal shapes.
     EXPECT_EQ(itemsText(state), "0 2:460/1 via -\n"
                                 "1 2:5020/1 via -\n"
@@ -51,7 +51,7 @@ TEST_F(Adjustment, LaterEntriesAreScoredBeforeTheyAreNormalised) {
     addItem(state, "2:100/7", NoVia, 1);
     addItem(state, "2:100/*", 0);
     addItem(state, "2:*/7", 1); // still scores as zone and node fixed
-    adjustRouting(state);
+    adjustRouting(state, captured.messages);
     EXPECT_EQ(itemsText(state), "0 2:460/1 via -\n"
                                 "1 2:460/2 via -\n"
                                 "2 2:100/7 via 1 target\n"
@@ -62,7 +62,7 @@ TEST_F(Adjustment, LaterEntriesAreScoredBeforeTheyAreNormalised) {
 TEST_F(Adjustment, ADefaultRouteLeadingBackToTheEntryIsNotGiven) {
     addItem(state, "2:460/5", NoVia, 1);
     addItem(state, "2:*/*", 0);
-    adjustRouting(state);
+    adjustRouting(state, captured.messages);
     EXPECT_EQ(itemsText(state), "0 2:460/5 via - target\n"
                                 "1 2:*/* via 0\n");
 }
@@ -80,7 +80,7 @@ void buildChainBackToFirst(RoutingState& state, int length) {
 
 TEST_F(Adjustment, TheLoopCheckOfADefaultRouteLooksAtTenEntries) {
     buildChainBackToFirst(state, 8); // 2:460/5 is the tenth entry looked at
-    adjustRouting(state);
+    adjustRouting(state, captured.messages);
     std::string expected = "0 2:460/5 via - target\n1 2:*/* via 0\n";
     for (int k = 1; k <= 8; ++k) {
         expected += std::to_string(k + 1) + " 3:1/" + std::to_string(k) + " via 0\n";
@@ -91,7 +91,7 @@ TEST_F(Adjustment, TheLoopCheckOfADefaultRouteLooksAtTenEntries) {
 
 TEST_F(Adjustment, ALoopBeyondTenEntriesIsBrokenWhenChainsAreShortened) {
     buildChainBackToFirst(state, 9); // 2:460/5 would be the eleventh
-    adjustRouting(state);
+    adjustRouting(state, captured.messages);
     std::string expected = "0 2:460/5 via - target\n1 2:*/* via 0\n";
     for (int k = 1; k <= 9; ++k) {
         expected += std::to_string(k + 1) + " 3:1/" + std::to_string(k) + " via 0\n";
@@ -102,7 +102,7 @@ TEST_F(Adjustment, ALoopBeyondTenEntriesIsBrokenWhenChainsAreShortened) {
 
 TEST_F(Adjustment, NodesRoutedViaUsBecomeLinksWithTheDefaultFlavour) {
     state.akas.push_back(at("2:5020/99"));
-    state.defaultFlavour = FlavourCrash;
+    state.settings.defaultFlavour = FlavourCrash;
     addItem(state, "2:460/10", NoVia, 1);
     addItem(state, "2:460/20", 0);
     addItem(state, "2:460/21", 1);
@@ -110,7 +110,7 @@ TEST_F(Adjustment, NodesRoutedViaUsBecomeLinksWithTheDefaultFlavour) {
     addItem(state, "2:5020/5", 3);
     addItem(state, "2:460/1", 0);
     state.links.push_back(LinkEntry{FlavourDirect, at("2:460/1")});
-    adjustRouting(state);
+    adjustRouting(state, captured.messages);
     EXPECT_EQ(linksText(state), "2:460/1 01\n"
                                 "2:460/20 02\n"
                                 "2:5020/5 02\n");
@@ -139,7 +139,7 @@ TEST_F(Adjustment, ChainsEndAtTheLastHopOrAtALinkWithAConcreteNode) {
     addItem(state, "2:461/*", 6);
     state.links.push_back(LinkEntry{FlavourHold, at("2:461/*")});
     addItem(state, "2:462/5", 7);
-    adjustRouting(state);
+    adjustRouting(state, captured.messages);
     EXPECT_EQ(itemsText(state), "0 2:460/1 via 2\n"
                                 "1 2:460/2 via 2\n"
                                 "2 2:460/3 via -\n"
@@ -155,7 +155,7 @@ TEST_F(Adjustment, ChainsEndAtTheLastHopOrAtALinkWithAConcreteNode) {
 TEST_F(Adjustment, ALoopIsBrokenAtItsFirstEntry) {
     addItem(state, "2:460/1", 1);
     addItem(state, "2:460/2", 0);
-    adjustRouting(state);
+    adjustRouting(state, captured.messages);
     EXPECT_EQ(itemsText(state), "0 2:460/1 via -\n"
                                 "1 2:460/2 via 0\n");
     EXPECT_EQ(captured.console.str(), loopMessage("2:460/1"));
@@ -165,7 +165,7 @@ TEST_F(Adjustment, AChainRunningIntoALoopOfOtherEntriesEnds) {
     addItem(state, "2:460/9", 1);
     addItem(state, "2:460/1", 2);
     addItem(state, "2:460/2", 1);
-    adjustRouting(state);
+    adjustRouting(state, captured.messages);
     EXPECT_EQ(itemsText(state), "0 2:460/9 via -\n"
                                 "1 2:460/1 via -\n"
                                 "2 2:460/2 via 1\n");

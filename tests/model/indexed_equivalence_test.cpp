@@ -11,7 +11,7 @@
 #include "model/minimize.hpp"
 #include "model/oracle.hpp"
 #include "model/tables.hpp"
-#include "model/walks.hpp"
+#include "writers/walks.hpp"
 
 namespace {
 
@@ -20,7 +20,7 @@ struct Tables {
     std::vector<LinkEntry> links;
     std::vector<RouteItem> items;
     std::uint16_t defaultFlavour = FlavourHold;
-    std::uint16_t minimizeMode = 1;
+    MinimizeMode minimizeMode = MinimizeMode::Yes;
 };
 
 class RandomWorld {
@@ -82,7 +82,7 @@ class RandomWorld {
             }
         }
         t.defaultFlavour = pick(1, 0x7f);
-        t.minimizeMode = chance(80) ? 1 : 0;
+        t.minimizeMode = chance(80) ? MinimizeMode::Yes : MinimizeMode::No;
         return t;
     }
 
@@ -93,16 +93,14 @@ class RandomWorld {
 struct TableRun {
     RoutingState state;
     std::ostringstream console;
-    std::ostringstream output;
+    Console messages{console};
 
     explicit TableRun(const Tables& t) {
-        state.console = &console;
-        state.output = &output;
         state.akas = t.akas;
         state.links = t.links;
         state.items = t.items;
-        state.defaultFlavour = t.defaultFlavour;
-        state.minimizeMode = t.minimizeMode;
+        state.settings.defaultFlavour = t.defaultFlavour;
+        state.settings.minimize = t.minimizeMode;
     }
 };
 
@@ -122,27 +120,27 @@ void expectSameTables(const RoutingState& a, const RoutingState& b) {
 
 // Walks from every link and from the root in a given style, as a writer would.
 template <typename Walk, typename Find>
-std::string walkAll(RoutingState& state, Walk walk, Find find, AddressStyle style, int wrap) {
-    state.addressStyle = style;
-    state.wrapWidth = wrap;
+std::string walkAll(const RoutingState& state, Walk walk, Find find, AddressStyle style, int wrap) {
     std::ostringstream out;
-    state.output = &out;
+    LineWriter w(state, out, false, 0);
+    w.notation.style = style;
+    w.wrapWidth = wrap;
     for (std::uint16_t pass = 0; pass < 4; ++pass) {
-        state.wildcardPass = pass;
+        w.notation.pass = pass;
         for (const LinkEntry& link : state.links) {
-            state.abbrevContext = link.address;
-            state.prefixBuffer = "L";
-            restartLine(state);
-            walk(state, find(state, link.address), RelativeForm, formatAddress);
-            writeLineBuffer(state);
+            w.notation.context = link.address;
+            w.prefix = "L";
+            restartLine(w);
+            walk(w, find(state, link.address), RelativeForm, notationAddress);
+            writeLineBuffer(w);
         }
     }
-    state.addressStyle.flatWalk = 1;
-    state.wildcardPass = 0;
-    state.prefixBuffer = "U";
-    restartLine(state);
-    walk(state, NoVia, RelativeForm, formatAddress);
-    writeLineBuffer(state);
+    w.notation.style.flatWalk = true;
+    w.notation.pass = 0;
+    w.prefix = "U";
+    restartLine(w);
+    walk(w, NoVia, RelativeForm, notationAddress);
+    writeLineBuffer(w);
     return out.str();
 }
 
@@ -162,8 +160,8 @@ TEST(IndexedEquivalence, RandomTablesGiveExactlyWhatTheScansGive) {
             ASSERT_EQ(findItem(fast.state, probe), oracle::findItem(slow.state, probe));
         }
 
-        adjustRouting(fast.state);
-        oracle::adjustRouting(slow.state);
+        adjustRouting(fast.state, fast.messages);
+        oracle::adjustRouting(slow.state, slow.messages);
         expectSameTables(fast.state, slow.state);
         ASSERT_EQ(fast.console.str(), slow.console.str());
 
@@ -173,17 +171,20 @@ TEST(IndexedEquivalence, RandomTablesGiveExactlyWhatTheScansGive) {
                       oracle::findItem(slow.state, item.address));
         }
 
-        minimizeRoutes(fast.state);
-        oracle::minimizeRoutes(slow.state);
+        minimizeRoutes(fast.state, fast.messages);
+        oracle::minimizeRoutes(slow.state, slow.messages);
         expectSameTables(fast.state, slow.state);
         if (HasFailure()) {
             return;
         }
 
         for (int variant = 0; variant < 3; ++variant) {
-            AddressStyle style{
-                world.pick(0, 1), world.pick(0, 1), world.pick(0, 1), world.pick(0, 1), 0,
-                world.pick(0, 1)};
+            AddressStyle style{world.pick(0, 1) == 1,
+                               world.pick(0, 1) == 1,
+                               world.pick(0, 1) == 1,
+                               world.pick(0, 1) == 1,
+                               false,
+                               world.pick(0, 1) == 1};
             int wrap = world.chance(50) ? 12 : 64;
             std::string a = walkAll(fast.state, appendRoutedViaUsing, findItem, style, wrap);
             std::string b =
@@ -198,7 +199,7 @@ TEST(IndexedEquivalence, ChainThroughEveryItemIsCutInOneWalk) {
     // entry ends routed via the link, and the run takes no time to speak of.
     RoutingState state;
     std::ostringstream console;
-    state.console = &console;
+    Console messages(console);
     state.akas.push_back(FtnAddress{2, 1, 1});
     const std::size_t count = MaxItems;
     state.links.push_back(LinkEntry{FlavourCrash, FtnAddress{2, 2, 0}});
@@ -209,7 +210,7 @@ TEST(IndexedEquivalence, ChainThroughEveryItemIsCutInOneWalk) {
                                         FtnAddress{3, static_cast<std::uint16_t>(i / 1000),
                                                    static_cast<std::uint16_t>(i % 1000)}});
     }
-    adjustRouting(state);
+    adjustRouting(state, messages);
     for (std::size_t i = 1; i < count; ++i) {
         ASSERT_EQ(state.items[i].via, 0u) << "item " << i;
     }

@@ -19,17 +19,17 @@ struct Entry {
 
 // Links 2:460/1 (item 0) and 2:460/2 (item 1), then the entries; returns the
 // item table after the minimisation.
-std::string minimised(std::vector<Entry> entries, std::uint16_t mode = 1) {
+std::string minimised(std::vector<Entry> entries, MinimizeMode mode = MinimizeMode::Yes) {
     CapturedState captured;
     RoutingState& state = captured.state;
     state.akas.push_back(at("2:460/10"));
-    state.minimizeMode = mode;
+    state.settings.minimize = mode;
     addLink(state, "2:460/1", FlavourCrash);
     addLink(state, "2:460/2", FlavourCrash);
     for (const Entry& entry : entries) {
         addItem(state, entry.address, entry.via, entry.viaTarget);
     }
-    minimizeRoutes(state);
+    minimizeRoutes(state, captured.messages);
     EXPECT_EQ(captured.console.str(), "");
     return itemsText(state);
 }
@@ -39,7 +39,7 @@ const char* const Links = "0 2:460/1 via -\n1 2:460/2 via -\n";
 TEST(Minimisation, ANodeGoingTheWayOfItsNetIsCovered) {
     EXPECT_EQ(minimised({{"2:100/7", 0}, {"2:100/*", 0}}),
               std::string(Links) + "2 2:100/7 via covered\n3 2:100/* via 0\n");
-    EXPECT_EQ(minimised({{"2:100/7", 0}, {"2:100/*", 0}}, 0),
+    EXPECT_EQ(minimised({{"2:100/7", 0}, {"2:100/*", 0}}, MinimizeMode::No),
               std::string(Links) + "2 2:100/7 via 0\n3 2:100/* via 0\n");
 }
 
@@ -62,13 +62,13 @@ TEST(Minimisation, LinksAndEntriesWithoutViaAreNeverCovered) {
     EXPECT_EQ(table, std::string(Links) + "2 2:*/* via 0\n3 2:100/7 via - target\n");
     CapturedState captured;
     RoutingState& state = captured.state;
-    state.minimizeMode = 2;
+    state.settings.minimize = MinimizeMode::NotGiven;
     addLink(state, "2:460/1", FlavourCrash);
     addLink(state, "2:460/2", FlavourCrash);
     state.items[1].via = 0;
     addItem(state, "2:*/*", 0);
     addItem(state, "2:461/1", 0);
-    minimizeRoutes(state);
+    minimizeRoutes(state, captured.messages);
     EXPECT_EQ(itemsText(state), "0 2:460/1 via -\n1 2:460/2 via 0\n2 2:*/* via 0\n"
                                 "3 2:461/1 via covered\n");
 }

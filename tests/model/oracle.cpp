@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "driver/keywords.hpp"
 #include "model/adjust.hpp"
 #include "model/minimize.hpp"
 
@@ -44,7 +43,7 @@ void normalise(FtnAddress& address) {
 
 } // namespace
 
-void adjustRouting(RoutingState& state) {
+void adjustRouting(RoutingState& state, Console& console) {
     std::vector<RouteItem>& items = state.items;
     // Pass 1: default routes.
     for (std::size_t i = 0; i < items.size(); ++i) {
@@ -90,8 +89,8 @@ void adjustRouting(RoutingState& state) {
             oracle::isLinkItem(state, static_cast<std::uint16_t>(j))) {
             continue;
         }
-        state.links.push_back(LinkEntry{state.defaultFlavour, item.address});
-        printErrorWith(state, ErrRoutedViaUs, addressText(state, item.address));
+        state.links.push_back(LinkEntry{state.settings.defaultFlavour, item.address});
+        console.errorWith(Message::RoutedViaUs, addressText(item.address));
     }
     // Pass 3: chains cut to their last hop, loops broken.
     std::vector<bool> met(items.size(), false);
@@ -118,12 +117,12 @@ void adjustRouting(RoutingState& state) {
             }
             items[j].via = w;
             if (items[w].address == remembered) {
-                printErrorWith(state, ErrRouteLoop, addressText(state, remembered));
+                console.errorWith(Message::RouteLoop, addressText(remembered));
                 items[w].via = NoVia;
                 break;
             }
             if (met[w]) {
-                printErrorWith(state, ErrRouteLoop, addressText(state, remembered));
+                console.errorWith(Message::RouteLoop, addressText(remembered));
                 items[j].via = NoVia;
                 break;
             }
@@ -133,8 +132,8 @@ void adjustRouting(RoutingState& state) {
     }
 }
 
-void minimizeRoutes(RoutingState& state) {
-    if (state.minimizeMode == 0) {
+void minimizeRoutes(RoutingState& state, Console&) {
+    if (state.settings.minimize == MinimizeMode::No) {
         return;
     }
     std::vector<RouteItem> patterns;
@@ -164,35 +163,35 @@ void minimizeRoutes(RoutingState& state) {
     }
 }
 
-void appendRoutedViaUsing(RoutingState& state, std::uint16_t parent, int form,
+void appendRoutedViaUsing(LineWriter& w, std::uint16_t parent, int form,
                           AddressFormatter formatter) {
-    for (std::size_t index = 0; index < state.items.size(); ++index) {
+    for (std::size_t index = 0; index < w.tables.items.size(); ++index) {
         auto i = static_cast<std::uint16_t>(index);
-        const RouteItem item = state.items[i];
+        const RouteItem item = w.tables.items[i];
         if (item.via != parent) {
             continue;
         }
-        if (oracle::isLinkItem(state, i) || oracle::isOwnAddress(state, item.address)) {
+        if (oracle::isLinkItem(w.tables, i) || oracle::isOwnAddress(w.tables, item.address)) {
             continue;
         }
         if (parent != NoVia ? i == parent : item.viaTarget == 0) {
             continue;
         }
-        std::size_t length = formatter(state, item.address, state.lineBuffer, form);
-        if (length >= static_cast<std::size_t>(state.wrapWidth)) {
-            bool continuation = state.continuationAddress.zone != 0;
+        std::size_t length = formatter(w, item.address, w.line, form);
+        if (length >= static_cast<std::size_t>(w.wrapWidth)) {
+            bool continuation = w.continuationAddress.zone != 0;
             if (continuation) {
-                formatter(state, state.continuationAddress, state.lineBuffer, FullForm);
-                state.abbrevContext = state.mainAddress();
+                formatter(w, w.continuationAddress, w.line, FullForm);
+                w.notation.context = w.notation.main;
             }
-            writeLineBuffer(state);
-            restartLine(state);
+            writeLineBuffer(w);
+            restartLine(w);
             if (parent != NoVia && !continuation) {
-                state.abbrevContext = state.items[parent].address;
+                w.notation.context = w.tables.items[parent].address;
             }
         }
-        if (!state.addressStyle.flatWalk) {
-            oracle::appendRoutedViaUsing(state, i, form, formatter);
+        if (!w.notation.style.flatWalk) {
+            oracle::appendRoutedViaUsing(w, i, form, formatter);
         }
     }
 }

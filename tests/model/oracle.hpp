@@ -5,17 +5,18 @@
 
 #include <cstdint>
 
+#include "messages/messages.hpp"
 #include "model/routing_state.hpp"
-#include "model/walks.hpp"
+#include "writers/walks.hpp"
 
 namespace oracle {
 
 std::uint16_t findItem(const RoutingState& state, FtnAddress address);
 bool isLinkItem(const RoutingState& state, std::uint16_t item);
 bool isOwnAddress(const RoutingState& state, FtnAddress address);
-void adjustRouting(RoutingState& state);
-void minimizeRoutes(RoutingState& state);
-void appendRoutedViaUsing(RoutingState& state, std::uint16_t parent, int form,
+void adjustRouting(RoutingState& state, Console& console);
+void minimizeRoutes(RoutingState& state, Console& console);
+void appendRoutedViaUsing(LineWriter& w, std::uint16_t parent, int form,
                           AddressFormatter formatter);
 
 } // namespace oracle

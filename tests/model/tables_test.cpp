@@ -48,32 +48,32 @@ using RouteVia = TablesFixture;
 using FindItem = TablesFixture;
 
 TEST_F(RouteVia, NewAddressIsAppendedWithTheViaAndNoFlag) {
-    routeVia(state, 0, {1, 200, W});
+    routeVia(state, captured.messages, 0, {1, 200, W});
     ASSERT_EQ(state.items.size(), 4u);
     EXPECT_EQ(state.items[3], (RouteItem{0, 0, {1, 200, W}}));
     EXPECT_EQ(console(), "");
 }
 
 TEST_F(RouteVia, OwnAddressIsNeverRouted) {
-    routeVia(state, 0, {1, 100, 20});
+    routeVia(state, captured.messages, 0, {1, 100, 20});
     EXPECT_EQ(state.items.size(), 3u);
 
     // Not even when the own address already stands in the table.
     state.items.push_back({NoVia, 1, {1, 100, 10}});
-    routeVia(state, 0, {1, 100, 10});
+    routeVia(state, captured.messages, 0, {1, 100, 10});
     EXPECT_EQ(state.items[3], (RouteItem{NoVia, 1, {1, 100, 10}}));
     EXPECT_EQ(console(), "");
 }
 
 TEST_F(RouteVia, NodeIsNotRoutedViaItself) {
-    routeVia(state, 1, {1, 100, 2});
+    routeVia(state, captured.messages, 1, {1, 100, 2});
     EXPECT_EQ(state.items[1], (RouteItem{NoVia, 1, {1, 100, 2}}));
     EXPECT_EQ(console(), "");
 }
 
 TEST_F(RouteVia, ViaTargetOrLinkGetsItsFirstViaSilently) {
-    routeVia(state, 0, {1, 100, 2});
-    routeVia(state, 0, {1, 100, 3});
+    routeVia(state, captured.messages, 0, {1, 100, 2});
+    routeVia(state, captured.messages, 0, {1, 100, 3});
     EXPECT_EQ(state.items[1], (RouteItem{0, 0, {1, 100, 2}}));
     EXPECT_EQ(state.items[2], (RouteItem{0, 0, {1, 100, 3}}));
     EXPECT_EQ(state.items.size(), 3u);
@@ -81,19 +81,18 @@ TEST_F(RouteVia, ViaTargetOrLinkGetsItsFirstViaSilently) {
 }
 
 TEST_F(RouteVia, SameViaAgainIsSilent) {
-    routeVia(state, 0, {1, 100, 7});
-    routeVia(state, 0, {1, 100, 7});
+    routeVia(state, captured.messages, 0, {1, 100, 7});
+    routeVia(state, captured.messages, 0, {1, 100, 7});
     EXPECT_EQ(state.items.size(), 4u);
     EXPECT_EQ(state.items[3], (RouteItem{0, 0, {1, 100, 7}}));
     EXPECT_EQ(console(), "");
 }
 
 TEST_F(RouteVia, DifferentViaReplacesTheOldOneWithAMessage) {
-    state.addressStyle.starWildcards = 0;
-    routeVia(state, 0, {1, 100, 7});
-    routeVia(state, 1, {1, 100, 7});
-    routeVia(state, 0, {2, W, W});
-    routeVia(state, 1, {2, W, W});
+    routeVia(state, captured.messages, 0, {1, 100, 7});
+    routeVia(state, captured.messages, 1, {1, 100, 7});
+    routeVia(state, captured.messages, 0, {2, W, W});
+    routeVia(state, captured.messages, 1, {2, W, W});
     ASSERT_EQ(state.items.size(), 5u);
     EXPECT_EQ(state.items[3], (RouteItem{1, 0, {1, 100, 7}}));
     EXPECT_EQ(state.items[4], (RouteItem{1, 0, {2, W, W}}));
@@ -102,7 +101,7 @@ TEST_F(RouteVia, DifferentViaReplacesTheOldOneWithAMessage) {
 }
 
 TEST_F(RouteVia, RoutedNodeNamedAsViaTargetStaysRouted) {
-    routeVia(state, 0, {1, 100, 7});
+    routeVia(state, captured.messages, 0, {1, 100, 7});
     EXPECT_EQ(findOrAddItem(state, {1, 100, 7}), 3);
     EXPECT_EQ(state.items[3], (RouteItem{0, 0, {1, 100, 7}}));
     EXPECT_EQ(state.items.size(), 4u);
@@ -156,12 +155,12 @@ TEST(TableLimits, AtMost65534ItemsSoThatTheReservedIndexesStayFree) {
     EXPECT_EQ(findOrAddItem(state, {1, 1, 1}), 65533);
     EXPECT_EQ(state.items.size(), 65534u);
     EXPECT_THROW(findOrAddItem(state, {1, 1, 2}), TableFull);
-    EXPECT_THROW(routeVia(state, 0, {1, 1, 2}), TableFull);
+    EXPECT_THROW(routeVia(state, captured.messages, 0, {1, 1, 2}), TableFull);
     EXPECT_EQ(state.items.size(), 65534u);
 
     // What needs no new item still works on a full table.
     EXPECT_EQ(findOrAddItem(state, {1, 1, 1}), 65533);
-    routeVia(state, 0, {1, 1, 1});
+    routeVia(state, captured.messages, 0, {1, 1, 1});
     EXPECT_EQ(state.items[65533].via, 0);
     EXPECT_EQ(captured.console.str(), "");
 }

@@ -1,9 +1,9 @@
 // The walks from which writers build their lines.
 #include <gtest/gtest.h>
 
-#include "model/walks.hpp"
 #include "model_support.hpp"
 #include "test_support.hpp"
+#include "writers/walks.hpp"
 
 using namespace testing_support;
 
@@ -12,13 +12,17 @@ namespace {
 struct Walks : ::testing::Test {
     CapturedState captured;
     RoutingState& state = captured.state;
+    LineWriter w = captured.writer();
 
-    void SetUp() override { state.akas.push_back(at("2:460/10")); }
+    void SetUp() override {
+        state.akas.push_back(at("2:460/10"));
+        w.notation.main = state.mainAddress();
+    }
 
     void start(const std::string& prefix, const char* context) {
-        state.prefixBuffer = prefix;
-        state.lineBuffer = prefix;
-        state.abbrevContext = at(context);
+        w.prefix = prefix;
+        w.line = prefix;
+        w.notation.context = at(context);
     }
 };
 
@@ -37,12 +41,12 @@ TEST_F(Walks, LinkLinesListTheLinksMatchingTheMask) {
     addLink(state, "2:461/3", 0x06);
     addLink(state, "2:460/4", 0x10);
     addLink(state, "2:462/*", 0x02);
-    state.abbrevContext = at("3:1/1");
-    writeLinkLine(state, 0x42, 0x02, "Send Crash  ");
-    writeLinkLine(state, 0x40, 0x00, "All ");
-    writeLinkLine(state, 0x01, 0x01, "Send Direct ");
-    state.wildcardPass = 1;
-    writeLinkLine(state, 0x42, 0x02, "Send Crash  ");
+    w.notation.context = at("3:1/1");
+    writeLinkLine(w, 0x42, 0x02, "Send Crash  ");
+    writeLinkLine(w, 0x40, 0x00, "All ");
+    writeLinkLine(w, 0x01, 0x01, "Send Direct ");
+    w.notation.pass = 1;
+    writeLinkLine(w, 0x42, 0x02, "Send Crash  ");
     EXPECT_EQ(captured.output.str(), "Send Crash   1 461/3\n"
                                      "All  1 461/3 460/4\n"
                                      "Send Crash   462/All\n");
@@ -54,7 +58,7 @@ TEST_F(Walks, ALinkLineBreaksAfterTheLinkReachingTheWidth) {
     }
     addLink(state, "2:461/1", FlavourCrash);
     addLink(state, "2:461/2", FlavourCrash);
-    writeLinkLine(state, 0x42, 0x02, "Send Crash  ");
+    writeLinkLine(w, 0x42, 0x02, "Send Crash  ");
     EXPECT_EQ(captured.output.str(),
               "Send Crash   100 101 102 103 104 105 106 107 108 109 110 111 461/1\n"
               "Send Crash   461/2\n");
@@ -81,28 +85,28 @@ TEST_F(Walks, RoutedNodesAreListedDepthFirstSkippingLinksOwnAndCovered) {
     addItem(state, "2:460/3", 14);        // 15
 
     start("P", "2:460/1");
-    appendRoutedVia(state, 0, RelativeForm);
-    EXPECT_EQ(state.lineBuffer, "P 5 6 461/1 460/8 3");
+    appendRoutedVia(w, 0, RelativeForm);
+    EXPECT_EQ(w.line, "P 5 6 461/1 460/8 3");
 
     start("S", "2:460/50");
-    appendRoutedVia(state, 13, RelativeForm);
-    EXPECT_EQ(state.lineBuffer, "S");
+    appendRoutedVia(w, 13, RelativeForm);
+    EXPECT_EQ(w.line, "S");
 
     start("R", "2:460/10");
-    appendRoutedVia(state, NoVia, RelativeForm);
-    EXPECT_EQ(state.lineBuffer, "R 99 97");
+    appendRoutedVia(w, NoVia, RelativeForm);
+    EXPECT_EQ(w.line, "R 99 97");
 
-    state.addressStyle.flatWalk = 1;
+    w.notation.style.flatWalk = 1;
     start("F", "2:460/10");
-    appendRoutedVia(state, NoVia, RelativeForm);
-    EXPECT_EQ(state.lineBuffer, "F 99");
+    appendRoutedVia(w, NoVia, RelativeForm);
+    EXPECT_EQ(w.line, "F 99");
     EXPECT_EQ(captured.output.str(), "");
 }
 
 struct WalkBreaks : Walks {
     void SetUp() override {
         Walks::SetUp();
-        state.wrapWidth = 20;
+        w.wrapWidth = 20;
         addLink(state, "2:461/1", FlavourCrash);
         for (const char* node : {"2:461/100", "2:461/101", "2:461/102", "2:462/70", "2:461/9"}) {
             addItem(state, node, 0);
@@ -112,16 +116,16 @@ struct WalkBreaks : Walks {
 };
 
 TEST_F(WalkBreaks, AfterABreakTheNextNodeIsAbbreviatedAgainstTheParent) {
-    appendRoutedVia(state, 0, RelativeForm);
+    appendRoutedVia(w, 0, RelativeForm);
     EXPECT_EQ(captured.output.str(), "P 100 101 102 462/70\n");
-    EXPECT_EQ(state.lineBuffer, "P 9");
+    EXPECT_EQ(w.line, "P 9");
 }
 
 TEST_F(WalkBreaks, AContinuationAddressEndsTheBrokenLine) {
-    state.continuationAddress = at("2:100/1");
-    appendRoutedVia(state, 0, RelativeForm);
+    w.continuationAddress = at("2:100/1");
+    appendRoutedVia(w, 0, RelativeForm);
     EXPECT_EQ(captured.output.str(), "P 100 101 102 462/70 2:100/1\n");
-    EXPECT_EQ(state.lineBuffer, "P 461/9");
+    EXPECT_EQ(w.line, "P 461/9");
 }
 
 } // namespace

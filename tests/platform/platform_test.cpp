@@ -1,15 +1,12 @@
 // Path parts: where the temporary file lies.
 #include <gtest/gtest.h>
 
-#include "platform/platform.hpp"
+#include "driver/table_output.hpp"
 
 namespace {
 
 std::string tempPathFor(const std::string& destination) {
-    PathParts parts = splitPath(destination);
-    parts.name = "PG$TABLE";
-    parts.ext = "$$$";
-    return makePath(parts);
+    return Splice::temporaryPathFor(destination);
 }
 
 TEST(Paths, TheTemporaryFileLiesInTheDestinationsFolder) {

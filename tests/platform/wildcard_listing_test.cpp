@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/platform.hpp"
+#include "platform/disk.hpp"
 #include "test_support.hpp"
 
 using testing_support::ScratchDir;
@@ -15,7 +15,7 @@ TEST(WildcardListing, OnlyQuestionMarkAndStarAreSpecial) {
     }
     auto list = [&](const std::string& pattern) {
         std::vector<std::string> names;
-        EXPECT_TRUE(listMatching(dir.path().string(), pattern, names));
+        EXPECT_TRUE(RealDisk().list(dir.path().string(), pattern, names));
         std::sort(names.begin(), names.end());
         return names;
     };
@@ -28,5 +28,5 @@ TEST(WildcardListing, OnlyQuestionMarkAndStarAreSpecial) {
     EXPECT_EQ(list("nomatch*"), (std::vector<std::string>{}));
 
     std::vector<std::string> names;
-    EXPECT_FALSE(listMatching(dir.file("missing"), "*", names));
+    EXPECT_FALSE(RealDisk().list(dir.file("missing"), "*", names));
 }

@@ -33,11 +33,12 @@ std::uint16_t numberAt(const std::string& line, std::size_t offset) {
 }
 
 // Every line read and classified in turn, as the scan was first written.
-void straightScan(RoutingState& state, const std::string& path, bool zoneMode, std::uint16_t zone,
-                  std::uint16_t net) {
-    say(state, "\nScanning nodelist " + path + " for " + std::to_string(zone) + ":" +
-                   std::to_string(net) + " spokeway...");
-    std::unique_ptr<TextReader> file = TextReader::open(path);
+void straightScan(RoutingState& state, Console& console, unsigned& spinner, const std::string& path,
+                  bool zoneMode, std::uint16_t zone, std::uint16_t net) {
+    console.say("\nScanning nodelist " + path + " for " + std::to_string(zone) + ":" +
+                std::to_string(net) + " spokeway...");
+    RealDisk disk;
+    std::unique_ptr<TextReader> file = openText(disk, path);
     const unsigned interval = zoneMode ? 1000 : 20;
     bool inZone = !zoneMode;
     bool inNet = false;
@@ -46,9 +47,9 @@ void straightScan(RoutingState& state, const std::string& path, bool zoneMode, s
     std::string line;
     while (file->readLine(line, 29999)) {
         if (++count > interval) {
-            const char spinner[2] = {"-\\|/"[state.spinnerPosition], '\b'};
-            say(state, std::string_view(spinner, 2));
-            state.spinnerPosition = static_cast<std::uint16_t>((state.spinnerPosition + 1) & 3);
+            const char text[2] = {"-\\|/"[spinner], '\b'};
+            console.say(std::string_view(text, 2));
+            spinner = (spinner + 1) & 3;
             count = 0;
         }
         if (line[0] == ';') {
@@ -71,11 +72,11 @@ void straightScan(RoutingState& state, const std::string& path, bool zoneMode, s
         } else if (startsWithNoCase(line, "hub")) {
             via = findOrAddItem(state, FtnAddress{zone, net, numberAt(line, 4)});
         } else if (startsWithNoCase(line, "pvt")) {
-            routeVia(state, via, FtnAddress{zone, net, numberAt(line, 4)});
+            routeVia(state, console, via, FtnAddress{zone, net, numberAt(line, 4)});
         } else if (startsWithNoCase(line, "hold") || startsWithNoCase(line, "down")) {
-            routeVia(state, via, FtnAddress{zone, net, numberAt(line, 5)});
+            routeVia(state, console, via, FtnAddress{zone, net, numberAt(line, 5)});
         } else if (line[0] == ',') {
-            routeVia(state, via, FtnAddress{zone, net, numberAt(line, 1)});
+            routeVia(state, console, via, FtnAddress{zone, net, numberAt(line, 1)});
         }
     }
 }
@@ -114,12 +115,11 @@ TEST(NodelistEquivalence, IndexedScanGivesWhatALineByLineScanGives) {
         dir.write("nodelist.001", randomNodelist(random));
         const std::string path = dir.file("nodelist.001");
 
-        RoutingState fast;
-        RoutingState slow;
-        std::ostringstream fastConsole;
-        std::ostringstream slowConsole;
-        fast.console = &fastConsole;
-        slow.console = &slowConsole;
+        testing_support::ConfigRun run;
+        RoutingState& fast = run.captured.state;
+        testing_support::CapturedState straight;
+        RoutingState& slow = straight.state;
+        unsigned spinner = 0;
         fast.akas = slow.akas = {FtnAddress{2, 3, 5}};
         for (int line = 0; line < 6; ++line) {
             bool zoneMode = random() % 2 == 0;
@@ -127,10 +127,10 @@ TEST(NodelistEquivalence, IndexedScanGivesWhatALineByLineScanGives) {
             auto net = static_cast<std::uint16_t>(1 + random() % 4);
             std::string definition = path + (zoneMode ? " Z " : " n ") + std::to_string(zone) +
                                      " " + std::to_string(net) + "\n";
-            ASSERT_TRUE(spokewayKeyword(fast, definition, KeywordTarget{}));
-            straightScan(slow, path, zoneMode, zone, net);
+            ASSERT_TRUE(spokewayKeyword(run.context, definition, KeywordTarget{}));
+            straightScan(slow, straight.messages, spinner, path, zoneMode, zone, net);
         }
-        ASSERT_EQ(fastConsole.str(), slowConsole.str());
+        ASSERT_EQ(run.captured.console.str(), straight.console.str());
         ASSERT_EQ(fast.items.size(), slow.items.size());
         for (std::size_t i = 0; i < fast.items.size(); ++i) {
             ASSERT_EQ(fast.items[i].via, slow.items[i].via);

@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <string>
 
-#include "driver/keywords.hpp"
 #include "item_table_text.hpp"
 #include "sources/sources.hpp"
 #include "test_support.hpp"
@@ -20,15 +19,14 @@ const char* const Banner = "Spokeway generator v.1.31beta(Win32) 28-Apr-1999\n";
 struct Scanner {
     Scanner() {
         state().akas = {FtnAddress{2, 460, 10}};
-        state().configPath = "pathgen.cfg";
-        state().configLine = 14;
+        run.context.line = 14;
     }
-    RoutingState& state() { return captured.state; }
-    bool define(const std::string& rest) { return spokewayKeyword(state(), rest, {}); }
-    std::string console() const { return captured.console.str(); }
-    std::string table() const { return itemTableText(captured.state); }
+    RoutingState& state() { return run.captured.state; }
+    bool define(const std::string& rest) { return spokewayKeyword(run.context, rest, {}); }
+    std::string console() const { return run.captured.console.str(); }
+    std::string table() const { return itemTableText(run.captured.state); }
 
-    CapturedState captured;
+    ConfigRun run;
 };
 
 std::string scanning(const std::string& path, const std::string& net) {
@@ -217,7 +215,7 @@ TEST(SpokewayScan, NodesGoViaTheirHubAndHubsKeepTheirOwnRoute) {
                               ",9,Node_9\n");
     Scanner scan;
     // An earlier source routed the hub 100 and the node 101.
-    readRouteLine(scan.state(), "2:5020/1 2:460/101 2:460/100\n");
+    readRouteLine(scan.state(), scan.run.captured.messages, "2:5020/1 2:460/101 2:460/100\n");
     EXPECT_TRUE(scan.define(dir.file("NODELIST.120") + " Z 2 460\n"));
     EXPECT_EQ(scan.console(),
               scanning(dir.file("NODELIST.120"), "2:460") + "\nRe-routing for  2:460/101.");

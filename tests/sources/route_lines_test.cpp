@@ -15,14 +15,15 @@ namespace {
 
 // A state whose main address is 2:460/10, with further own addresses.
 struct RouteLines : ::testing::Test {
-    CapturedState captured;
+    ConfigRun run;
+    CapturedState& captured = run.captured;
     RoutingState& state = captured.state;
 
     void SetUp() override { state.akas.push_back(at("2:460/10")); }
 
     void apply(std::initializer_list<std::string_view> lines) {
         for (std::string_view line : lines) {
-            EXPECT_TRUE(readRouteLine(state, line)) << line;
+            readRouteLine(state, captured.messages, line);
         }
     }
 };
@@ -119,13 +120,12 @@ struct RouteFiles : RouteLines {
 
     void SetUp() override {
         RouteLines::SetUp();
-        state.configPath = "pathgen.cfg";
-        state.configLine = 7;
+        run.context.line = 7;
     }
 
     bool readRoutes(const std::string& content) {
         dir.write("routes.txt", content);
-        return routeFileKeyword(state, dir.file("routes.txt") + " ignored words\n", {});
+        return routeFileKeyword(run.context, dir.file("routes.txt") + " ignored words\n", {});
     }
 
     std::string scanned() const {
@@ -163,8 +163,8 @@ TEST_F(RouteFiles, InputEndsAtCtrlZ) {
 
 TEST_F(RouteFiles, AFileThatCannotBeOpenedFailsWithATaggedMessage) {
     std::filesystem::create_directory(dir.path() / "folder");
-    EXPECT_FALSE(routeFileKeyword(state, dir.file("missing.txt") + "\n", {}));
-    EXPECT_FALSE(routeFileKeyword(state, dir.file("folder"), {}));
+    EXPECT_FALSE(routeFileKeyword(run.context, dir.file("missing.txt") + "\n", {}));
+    EXPECT_FALSE(routeFileKeyword(run.context, dir.file("folder"), {}));
     EXPECT_EQ(captured.console.str(),
               "\npathgen.cfg 7: Cannot open file.\npathgen.cfg 7: Cannot open file.");
     EXPECT_EQ(itemsText(state), "");

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "driver/keywords.hpp"
 #include "item_table_text.hpp"
 #include "sources/sources.hpp"
 #include "test_support.hpp"
@@ -15,24 +14,26 @@ class TrustLine : public ::testing::Test {
   protected:
     void SetUp() override {
         state().akas = {FtnAddress{2, 460, 10}, FtnAddress{2, 460, 11}};
-        linkKeyword(state(), "2:460/1 c\n", {});
-        linkKeyword(state(), "2:460/2 h\n", {});
+        run.context.notation.main = state().mainAddress();
+        linkKeyword(run.context, "2:460/1 c\n", {});
+        linkKeyword(run.context, "2:460/2 h\n", {});
     }
     RoutingState& state() { return captured.state; }
-    void apply(const char* line) { EXPECT_TRUE(readTrustLine(state(), line)); }
+    void apply(const char* line) { readTrustLine(state(), captured.messages, line); }
 
-    CapturedState captured;
+    ConfigRun run;
+    CapturedState& captured = run.captured;
 };
 
 } // namespace
 
 TEST_F(TrustLine, LastListedLinkWinsAndOthersAreIgnored) {
-    readRouteLine(state(), "2:460/1 2:461/9\n"); // an earlier source
-    apply("2:461/5 460/1 2\n");                  // both links, abbreviated after the node
-    apply("2:461/6 2:460/3 9:9/9 1\n");          // no link among them
-    apply("2:461/7\n");                          // the node alone
-    apply("2:461/8 2:460/2 2:460/2\n");          // the same link twice
-    apply("2:461/9 2:460/2\n");                  // replaces the route file's via
+    readRouteLine(state(), captured.messages, "2:460/1 2:461/9\n"); // an earlier source
+    apply("2:461/5 460/1 2\n");         // both links, abbreviated after the node
+    apply("2:461/6 2:460/3 9:9/9 1\n"); // no link among them
+    apply("2:461/7\n");                 // the node alone
+    apply("2:461/8 2:460/2 2:460/2\n"); // the same link twice
+    apply("2:461/9 2:460/2\n");         // replaces the route file's via
 
     EXPECT_EQ(itemTableText(state()), "2:460/1\n"
                                       "2:460/2\n"

@@ -12,10 +12,12 @@ namespace {
 struct UnroutedReport : ::testing::Test {
     CapturedState captured;
     RoutingState& state = captured.state;
+    LineWriter w = captured.writer();
 
     void SetUp() override {
         state.akas.push_back(at("2:460/10"));
-        state.wildcardPass = 3; // as a writer leaves it
+        w.notation.main = state.mainAddress();
+        w.notation.pass = 3; // as a writer leaves it
         addLink(state, "2:460/1", FlavourCrash);
         addItem(state, "2:460/10", NoVia, 1); // own
         addItem(state, "2:100/*", NoVia, 1);  // wildcard
@@ -27,7 +29,7 @@ struct UnroutedReport : ::testing::Test {
 TEST_F(UnroutedReport, ListsViaTargetsWithoutRouteInFull) {
     addItem(state, "2:460/99", NoVia, 1);
     addItem(state, "2:461/12", NoVia, 1);
-    writeUnrouted(state);
+    writeUnrouted(w);
     EXPECT_EQ(captured.output.str(), ";\n"
                                      "; !!! Unrouted !!!\n"
                                      "; ----------------\n"
@@ -35,12 +37,12 @@ TEST_F(UnroutedReport, ListsViaTargetsWithoutRouteInFull) {
 }
 
 TEST_F(UnroutedReport, BrokenLinesEndWithAnUnroutedAddress) {
-    state.reportCommentChar = '#';
-    state.continuationAddress = at("2:100/1"); // as the T-mail writer leaves it
+    w.reportCommentChar = '#';
+    w.continuationAddress = at("2:100/1"); // as the T-mail writer leaves it
     for (int node = 100; node <= 106; ++node) {
         addItem(state, "2:460/" + std::to_string(node), NoVia, 1);
     }
-    writeUnrouted(state);
+    writeUnrouted(w);
     EXPECT_EQ(captured.output.str(),
               "#\n"
               "# !!! Unrouted !!!\n"

@@ -1,0 +1,73 @@
+#include "messages/messages.hpp"
+
+#include <iterator>
+
+namespace {
+
+constexpr std::string_view Texts[] = {
+    "\nCannot allocate memory.",
+    "\nCannot open config file.",
+    "Cannot open file.",
+    "\nCannot open temp file.",
+    "\nCannot open dest file.",
+    "\nUnsupported route type.",
+    "\nIllegal value of \"Minimized\".",
+    "Illegal quoted string.",
+    "\nMissing or illegal main address.",
+    "\nMissing \"RouteType\" keyword.",
+    "\nMissing \"Minimize\" keyword. YES Accepted.",
+    "\nMissing \"RouteEnd\" in dest file.",
+    "\nMissing \"RouteBegin\" in dest file.",
+    "Bad \"SpokeWay\" definition.",
+    "\n%s is routed via us, but missing in \"Link\" definitions.\n 'DefaultFlavor' assumed.",
+    "\nRe-routing for %s.",
+    "\nRouteLoop detected for %s. Try to route by default",
+    "\nCannot minimize tree because of low memory",
+    "\nMissing \"WriteTo\" keyword.",
+    "Repeated \"WriteTo\" keyword.",
+    "\nCannot write temp file.",
+    "\nCannot replace dest file.",
+    "\nMissing \"RouteBegin\" keyword.",
+    "\nMissing \"RouteEnd\" keyword.",
+    "\nCannot lock dest folder.",
+    "\nCannot write standard output.",
+    "\nUnknown option \"%s\".",
+};
+
+static_assert(std::size(Texts) == static_cast<std::size_t>(Message::UnknownOption) + 1,
+              "every message has a text");
+
+} // namespace
+
+const std::span<const std::string_view> MessageTexts(Texts);
+
+void Console::say(std::string_view text) {
+    stream_->write(text.data(), static_cast<std::streamsize>(text.size()));
+    stream_->flush();
+}
+
+void Console::spin() {
+    static constexpr char Spinner[] = "-\\|/";
+    const char text[2] = {Spinner[spinnerPosition_ & 3], '\b'};
+    // Not flushed: the next message brings the spinner out with it.
+    stream_->write(text, 2);
+    spinnerPosition_ = static_cast<std::uint8_t>((spinnerPosition_ + 1) & 3);
+}
+
+void Console::error(Message message) {
+    say(messageText(message));
+}
+
+void Console::errorAt(Message message, std::string_view path, unsigned long line) {
+    std::string text = "\n";
+    text += path;
+    text += " " + std::to_string(line) + ": ";
+    text += messageText(message);
+    say(text);
+}
+
+void Console::errorWith(Message message, std::string_view text) {
+    std::string filled(messageText(message));
+    filled.replace(filled.find("%s"), 2, text);
+    say(filled);
+}

@@ -1,0 +1,48 @@
+// Nodelist hub routes: the nodes of one net routed via their hubs, as the
+// hub structure of a nodelist gives it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "messages/messages.hpp"
+#include "model/routing_state.hpp"
+#include "platform/disk.hpp"
+#include "sources/nodelist_index.hpp"
+
+// Which net a scan routes, and how the nodelist is divided into nets.
+struct NetScan {
+    bool zoneMode = false; // Zone lines end a net too, and only the zone's hosts count
+    std::uint16_t zone = 0;
+    std::uint16_t net = 0;
+};
+
+// A Spokeway definition: the nodelist's path (or pattern), then the mode
+// letter, zone and net, split at blanks and tabs.
+struct NodelistDefinition {
+    std::string pathWord;
+    bool valid = false; // the mode, zone and net are there and make sense
+    NetScan scan;
+};
+NodelistDefinition readNodelistDefinition(std::string_view text);
+
+// Reads nodelists, each one once per run however many nets are scanned in it.
+class NodelistReader {
+  public:
+    explicit NodelistReader(Disk& disk) : disk_(disk) {}
+
+    // Opens the nodelist the path word names: a wildcard pattern picks the
+    // matching file with the greatest numeric extension. Null when no file
+    // qualifies or it cannot be opened; `path` is the file chosen.
+    std::unique_ptr<TextReader> open(std::string_view pathWord, std::string& path);
+    // Routes the nodes of the net via their hubs, turning the console's
+    // spinner; false on a read error.
+    bool scanNet(RoutingState& state, Console& console, TextReader& file, const std::string& path,
+                 const NetScan& scan);
+
+  private:
+    Disk& disk_;
+    NodelistCache cache_;
+};
