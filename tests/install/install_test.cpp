@@ -1,6 +1,6 @@
 // What "cmake --install" and the Debian package put where, that the installed
-// program runs the installed examples, and that lintian finds no error in the
-// package.
+// program is stripped and runs the installed examples, and that lintian finds
+// no error in the package.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -54,6 +54,21 @@ bool underCi() {
     return ci != nullptr && *ci != '\0';
 }
 
+// The names of the ELF sections of a binary, as "readelf -S" lists them.
+std::set<std::string> sectionNames(const fs::path& binary) {
+    CommandResult listing = runCommand("readelf -S --wide " + shellQuote(binary.string()));
+    std::set<std::string> names;
+    static const std::regex section(R"(\]\s+(\.\S+))");
+    std::istringstream lines(listing.output);
+    for (std::string line; std::getline(lines, line);) {
+        std::smatch match;
+        if (std::regex_search(line, match, section)) {
+            names.insert(match[1]);
+        }
+    }
+    return names;
+}
+
 // Makes the Debian package of the build in `output` with CPack; gives its
 // path, or an empty one after reporting a failure.
 fs::path makePackage(const fs::path& output) {
@@ -73,10 +88,10 @@ fs::path makePackage(const fs::path& output) {
 
 } // namespace
 
-TEST(Install, StagedInstallationRunsItsExamples) {
+TEST(Install, StagedStrippedInstallationRunsItsExamples) {
     ScratchDir stage;
     CommandResult install = runCommand(shellQuote(SPOKEWAY_CMAKE_COMMAND) + " --install " +
-                                       shellQuote(SPOKEWAY_BUILD_DIR) + " --prefix " +
+                                       shellQuote(SPOKEWAY_BUILD_DIR) + " --strip --prefix " +
                                        shellQuote(stage.path().string()));
     ASSERT_EQ(install.exitCode, 0) << install.output;
 
@@ -90,6 +105,14 @@ TEST(Install, StagedInstallationRunsItsExamples) {
     }
     const fs::path binary = stage.path() / "bin" / "spokeway";
     EXPECT_TRUE((fs::status(binary).permissions() & fs::perms::owner_exec) != fs::perms::none);
+    if (haveCommand("readelf")) {
+        // The built program has a symbol table (and debug information when
+        // built with it); the installed one has neither.
+        EXPECT_TRUE(sectionNames(SPOKEWAY_BINARY).contains(".symtab"));
+        for (const std::string& name : sectionNames(binary)) {
+            EXPECT_TRUE(name != ".symtab" && !name.starts_with(".debug")) << name;
+        }
+    }
 
     const fs::path examples = stage.path() / "share" / "doc" / "spokeway" / "examples";
     for (const std::string& name : exampleNames()) {
