@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the program as scripts/test.sh builds it for use (without the test
 # suite; CPack strips the binary), makes its Debian package in build/package,
-# then shows the package's fields and files.
+# then shows the package's fields and files, and what lintian says of it
+# where lintian is installed (the script fails on an error it reports).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,4 +18,8 @@ for package in build/package/*.deb; do
     echo "=== $package"
     dpkg-deb -I "$package"
     dpkg-deb -c "$package"
+    if command -v lintian >/dev/null 2>&1; then
+        echo "=== lintian $package"
+        lintian "$package"
+    fi
 done

@@ -1,10 +1,13 @@
-// What "cmake --install" and the Debian package put where, and that the
-// installed program runs the installed examples.
+// What "cmake --install" and the Debian package put where, that the installed
+// program is stripped and runs the installed examples, and that lintian finds
+// no error in the package.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <sstream>
+#include <string_view>
 
 #include "examples/example_runs.hpp"
 #include "test_support.hpp"
@@ -22,6 +25,11 @@ std::set<std::string> installedFiles() {
         "bin/spokeway",
         std::string("share/man/man1/") + SPOKEWAY_INSTALLED_MANPAGE,
         "share/doc/spokeway/README.md",
+        "share/doc/spokeway/copyright",
+        // Compressed as the manual page is, where gzip is at hand.
+        std::string_view(SPOKEWAY_INSTALLED_MANPAGE).ends_with(".gz")
+            ? "share/doc/spokeway/changelog.gz"
+            : "share/doc/spokeway/changelog",
     };
     for (const auto& [name, content] : folderContents(SourceRoot / "examples")) {
         files.insert("share/doc/spokeway/examples/" + name);
@@ -41,23 +49,60 @@ bool haveCommand(const std::string& name) {
     return runCommand("command -v " + name).exitCode == 0;
 }
 
+bool underCi() {
+    const char* ci = std::getenv("CI");
+    return ci != nullptr && *ci != '\0';
+}
+
+// The section table of a binary, as "readelf -S" prints it.
+std::string sections(const fs::path& binary) {
+    return runCommand("readelf -S --wide " + shellQuote(binary.string())).output;
+}
+
+// Makes the Debian package of the build in `output` with CPack; gives its
+// path, or an empty one after reporting a failure.
+fs::path makePackage(const fs::path& output) {
+    CommandResult pack =
+        runCommand(shellQuote(SPOKEWAY_CPACK_COMMAND) + " -G DEB --config " +
+                   shellQuote((fs::path(SPOKEWAY_BUILD_DIR) / "CPackConfig.cmake").string()) +
+                   " -B " + shellQuote(output.string()));
+    EXPECT_EQ(pack.exitCode, 0) << pack.output;
+    for (const auto& entry : fs::directory_iterator(output)) {
+        if (entry.path().extension() == ".deb") {
+            return entry.path();
+        }
+    }
+    ADD_FAILURE() << "no package made: " << pack.output;
+    return {};
+}
+
 } // namespace
 
-TEST(Install, StagedInstallationRunsItsExamples) {
+TEST(Install, StagedStrippedInstallationRunsItsExamples) {
     ScratchDir stage;
     CommandResult install = runCommand(shellQuote(SPOKEWAY_CMAKE_COMMAND) + " --install " +
-                                       shellQuote(SPOKEWAY_BUILD_DIR) + " --prefix " +
+                                       shellQuote(SPOKEWAY_BUILD_DIR) + " --strip --prefix " +
                                        shellQuote(stage.path().string()));
     ASSERT_EQ(install.exitCode, 0) << install.output;
 
     std::map<std::string, std::string> installed = folderContents(stage.path());
     EXPECT_EQ(fileNames(installed), installedFiles());
     EXPECT_EQ(installed["share/doc/spokeway/README.md"], readFile(SourceRoot / "README.md"));
+    EXPECT_EQ(installed["share/doc/spokeway/copyright"],
+              readFile(SourceRoot / "packaging" / "copyright"));
     for (const auto& [name, content] : folderContents(SourceRoot / "examples")) {
         EXPECT_EQ(installed["share/doc/spokeway/examples/" + name], content) << name;
     }
     const fs::path binary = stage.path() / "bin" / "spokeway";
     EXPECT_TRUE((fs::status(binary).permissions() & fs::perms::owner_exec) != fs::perms::none);
+    if (haveCommand("readelf")) {
+        // The built program has a symbol table (and debug information when
+        // built with it); the installed one has neither.
+        EXPECT_NE(sections(SPOKEWAY_BINARY).find(" .symtab "), std::string::npos);
+        const std::string installedSections = sections(binary);
+        EXPECT_EQ(installedSections.find(" .symtab "), std::string::npos) << installedSections;
+        EXPECT_EQ(installedSections.find(" .debug_"), std::string::npos) << installedSections;
+    }
 
     const fs::path examples = stage.path() / "share" / "doc" / "spokeway" / "examples";
     for (const std::string& name : exampleNames()) {
@@ -73,19 +118,8 @@ TEST(Install, DebianPackageHoldsTheInstalledFiles) {
         GTEST_SKIP() << "dpkg-deb is not installed";
     }
     ScratchDir output;
-    CommandResult pack =
-        runCommand(shellQuote(SPOKEWAY_CPACK_COMMAND) + " -G DEB --config " +
-                   shellQuote((fs::path(SPOKEWAY_BUILD_DIR) / "CPackConfig.cmake").string()) +
-                   " -B " + shellQuote(output.path().string()));
-    ASSERT_EQ(pack.exitCode, 0) << pack.output;
-
-    fs::path package;
-    for (const auto& entry : fs::directory_iterator(output.path())) {
-        if (entry.path().extension() == ".deb") {
-            package = entry.path();
-        }
-    }
-    ASSERT_FALSE(package.empty()) << pack.output;
+    const fs::path package = makePackage(output.path());
+    ASSERT_FALSE(package.empty());
 
     // The regular files of "dpkg-deb -c": the last word of the lines of mode "-".
     CommandResult listing = runCommand("dpkg-deb -c " + shellQuote(package.string()));
@@ -112,4 +146,24 @@ TEST(Install, DebianPackageHoldsTheInstalledFiles) {
     CommandResult maintainer =
         runCommand("dpkg-deb -f " + shellQuote(package.string()) + " Maintainer");
     EXPECT_NE(maintainer.output, "");
+}
+
+TEST(Install, DebianPackagePassesLintian) {
+    if (SPOKEWAY_SANITIZED) {
+        GTEST_SKIP() << "no package is made of a build with sanitizers";
+    }
+    if (!haveCommand("lintian")) {
+        if (underCi()) {
+            FAIL() << "lintian is not installed (required under CI)";
+        }
+        GTEST_SKIP() << "lintian is not installed (apt-get install lintian)";
+    }
+    ScratchDir output;
+    const fs::path package = makePackage(output.path());
+    ASSERT_FALSE(package.empty());
+
+    // Exit status 0: no tag of error level (2) and no failure of lintian itself (1).
+    CommandResult lint = runCommand("lintian " + shellQuote(package.string()));
+    EXPECT_EQ(("\n" + lint.output).find("\nE:"), std::string::npos) << lint.output;
+    EXPECT_EQ(lint.exitCode, 0) << lint.output;
 }
