@@ -1,5 +1,7 @@
 #include "test_support.hpp"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -148,6 +150,25 @@ std::map<std::string, std::string> folderContents(const fs::path& root) {
         }
     }
     return files;
+}
+
+void expectFolderAfterRun(const fs::path& actual, const fs::path& input, const fs::path& changes,
+                          const std::string& label) {
+    std::map<std::string, std::string> expected = folderContents(input);
+    for (const auto& [file, content] : folderContents(changes)) {
+        expected[file] = content;
+    }
+    std::map<std::string, std::string> found = folderContents(actual);
+    for (auto& [file, content] : found) {
+        content = withFixedTime(content);
+    }
+    for (const auto& [file, content] : expected) {
+        ASSERT_TRUE(found.count(file)) << label << ": missing file " << file;
+        EXPECT_EQ(found[file], content) << label << ": in file " << file;
+    }
+    for (const auto& [file, content] : found) {
+        EXPECT_TRUE(expected.count(file)) << label << ": unexpected file " << file;
+    }
 }
 
 std::string withFixedTime(const std::string& text) {

@@ -72,6 +72,13 @@ std::string shellQuote(const std::string& text);
 // Every regular file under `root`, by its path relative to `root`.
 std::map<std::string, std::string> folderContents(const std::filesystem::path& root);
 
+// Checks that folder `actual` holds the files of folder `input` with those of
+// `changes` (the files a run changes or makes; the folder may be absent) put
+// over them, byte for byte once the run time is fixed, and no other file.
+// `label` names the case in failure messages.
+void expectFolderAfterRun(const std::filesystem::path& actual, const std::filesystem::path& input,
+                          const std::filesystem::path& changes, const std::string& label);
+
 // The text with the run time of every header line replaced by FixedTimeText.
 std::string withFixedTime(const std::string& text);
 
