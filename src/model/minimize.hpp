@@ -3,5 +3,4 @@
 
 #include "model/routing_state.hpp"
 
-int comparePatterns(const RouteItem& a, const RouteItem& b);
 void minimizeRoutes(RoutingState& state);
