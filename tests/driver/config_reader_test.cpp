@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "address/print_address.hpp"
 #include "driver/keywords.hpp"
+#include "model_support.hpp"
 #include "platform/platform.hpp"
 #include "test_support.hpp"
 

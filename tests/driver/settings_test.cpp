@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "address/print_address.hpp"
 #include "driver/keywords.hpp"
+#include "model_support.hpp"
 #include "test_support.hpp"
 
 using namespace testing_support;

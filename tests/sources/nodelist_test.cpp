@@ -4,7 +4,7 @@
 #include <string>
 
 #include "driver/keywords.hpp"
-#include "item_table_text.hpp"
+#include "model_support.hpp"
 #include "sources/sources.hpp"
 #include "test_support.hpp"
 
@@ -26,7 +26,7 @@ struct Scanner {
     RoutingState& state() { return captured.state; }
     bool define(const std::string& rest) { return spokewayKeyword(state(), rest, {}); }
     std::string console() const { return captured.console.str(); }
-    std::string table() const { return itemTableText(captured.state); }
+    std::string table() const { return itemsText(captured.state, ItemForm::ByAddress); }
 
     CapturedState captured;
 };

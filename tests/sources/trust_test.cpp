@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "driver/keywords.hpp"
-#include "item_table_text.hpp"
+#include "model_support.hpp"
 #include "sources/sources.hpp"
 #include "test_support.hpp"
 
@@ -34,11 +34,11 @@ TEST_F(TrustLine, LastListedLinkWinsAndOthersAreIgnored) {
     apply("2:461/8 2:460/2 2:460/2\n");          // the same link twice
     apply("2:461/9 2:460/2\n");                  // replaces the route file's via
 
-    EXPECT_EQ(itemTableText(state()), "2:460/1\n"
-                                      "2:460/2\n"
-                                      "2:461/9 via 2:460/2\n"
-                                      "2:461/5 via 2:460/2\n"
-                                      "2:461/8 via 2:460/2\n");
+    EXPECT_EQ(itemsText(state(), ItemForm::ByAddress), "2:460/1\n"
+                                                       "2:460/2\n"
+                                                       "2:461/9 via 2:460/2\n"
+                                                       "2:461/5 via 2:460/2\n"
+                                                       "2:461/8 via 2:460/2\n");
     EXPECT_EQ(captured.console.str(), "\nRe-routing for  2:461/5."
                                       "\nRe-routing for  2:461/9.");
 }
@@ -53,11 +53,11 @@ TEST_F(TrustLine, CommentsStartOnlyInTheFirstColumn) {
     apply("");
     apply("2:461/8\t2:460/2\r\n");
 
-    EXPECT_EQ(itemTableText(state()), "2:460/1\n"
-                                      "2:460/2\n"
-                                      "2:460/0 via 2:460/1\n"
-                                      "2:461/7 via 2:460/1\n"
-                                      "2:461/8 via 2:460/2\n");
+    EXPECT_EQ(itemsText(state(), ItemForm::ByAddress), "2:460/1\n"
+                                                       "2:460/2\n"
+                                                       "2:460/0 via 2:460/1\n"
+                                                       "2:461/7 via 2:460/1\n"
+                                                       "2:461/8 via 2:460/2\n");
     EXPECT_EQ(captured.console.str(), "");
 }
 
@@ -67,10 +67,10 @@ TEST_F(TrustLine, OwnAddressesAreNeverRoutedAndWildcardsRouteGroups) {
     apply("2:462/* 2:460/1\n");
     apply("World 2:460/2\n");
 
-    EXPECT_EQ(itemTableText(state()), "2:460/1 via 2:460/2\n"
-                                      "2:460/2\n"
-                                      "2:462/* via 2:460/1\n"
-                                      "*:*/* via 2:460/2\n");
+    EXPECT_EQ(itemsText(state(), ItemForm::ByAddress), "2:460/1 via 2:460/2\n"
+                                                       "2:460/2\n"
+                                                       "2:462/* via 2:460/1\n"
+                                                       "*:*/* via 2:460/2\n");
     EXPECT_EQ(captured.console.str(), "");
 }
 
