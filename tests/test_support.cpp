@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <random>
 #include <regex>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 #include "driver/run.hpp"
@@ -178,6 +182,17 @@ std::string withFixedTime(const std::string& text) {
     return std::regex_replace(text, timeLine, "$1" + std::string(FixedTimeText) + "$2");
 }
 
+std::string withCrLf(const std::string& text) {
+    std::string result;
+    for (char c : text) {
+        if (c == '\n') {
+            result += '\r';
+        }
+        result += c;
+    }
+    return result;
+}
+
 std::string emptySquishTable(const std::string& main, const std::string& eol) {
     const std::string lines[] = {
         "; Squish routing for " + main + ". Created by Spokeway generator 1.31beta",
@@ -201,6 +216,74 @@ std::string emptySquishTable(const std::string& main, const std::string& eol) {
         text += line + eol;
     }
     return text;
+}
+
+std::string markerLines(char c) {
+    const std::string marker(1, c);
+    return "RouteBegin \"" + marker + " begin\"\nRouteEnd \"" + marker + " end\"\n";
+}
+
+std::string ConfigText::text() const {
+    return "Address " + main + "\nRouteType " + routeType + "\nMinimize " + minimize +
+           "\nWriteTo " + writeTo + "\n" + markers + links + more;
+}
+
+std::string done(int links, int items) {
+    return "\nDone! Total of " + std::to_string(links) + " links and " + std::to_string(items) +
+           " items.";
+}
+
+std::string consoleOf(const std::vector<std::string>& files, int links, int items) {
+    std::string text = Banner;
+    for (const std::string& file : files) {
+        text += "\nScanning route file " + file + "...";
+    }
+    return text + Writing + done(links, items);
+}
+
+TableRun runTable(const std::string& config, const std::map<std::string, std::string>& files,
+                  const std::string& destination) {
+    ScratchDir dir;
+    dir.write("pathgen.cfg", config);
+    dir.write("route.cfg", destination);
+    for (const auto& [name, text] : files) {
+        dir.write(name, text);
+    }
+    RunResult result = runInProcess(dir.path(), {});
+    if (result.exitCode == 0) {
+        EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
+    }
+    return TableRun{result.exitCode, result.console, dir.read("route.cfg")};
+}
+
+std::string tableHeader(char c, const std::string& displayName) {
+    const std::string marker(1, c);
+    return marker + " " + displayName +
+           " routing for 2:460/10. Created by Spokeway generator 1.31beta\n" + marker +
+           "                     " + FixedTimeText + "\n" + marker + "\n";
+}
+
+std::string reportHeading(char c) {
+    const std::string marker(1, c);
+    return marker + "\n" + marker + " !!! Unrouted !!!\n" + marker + " ----------------\n";
+}
+
+ProcessResult BinaryRuns::run(const std::string& configText, const std::string& destination,
+                              const std::string& shellPrefix) {
+    dir.write("pathgen.cfg", configText);
+    dir.write("route.cfg", destination);
+    return runBinary(dir.path(), {}, shellPrefix);
+}
+
+int openWhenRead(const fs::path& fifo) {
+    for (int tries = 0; tries < 500; ++tries) {
+        int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0 || errno != ENXIO) {
+            return fd;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return -1;
 }
 
 } // namespace testing_support

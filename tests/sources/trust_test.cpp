@@ -75,38 +75,25 @@ TEST_F(TrustLine, OwnAddressesAreNeverRoutedAndWildcardsRouteGroups) {
 }
 
 TEST(TrustFile, OverridesRouteFilesAndIsOverriddenByDefaultRoutes) {
-    ScratchDir dir;
-    dir.write("pathgen.cfg", "Address 2:460/10\n"
-                             "RouteType squish\n"
-                             "Minimize no\n"
-                             "WriteTo route.cfg\n"
-                             "RouteBegin \"; begin\"\n"
-                             "RouteEnd \"; end\"\n"
-                             "TrustFile trust.txt\n"
-                             "Link 2:460/1 c\n"
-                             "Link 2:460/2 h\n"
-                             "RouteFile routes.txt\n"
-                             "DefaultRoute 2:460/1 2:461/3\n");
-    dir.write("routes.txt", "2:460/1 2:461/1 2 3\n");
-    dir.write("trust.txt", "; trusted paths\n"
-                           "2:461/2 2:460/1 2:460/2\n"
-                           "2:461/3 2:460/2\n");
-    dir.write("route.cfg", "; begin\n; end\n");
+    TableRun run = runTable(ConfigText{.more = "TrustFile trust.txt\n"
+                                               "Link 2:460/1 c\n"
+                                               "Link 2:460/2 h\n"
+                                               "RouteFile routes.txt\n"
+                                               "DefaultRoute 2:460/1 2:461/3\n"},
+                            {{"routes.txt", "2:460/1 2:461/1 2 3\n"},
+                             {"trust.txt", "; trusted paths\n"
+                                           "2:461/2 2:460/1 2:460/2\n"
+                                           "2:461/3 2:460/2\n"}});
 
-    RunResult result = runInProcess(dir.path(), {});
-
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.console, "Spokeway generator v.1.31beta(Win32) 28-Apr-1999\n"
-                              "\nScanning config file..."
-                              "\nScanning route file routes.txt..."
-                              "\nScanning route file trust.txt..."
-                              "\nRe-routing for  2:461/2."
-                              "\nRe-routing for  2:461/3."
-                              "\nRe-routing for  2:461/3."
-                              "\nAdjusting routing..."
-                              "\nWriting routing..."
-                              "\nDone! Total of 2 links and 5 items.");
-    EXPECT_EQ(dir.read("route.cfg"),
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.console, Banner +
+                               "\nScanning route file routes.txt..."
+                               "\nScanning route file trust.txt..."
+                               "\nRe-routing for  2:461/2."
+                               "\nRe-routing for  2:461/3."
+                               "\nRe-routing for  2:461/3." +
+                               Writing + done(2, 5));
+    EXPECT_EQ(run.destination,
               "; begin\n"
               "; Squish routing for 2:460/10. Created by Spokeway generator 1.31beta\n"
               ";                     Fri Jan  1 09:05:00 1999\n"
@@ -131,22 +118,12 @@ TEST(TrustFile, OverridesRouteFilesAndIsOverriddenByDefaultRoutes) {
 }
 
 TEST(TrustFile, MissingFileFailsTheRunWithItsLine) {
-    ScratchDir dir;
-    dir.write("pathgen.cfg", "Address 2:460/10\n"
-                             "RouteType squish\n"
-                             "Minimize no\n"
-                             "WriteTo route.cfg\n"
-                             "TrustFile missing.txt\n"
-                             "TrustFile trust.txt\n");
-    dir.write("trust.txt", "2:461/2 2:460/1\n");
-    dir.write("route.cfg", "unchanged\n");
+    TableRun run =
+        runTable(ConfigText{.markers = "", .more = "TrustFile missing.txt\nTrustFile trust.txt\n"},
+                 {{"trust.txt", "2:461/2 2:460/1\n"}}, "unchanged\n");
 
-    RunResult result = runInProcess(dir.path(), {});
-
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.console, "Spokeway generator v.1.31beta(Win32) 28-Apr-1999\n"
-                              "\nScanning config file..."
-                              "\npathgen.cfg 5: Cannot open file."
-                              "\nScanning route file trust.txt...");
-    EXPECT_EQ(dir.read("route.cfg"), "unchanged\n");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.console, Banner + "\npathgen.cfg 5: Cannot open file."
+                                    "\nScanning route file trust.txt...");
+    EXPECT_EQ(run.destination, "unchanged\n");
 }
