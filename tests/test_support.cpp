@@ -194,28 +194,15 @@ std::string withCrLf(const std::string& text) {
 }
 
 std::string emptySquishTable(const std::string& main, const std::string& eol) {
-    const std::string lines[] = {
-        "; Squish routing for " + main + ". Created by Spokeway generator 1.31beta",
-        ";                     Fri Jan  1 09:05:00 1999",
-        ";",
-        "; *** Direct links",
-        ";",
-        ";",
-        "; *** Route",
-        ";",
-        "; *** Nodes",
-        "; *** Nets",
-        "; *** Zones",
-        "; *** Default",
-        ";",
-        "; !!! Unrouted !!!",
-        "; ----------------",
-    };
-    std::string text;
-    for (const std::string& line : lines) {
-        text += line + eol;
+    const std::string text = tableHeader(';', "Squish", main) +
+                             "; *** Direct links\n;\n;\n; *** Route\n;\n"
+                             "; *** Nodes\n; *** Nets\n; *** Zones\n; *** Default\n" +
+                             reportHeading(';');
+    std::string ended;
+    for (char c : text) {
+        ended += c == '\n' ? eol : std::string(1, c);
     }
-    return text;
+    return ended;
 }
 
 std::string markerLines(char c) {
@@ -256,11 +243,11 @@ TableRun runTable(const std::string& config, const std::map<std::string, std::st
     return TableRun{result.exitCode, result.console, dir.read("route.cfg")};
 }
 
-std::string tableHeader(char c, const std::string& displayName) {
+std::string tableHeader(char c, const std::string& displayName, const std::string& main) {
     const std::string marker(1, c);
-    return marker + " " + displayName +
-           " routing for 2:460/10. Created by Spokeway generator 1.31beta\n" + marker +
-           "                     " + FixedTimeText + "\n" + marker + "\n";
+    return marker + " " + displayName + " routing for " + main +
+           ". Created by Spokeway generator 1.31beta\n" + marker + "                     " +
+           FixedTimeText + "\n" + marker + "\n";
 }
 
 std::string reportHeading(char c) {

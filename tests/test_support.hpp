@@ -84,10 +84,6 @@ void expectFolderAfterRun(const std::filesystem::path& actual, const std::filesy
 // The text with the run time of every header line replaced by FixedTimeText.
 std::string withFixedTime(const std::string& text);
 
-// The Squish table and unrouted report of a run without links or routes,
-// for the given main address, at the fixed run time, lines ending in `eol`.
-std::string emptySquishTable(const std::string& main = "2:460/10", const std::string& eol = "\n");
-
 // The text with every line feed preceded by a carriage return.
 std::string withCrLf(const std::string& text);
 
@@ -136,10 +132,15 @@ struct TableRun {
 TableRun runTable(const std::string& config, const std::map<std::string, std::string>& files = {},
                   const std::string& destination = "; begin\n; end\n");
 
-// A table's three header lines for 2:460/10 at the fixed run time, and the
+// A table's three header lines for `main` at the fixed run time, and the
 // three heading lines of its unrouted report, in comment character c.
-std::string tableHeader(char c, const std::string& displayName);
+std::string tableHeader(char c, const std::string& displayName,
+                        const std::string& main = "2:460/10");
 std::string reportHeading(char c);
+
+// The Squish table and unrouted report of a run without links or routes,
+// for the given main address, at the fixed run time, lines ending in `eol`.
+std::string emptySquishTable(const std::string& main = "2:460/10", const std::string& eol = "\n");
 
 // Whole runs of the real binary in a folder of their own.
 struct BinaryRuns : ::testing::Test {

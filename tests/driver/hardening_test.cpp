@@ -38,15 +38,8 @@ std::string tagged(int line, const std::string& message) {
 std::string ifmailTable(const std::string& nodes, const std::string& nets = "",
                         const std::string& zones = "", const std::string& world = "",
                         const std::string& main = "2:460/10") {
-    return "# sendmail routing for " + main +
-           ". Created by Spokeway generator 1.31beta\n"
-           "#                     Fri Jan  1 09:05:00 1999\n"
-           "#\n"
-           "# *** Nodes\n" +
-           nodes + "# *** Nets\n" + nets + "# *** Zones\n" + zones + "# *** Default\n" + world +
-           "#\n"
-           "# !!! Unrouted !!!\n"
-           "# ----------------\n";
+    return tableHeader('#', "sendmail", main) + "# *** Nodes\n" + nodes + "# *** Nets\n" + nets +
+           "# *** Zones\n" + zones + "# *** Default\n" + world + reportHeading('#');
 }
 
 // The two mailer table lines of a node reached through `target` with the
