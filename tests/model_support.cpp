@@ -46,10 +46,18 @@ void addLink(RoutingState& state, std::string_view address, std::uint16_t flavou
     state.items.push_back(RouteItem{NoVia, 0, where});
 }
 
-std::string itemsText(const RoutingState& state) {
+std::string itemsText(const RoutingState& state, ItemForm form) {
     std::string result;
     for (std::size_t i = 0; i < state.items.size(); ++i) {
         const RouteItem& item = state.items[i];
+        if (form == ItemForm::ByAddress) {
+            result += text(item.address);
+            if (item.via != NoVia) {
+                result += " via " + text(state.items.at(item.via).address);
+            }
+            result += item.viaTarget ? " target\n" : "\n";
+            continue;
+        }
         result += std::to_string(i) + " " + text(item.address) + " via ";
         if (item.via == NoVia) {
             result += "-";
@@ -74,3 +82,7 @@ std::string linksText(const RoutingState& state) {
 }
 
 } // namespace testing_support
+
+void PrintTo(const FtnAddress& address, std::ostream* out) {
+    *out << testing_support::text(address);
+}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -20,9 +21,14 @@ void addItem(RoutingState& state, std::string_view address, std::uint16_t via = 
 // Appends a link and, when its address is no item yet, its item.
 void addLink(RoutingState& state, std::string_view address, std::uint16_t flavour);
 
-// One line per item: "<index> <address> via <index|-|covered>[ target]".
-std::string itemsText(const RoutingState& state);
+// One line per item, in table order. By index: "<index> <address> via
+// <index|-|covered>[ target]"; by address: "<address>[ via <address>][ target]".
+enum class ItemForm { ByIndex, ByAddress };
+std::string itemsText(const RoutingState& state, ItemForm form = ItemForm::ByIndex);
 // One line per link: "<address> <flavour in hex>".
 std::string linksText(const RoutingState& state);
 
 } // namespace testing_support
+
+// Addresses as "z:n/n" in test failure messages.
+void PrintTo(const FtnAddress& address, std::ostream* out);

@@ -1,10 +1,16 @@
 #include "test_support.hpp"
 
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <random>
 #include <regex>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 #include "driver/run.hpp"
@@ -145,6 +151,25 @@ std::map<std::string, std::string> folderContents(const fs::path& root) {
     return files;
 }
 
+void expectFolderAfterRun(const fs::path& actual, const fs::path& input, const fs::path& changes,
+                          const std::string& label) {
+    std::map<std::string, std::string> expected = folderContents(input);
+    for (const auto& [file, content] : folderContents(changes)) {
+        expected[file] = content;
+    }
+    std::map<std::string, std::string> found = folderContents(actual);
+    for (auto& [file, content] : found) {
+        content = withFixedTime(content);
+    }
+    for (const auto& [file, content] : expected) {
+        ASSERT_TRUE(found.count(file)) << label << ": missing file " << file;
+        EXPECT_EQ(found[file], content) << label << ": in file " << file;
+    }
+    for (const auto& [file, content] : found) {
+        EXPECT_TRUE(expected.count(file)) << label << ": unexpected file " << file;
+    }
+}
+
 std::string withFixedTime(const std::string& text) {
     // The second header line: the comment character, 21 blanks and the time.
     static const std::regex timeLine(
@@ -152,29 +177,95 @@ std::string withFixedTime(const std::string& text) {
     return std::regex_replace(text, timeLine, "$1" + std::string(FixedTimeText) + "$2");
 }
 
-std::string emptySquishTable(const std::string& main, const std::string& eol) {
-    const std::string lines[] = {
-        "; Squish routing for " + main + ". Created by Spokeway generator 1.31beta",
-        ";                     Fri Jan  1 09:05:00 1999",
-        ";",
-        "; *** Direct links",
-        ";",
-        ";",
-        "; *** Route",
-        ";",
-        "; *** Nodes",
-        "; *** Nets",
-        "; *** Zones",
-        "; *** Default",
-        ";",
-        "; !!! Unrouted !!!",
-        "; ----------------",
-    };
-    std::string text;
-    for (const std::string& line : lines) {
-        text += line + eol;
+std::string withCrLf(const std::string& text) {
+    std::string result;
+    for (char c : text) {
+        if (c == '\n') {
+            result += '\r';
+        }
+        result += c;
     }
-    return text;
+    return result;
+}
+
+std::string emptySquishTable(const std::string& main, const std::string& eol) {
+    const std::string text = tableHeader(';', "Squish", main) +
+                             "; *** Direct links\n;\n;\n; *** Route\n;\n"
+                             "; *** Nodes\n; *** Nets\n; *** Zones\n; *** Default\n" +
+                             reportHeading(';');
+    std::string ended;
+    for (char c : text) {
+        ended += c == '\n' ? eol : std::string(1, c);
+    }
+    return ended;
+}
+
+std::string markerLines(char c) {
+    const std::string marker(1, c);
+    return "RouteBegin \"" + marker + " begin\"\nRouteEnd \"" + marker + " end\"\n";
+}
+
+std::string ConfigText::text() const {
+    return "Address " + main + "\nRouteType " + routeType + "\nMinimize " + minimize +
+           "\nWriteTo " + writeTo + "\n" + markers + links + more;
+}
+
+std::string done(int links, int items) {
+    return "\nDone! Total of " + std::to_string(links) + " links and " + std::to_string(items) +
+           " items.";
+}
+
+std::string consoleOf(const std::vector<std::string>& files, int links, int items) {
+    std::string text = Banner;
+    for (const std::string& file : files) {
+        text += "\nScanning route file " + file + "...";
+    }
+    return text + Writing + done(links, items);
+}
+
+TableRun runTable(const std::string& config, const std::map<std::string, std::string>& files,
+                  const std::string& destination) {
+    ScratchDir dir;
+    dir.write("pathgen.cfg", config);
+    dir.write("route.cfg", destination);
+    for (const auto& [name, text] : files) {
+        dir.write(name, text);
+    }
+    RunResult result = runInProcess(dir.path(), {});
+    if (result.exitCode == 0) {
+        EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
+    }
+    return TableRun{result.exitCode, result.console, dir.read("route.cfg")};
+}
+
+std::string tableHeader(char c, const std::string& displayName, const std::string& main) {
+    const std::string marker(1, c);
+    return marker + " " + displayName + " routing for " + main +
+           ". Created by Spokeway generator 1.31beta\n" + marker + "                     " +
+           FixedTimeText + "\n" + marker + "\n";
+}
+
+std::string reportHeading(char c) {
+    const std::string marker(1, c);
+    return marker + "\n" + marker + " !!! Unrouted !!!\n" + marker + " ----------------\n";
+}
+
+ProcessResult BinaryRuns::run(const std::string& configText, const std::string& destination,
+                              const std::string& shellPrefix) {
+    dir.write("pathgen.cfg", configText);
+    dir.write("route.cfg", destination);
+    return runBinary(dir.path(), {}, shellPrefix);
+}
+
+int openWhenRead(const fs::path& fifo) {
+    for (int tries = 0; tries < 500; ++tries) {
+        int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0 || errno != ENXIO) {
+            return fd;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return -1;
 }
 
 } // namespace testing_support

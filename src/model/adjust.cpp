@@ -188,17 +188,6 @@ void shortenChains(RoutingState& state, Console& console) {
 
 } // namespace
 
-std::uint16_t matchScore(FtnAddress address, FtnAddress pattern) {
-    if ((pattern.zone != Wildcard && pattern.zone != address.zone) ||
-        (pattern.net != Wildcard && pattern.net != address.net) ||
-        (pattern.node != Wildcard && pattern.node != address.node)) {
-        return 0;
-    }
-    return static_cast<std::uint16_t>((pattern.zone == Wildcard ? 1 : 2) +
-                                      (pattern.net == Wildcard ? 10 : 20) +
-                                      (pattern.node == Wildcard ? 100 : 200));
-}
-
 void adjustRouting(RoutingState& state, Console& console) {
     giveDefaultRoutes(state);
     addLinksRoutedViaUs(state, console);

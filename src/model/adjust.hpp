@@ -7,6 +7,4 @@
 #include "messages/messages.hpp"
 #include "model/routing_state.hpp"
 
-// How well `pattern` covers `address`: 0 not at all, else 111 to 222.
-std::uint16_t matchScore(FtnAddress address, FtnAddress pattern);
 void adjustRouting(RoutingState& state, Console& console);

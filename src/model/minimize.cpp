@@ -5,13 +5,6 @@
 
 #include "model/tables.hpp"
 
-int comparePatterns(const RouteItem& a, const RouteItem& b) {
-    if (a.address < b.address) {
-        return -1;
-    }
-    return a.address == b.address ? 0 : 1;
-}
-
 // The patterns are the wildcard entries sorted by address (wildcards last),
 // and only the first covering one counts. Rather than going through the
 // sorted list, the few addresses that can cover an entry are looked up in

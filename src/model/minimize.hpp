@@ -4,5 +4,4 @@
 #include "messages/messages.hpp"
 #include "model/routing_state.hpp"
 
-int comparePatterns(const RouteItem& a, const RouteItem& b);
 void minimizeRoutes(RoutingState& state, Console& console);

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "address/address.hpp"
-#include "address/print_address.hpp"
+#include "model_support.hpp"
 #include "test_support.hpp"
 
 using namespace testing_support;

@@ -9,49 +9,37 @@
 using namespace testing_support;
 namespace fs = std::filesystem;
 
-namespace {
-
-const std::string Head = "Spokeway generator v.1.31beta(Win32) 28-Apr-1999\n"
-                         "\nScanning config file...";
-
-std::string config(const std::string& destination) {
-    return "Address 2:460/10\nRouteType squish\nMinimize no\nWriteTo " + destination +
-           "\nRouteBegin \"; begin\"\nRouteEnd \"; end\"\n";
-}
-
-} // namespace
-
 TEST(DestinationNames, ANameWithANulByteNamesNoFile) {
     // Read up to the NUL the name would be route.cfg, and the part after the
     // last '/' would put the temporary file under that same name.
     using namespace std::string_literals;
     ScratchDir dir;
-    dir.write("pathgen.cfg", config("route.cfg\0\x16\0/3"s));
+    dir.write("pathgen.cfg", ConfigText{.writeTo = "route.cfg\0\x16\0/3"s});
     dir.write("route.cfg", "a\n; begin\nold\n; end\n");
 
     RunResult result = runInProcess(dir.path(), {});
 
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.console, Head + "\nCannot open dest file.");
+    EXPECT_EQ(result.console, Banner + "\nCannot open dest file.");
     EXPECT_EQ(dir.read("route.cfg"), "a\n; begin\nold\n; end\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
 }
 
 TEST(DestinationNames, ADestinationNamedLikeTheTemporaryFileIsLeftAlone) {
     ScratchDir dir;
-    dir.write("pathgen.cfg", config("PG$TABLE.$$$"));
+    dir.write("pathgen.cfg", ConfigText{.writeTo = "PG$TABLE.$$$"});
     dir.write("PG$TABLE.$$$", "a\n; begin\nold\n; end\n");
 
     RunResult result = runInProcess(dir.path(), {});
 
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.console, Head + "\nCannot open temp file.");
+    EXPECT_EQ(result.console, Banner + "\nCannot open temp file.");
     EXPECT_EQ(dir.read("PG$TABLE.$$$"), "a\n; begin\nold\n; end\n");
 }
 
 TEST(DestinationNames, ALinkedDestinationIsRewrittenWhereTheLinkPoints) {
     ScratchDir dir;
-    dir.write("pathgen.cfg", config("route.cfg"));
+    dir.write("pathgen.cfg", ConfigText{});
     dir.write("real/route.cfg", "a\n; begin\nold\n; end\nb\n");
     fs::create_symlink("real/route.cfg", dir.path() / "route.cfg");
 
@@ -66,7 +54,7 @@ TEST(DestinationNames, ALinkedDestinationIsRewrittenWhereTheLinkPoints) {
 
 TEST(DestinationNames, ALinkPlantedUnderTheTemporaryNameIsNotWrittenThrough) {
     ScratchDir dir;
-    dir.write("pathgen.cfg", config("route.cfg"));
+    dir.write("pathgen.cfg", ConfigText{});
     dir.write("route.cfg", "; begin\n; end\n");
     dir.write("victim", "precious\n");
     fs::create_symlink("victim", dir.path() / "PG$TABLE.$$$");

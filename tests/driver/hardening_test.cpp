@@ -29,15 +29,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string Title = "Spokeway generator v.1.31beta(Win32) 28-Apr-1999\n";
-const std::string Banner = Title + "\nScanning config file...";
-const std::string Writing = "\nAdjusting routing...\nWriting routing...";
-
-std::string done(int links, int items) {
-    return "\nDone! Total of " + std::to_string(links) + " links and " + std::to_string(items) +
-           " items.";
-}
-
 std::string tagged(int line, const std::string& message) {
     return "\npathgen.cfg " + std::to_string(line) + ": " + message;
 }
@@ -47,15 +38,8 @@ std::string tagged(int line, const std::string& message) {
 std::string ifmailTable(const std::string& nodes, const std::string& nets = "",
                         const std::string& zones = "", const std::string& world = "",
                         const std::string& main = "2:460/10") {
-    return "# sendmail routing for " + main +
-           ". Created by Spokeway generator 1.31beta\n"
-           "#                     Fri Jan  1 09:05:00 1999\n"
-           "#\n"
-           "# *** Nodes\n" +
-           nodes + "# *** Nets\n" + nets + "# *** Zones\n" + zones + "# *** Default\n" + world +
-           "#\n"
-           "# !!! Unrouted !!!\n"
-           "# ----------------\n";
+    return tableHeader('#', "sendmail", main) + "# *** Nodes\n" + nodes + "# *** Nets\n" + nets +
+           "# *** Zones\n" + zones + "# *** Default\n" + world + reportHeading('#');
 }
 
 // The two mailer table lines of a node reached through `target` with the
@@ -63,13 +47,6 @@ std::string ifmailTable(const std::string& nodes, const std::string& nets = "",
 std::string ifmailNode(const std::string& host, const std::string& target, char flavour) {
     const std::string to = "\tifmail-"s + flavour + ":" + target + ".fidonet.org\n";
     return host + ".fidonet.org" + to + "." + host + ".fidonet.org" + to;
-}
-
-// The header's time is the real one in a run of the binary.
-std::string withFixedTime(const std::string& text) {
-    static const std::regex timeLine(
-        R"((\n[;#]                     )[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9][0-9] [0-9:]{8} [0-9]{4}(\r?\n))");
-    return std::regex_replace(text, timeLine, "$1" + std::string(FixedTimeText) + "$2");
 }
 
 // Reproducible bytes from the whole range, except those in `excluded`.
@@ -134,31 +111,8 @@ std::string excerpt(const std::string& text, std::size_t at) {
            << ":\n  actual:   " << excerpt(actual, at) << "\n  expected: " << excerpt(expected, at);
 }
 
-const std::string Markers = "RouteBegin \"; begin\"\nRouteEnd \"; end\"\n";
-
-// A configuration writing into route.cfg, with `more` after its settings.
-std::string config(const std::string& more, const std::string& main = "2:460/10",
-                   const std::string& type = "squish", const std::string& minimize = "no",
-                   const std::string& markers = Markers) {
-    return "Address " + main + "\nRouteType " + type + "\nMinimize " + minimize +
-           "\nWriteTo route.cfg\n" + markers + more;
-}
-
 const std::string Before = "a\n; begin\nold\n; end\nb\n";
 const std::string Head = "a\n; begin\n";
-
-// Opens the writing end of a FIFO once the program has opened it for reading;
-// -1 if it never does within a few seconds.
-int openWhenRead(const fs::path& fifo) {
-    for (int tries = 0; tries < 500; ++tries) {
-        int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd >= 0 || errno != ENXIO) {
-            return fd;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return -1;
-}
 
 // Whether a process waits for a lock on the file with this inode, as
 // /proc/locks shows it (a waiter's line has "->"); nothing if it cannot be read.
@@ -217,17 +171,7 @@ std::optional<std::string> unprivilegedPrefix() {
                         "(setpriv missing or the build not reachable for that user)";              \
     }
 
-struct Hardening : ::testing::Test {
-    ScratchDir dir;
-
-    ProcessResult run(const std::string& configText, const std::string& destination,
-                      const std::string& shellPrefix = "") {
-        dir.write("pathgen.cfg", configText);
-        dir.write("route.cfg", destination);
-        return runBinary(dir.path(), {}, shellPrefix);
-    }
-    std::string destination() const { return withFixedTime(dir.read("route.cfg")); }
-};
+struct Hardening : BinaryRuns {};
 
 // ---- the destination outside the routing region ----
 
@@ -253,27 +197,28 @@ TEST_F(Hardening, EveryByteOutsideTheRegionSurvives) {
     const std::string tail = std::string(45000, 't') + "\n" + "\0\0\n"s + "\xFE\xFD\r\n" +
                              garbage.bytes(1000000) + "\ncr\rlast line without a line feed";
     const Case cases[] = {
-        {"long lines in every place, the begin line whole, the end line dropped whole", Markers,
+        {"long lines in every place, the begin line whole, the end line dropped whole",
+         markerLines(),
          head + "; begin" + std::string(40000, 'b') + "\n" + "old\n" + std::string(50000, 'o') +
              "\n" + "; end" + std::string(60000, 'e') + "\0\n"s + tail,
          head + "; begin" + std::string(40000, 'b') + "\n" + emptySquishTable() + "; end\n" + tail},
-        {"a long begin line whose carriage return and line feed fall in different reads", Markers,
-         "; begin" + std::string(29990, 'b') + "\r\nold\r\n; end\r\nafter\r\n",
+        {"a long begin line whose carriage return and line feed fall in different reads",
+         markerLines(), "; begin" + std::string(29990, 'b') + "\r\nold\r\n; end\r\nafter\r\n",
          "; begin" + std::string(29990, 'b') + "\r\n" + emptySquishTable("2:460/10", "\r\n") +
              "; end\r\nafter\r\n"},
-        {"a long begin line whose second read starts like the end marker", Markers,
+        {"a long begin line whose second read starts like the end marker", markerLines(),
          "; begin" + std::string(29991, 'b') + "; end of a piece\nold\n; end\ntail\n",
          "; begin" + std::string(29991, 'b') + "; end of a piece\n" + emptySquishTable() +
              "; end\ntail\n"},
         {"no markers: a long first line stays whole before the table", "",
          std::string(35000, 'f') + "\nsecond\n",
          std::string(35000, 'f') + "\n" + emptySquishTable() + "\nsecond\n"},
-        {"an end marker line without a line feed at the end of the file", Markers,
+        {"an end marker line without a line feed at the end of the file", markerLines(),
          "a\n; begin\nold\n; end", "a\n; begin\n" + emptySquishTable() + "; end\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        ProcessResult result = run(config("", "2:460/10", "squish", "no", c.markers), c.before);
+        ProcessResult result = run(ConfigText{.markers = c.markers}, c.before);
         EXPECT_EQ(result.exitCode, 0);
         EXPECT_EQ(result.standardError, Banner + Writing + done(0, 0));
         EXPECT_TRUE(sameBytes(destination(), c.after));
@@ -353,7 +298,8 @@ TEST_F(Hardening, GarbageInTheConfigurationIsPassedOverOrRefused) {
     std::string configText = garbage.bytes(1000000) + "\n" + "RouteType\0ifmail\n"s +
                              "Minimize\0yes\n"s + std::string(1000000, ' ') + "\n" +
                              std::string(1000000, 'x') + "\n" + std::string(500000, '\0') + "\n" +
-                             config("") + "Address 2:460/11\0junk\n"s + garbage.bytes(500000);
+                             ConfigText{}.text() + "Address 2:460/11\0junk\n"s +
+                             garbage.bytes(500000);
     ProcessResult result = run(configText, Before);
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.standardError, Banner + Writing + done(0, 0));
@@ -390,12 +336,12 @@ TEST_F(Hardening, GarbageInRouteFilesTrustFilesAndNodelists) {
     dir.write("net.ndl", "Zone,2\nHost,461,Net\n" + garbage.line(5000, notKeyword) + ",1,Node\n" +
                              garbage.line(20000, notKeyword) + "Hub,100\0\xFF\n"s +
                              garbage.line(100, notKeyword) + ",101\0,junk\n"s + "Host,462\n,5\n");
-    ProcessResult result = run(config("Link 2:460/1 c\n"
-                                      "RouteFile routes.bin\n"
-                                      "Spokeway junk.ndl n 2 460\n"
-                                      "Spokeway net.ndl n 2 461\n"
-                                      "TrustFile trust.bin\n"
-                                      "DefaultRoute 2:460/1 2:461/*\n"),
+    ProcessResult result = run(ConfigText{.links = "Link 2:460/1 c\n",
+                                          .more = "RouteFile routes.bin\n"
+                                                  "Spokeway junk.ndl n 2 460\n"
+                                                  "Spokeway net.ndl n 2 461\n"
+                                                  "TrustFile trust.bin\n"
+                                                  "DefaultRoute 2:460/1 2:461/*\n"},
                                Before);
     // 5000 lines turn the spinner 5000 / 21 = 238 times.
     std::string spinner;
@@ -457,11 +403,12 @@ TEST_F(Hardening, EnormousLinesAndFilesAreReadThrough) {
     }
     dir.write("nodelist.ndl", nodelist);
     std::string configText = semicolons + blanks +
-                             config("Link 2:460/1 c\n"
-                                    "RouteFile routes.txt\n"
-                                    "Spokeway nodelist.ndl z 2 460\n"
-                                    "TrustFile trust.txt\n"
-                                    "DefaultRoute 2:460/1 2:460/0 100\n") +
+                             ConfigText{.links = "Link 2:460/1 c\n",
+                                        .more = "RouteFile routes.txt\n"
+                                                "Spokeway nodelist.ndl z 2 460\n"
+                                                "TrustFile trust.txt\n"
+                                                "DefaultRoute 2:460/1 2:460/0 100\n"}
+                                 .text() +
                              semicolons;
     ProcessResult result = run(configText, Before);
     std::string spinner;
@@ -504,7 +451,7 @@ TEST_F(Hardening, ADirectoryWhereAFileIsExpectedCannotBeOpened) {
     for (const std::string line : {"RouteFile folder", "TrustFile folder",
                                    "Spokeway folder n 2 460", "Spokeway NODELIST.* n 2 460"}) {
         SCOPED_TRACE(line);
-        ProcessResult result = run(config(line + "\n"), Before);
+        ProcessResult result = run(ConfigText{.more = line + "\n"}, Before);
         EXPECT_EQ(result.exitCode, 1);
         EXPECT_EQ(result.standardError, Banner + tagged(7, "Cannot open file."));
         EXPECT_EQ(dir.read("route.cfg"), Before);
@@ -519,15 +466,14 @@ TEST_F(Hardening, ANameWithANulByteNamesNoFile) {
     // would then stand in the destination's place.
     dir.write("routes.txt", "2:460/1 2\n");
     const std::string unended = "a\n; begin\nold\n";
-    ProcessResult result =
-        run(config("").replace(config("").find("route.cfg"), 9, "route.cfg\0/"s), unended);
+    ProcessResult result = run(ConfigText{.writeTo = "route.cfg\0/"s}, unended);
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.standardError, Banner + "\nCannot open dest file.");
     EXPECT_EQ(dir.read("route.cfg"), unended);
     EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
 
     for (const std::string& line : {"RouteFile routes.txt\0x"s, "TrustFile routes.txt\0x"s}) {
-        result = run(config(line + "\n"), Before);
+        result = run(ConfigText{.more = line + "\n"}, Before);
         EXPECT_EQ(result.exitCode, 1);
         EXPECT_EQ(result.standardError, Banner + tagged(7, "Cannot open file."));
         EXPECT_EQ(dir.read("route.cfg"), Before);
@@ -557,7 +503,8 @@ TEST_F(Hardening, UnreadableFilesStopTheRunWithTheirMessage) {
         ScratchDir folder;
         fs::permissions(folder.path(), fs::perms::all); // the temporary file may be made
         const std::string what = c.what;
-        writeFile(folder.path() / "pathgen.cfg", config(c.line.empty() ? "" : c.line + "\n"));
+        writeFile(folder.path() / "pathgen.cfg",
+                  ConfigText{.more = c.line.empty() ? "" : c.line + "\n"});
         writeFile(folder.path() / "route.cfg", Before);
         writeFile(folder.path() / "secret.txt", "2:460/1 2\n");
         writeFile(folder.path() / "NODELIST.001", "Zone,2\nHost,460\n,1\n");
@@ -614,7 +561,7 @@ TEST_F(Hardening, AFileThatFailsWhileBeingReadStopsTheRun) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
-        ProcessResult result = run(config(c.line + "\n"), Before);
+        ProcessResult result = run(ConfigText{.more = c.line + "\n"}, Before);
         EXPECT_EQ(result.exitCode, 1);
         EXPECT_EQ(result.standardError, c.messages);
         EXPECT_EQ(dir.read("route.cfg"), Before);
@@ -643,11 +590,12 @@ TEST_F(Hardening, NumbersPastTheirRangeWrapAround) {
                             ",65637\n"
                             ",4294967398\n");
     dir.write("routes.txt", "2:4464/1 2:4464/65548 12345678901234567890\n");
-    ProcessResult result = run(config("Link 2:4464/65537 c\n"
-                                      "RouteFile routes.txt\n"
-                                      "Spokeway nodelist.* n 65538 70000\n"
-                                      "DefaultRoute 2:70000/65537 65636 65536 65535\n",
-                                      "2:70000/65546", "ifmail"),
+    ProcessResult result = run(ConfigText{.main = "2:70000/65546",
+                                          .routeType = "ifmail",
+                                          .links = "Link 2:4464/65537 c\n",
+                                          .more = "RouteFile routes.txt\n"
+                                                  "Spokeway nodelist.* n 65538 70000\n"
+                                                  "DefaultRoute 2:70000/65537 65636 65536 65535\n"},
                                Before);
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.standardError, Banner + "\nScanning route file routes.txt..." +
@@ -676,10 +624,10 @@ TEST_F(Hardening, ANodelistPatternOverThousandsOfFilesPicksTheGreatestNumber) {
         dir.write(name, "Host,460\n,1\n");
     }
     dir.write("lists/NODELIST.3001", "Zone,2\nHost,460\n,7\n");
-    ProcessResult result = run(config("Link 2:460/1 c\n"
-                                      "Spokeway lists/NODELIST.* z 2 460\n"
-                                      "DefaultRoute 2:460/1 2:460/0\n",
-                                      "2:460/10", "ifmail"),
+    ProcessResult result = run(ConfigText{.routeType = "ifmail",
+                                          .links = "Link 2:460/1 c\n",
+                                          .more = "Spokeway lists/NODELIST.* z 2 460\n"
+                                                  "DefaultRoute 2:460/1 2:460/0\n"},
                                Before);
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.standardError,
@@ -716,8 +664,11 @@ TEST_F(Hardening, AChainThroughEveryItemIsShortenedQuickly) {
     for (const std::string& routes : {nearFirst, farFirst}) {
         dir.write("chain.txt", routes);
         const auto start = std::chrono::steady_clock::now();
-        ProcessResult result = run(
-            config("Link 2:460/1 c\nRouteFile chain.txt\n", "2:460/10", "ifmail", "yes"), Before);
+        ProcessResult result = run(ConfigText{.routeType = "ifmail",
+                                              .minimize = "yes",
+                                              .links = "Link 2:460/1 c\n",
+                                              .more = "RouteFile chain.txt\n"},
+                                   Before);
         const auto seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start);
         EXPECT_EQ(result.exitCode, 0);
@@ -758,7 +709,7 @@ TEST_F(Hardening, WritesPastAFileSizeLimitLeaveTheDestination) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        ProcessResult result = run(config(c.more), c.before, "ulimit -f 100;");
+        ProcessResult result = run(ConfigText{.more = c.more}, c.before, "ulimit -f 100;");
         EXPECT_EQ(result.exitCode, 3);
         EXPECT_EQ(result.standardError, c.messages + "\nCannot write temp file.");
         EXPECT_TRUE(sameBytes(dir.read("route.cfg"), c.before));
@@ -792,7 +743,7 @@ TEST_F(Hardening, AFolderTheRunMayNotChangeLeavesTheDestination) {
             continue;
         }
         ScratchDir folder;
-        writeFile(folder.path() / "pathgen.cfg", config(""));
+        writeFile(folder.path() / "pathgen.cfg", ConfigText{});
         writeFile(folder.path() / "route.cfg", Before);
         fs::permissions(folder.path() / "pathgen.cfg", fs::perms(0644));
         fs::permissions(folder.path() / "route.cfg", fs::perms(0644));
@@ -824,8 +775,7 @@ TEST_F(Hardening, ADestinationNamedLikeTheTemporaryFileIsRefused) {
          {"PG$TABLE.$$$", "./PG$TABLE.$$$", "sub/PG$TABLE.$$$", "route.cfg"}) {
         SCOPED_TRACE(name);
         dir.write(name, Before);
-        dir.write("pathgen.cfg",
-                  config("RouteFile missing.txt\n").replace(config("").find("route.cfg"), 9, name));
+        dir.write("pathgen.cfg", ConfigText{.writeTo = name, .more = "RouteFile missing.txt\n"});
         ProcessResult result = runBinary(dir.path(), {});
         EXPECT_EQ(result.exitCode, 1);
         EXPECT_EQ(result.standardError, Banner + "\nCannot open temp file.");
@@ -860,7 +810,7 @@ TEST_F(Hardening, ATemporaryFileInTheWayIsReplacedNeverWrittenThrough) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         c.plant(dir.path());
-        ProcessResult result = run(config(""), Before);
+        ProcessResult result = run(ConfigText{}, Before);
         EXPECT_EQ(result.exitCode, 0);
         EXPECT_EQ(result.standardError, Banner + Writing + done(0, 0));
         EXPECT_EQ(destination(), Head + emptySquishTable() + "; end\nb\n");
@@ -879,7 +829,7 @@ TEST_F(Hardening, ALinkedDestinationIsRewrittenWhereTheLinkLeads) {
     fs::create_symlink("real/route.cfg", dir.path() / "link.cfg");
     fs::create_symlink("link.cfg", dir.path() / "route.cfg");
 
-    ProcessResult result = run(config(""), Before);
+    ProcessResult result = run(ConfigText{}, Before);
     // (run() wrote through the links: the file they lead to holds Before.)
 
     EXPECT_EQ(result.exitCode, 0);
@@ -897,7 +847,7 @@ TEST_F(Hardening, TheReplacedDestinationKeepsItsOwner) {
     if (::geteuid() != 0 || nobody == nullptr) {
         GTEST_SKIP() << "only root can give a file to another user";
     }
-    dir.write("pathgen.cfg", config(""));
+    dir.write("pathgen.cfg", ConfigText{});
     dir.write("route.cfg", Before);
     ASSERT_EQ(::chown(dir.file("route.cfg").c_str(), nobody->pw_uid, nobody->pw_gid), 0);
     fs::permissions(dir.path() / "route.cfg", fs::perms(0604));

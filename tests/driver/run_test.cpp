@@ -13,15 +13,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* Banner = "Spokeway generator v.1.31beta(Win32) 28-Apr-1999\n";
 constexpr const char* Destination = "a\n; begin\nold\n; end\nb\n";
-constexpr const char* Config = "Address 2:460/10\n"
-                               "RouteType squish\n"
-                               "Minimize yes\n"
-                               "WriteTo route.cfg\n"
-                               "RouteBegin \"; begin\"\n"
-                               "RouteEnd \"; end\"\n"
-                               "Link 2:460/1 c\n";
+const ConfigText Config{.minimize = "yes", .links = "Link 2:460/1 c\n"};
 
 } // namespace
 
@@ -37,7 +30,7 @@ TEST(Run, UsageTouchesNothing) {
         ProcessResult result = runBinary(dir.path(), args);
 
         EXPECT_EQ(result.exitCode, 0);
-        EXPECT_EQ(result.standardError, std::string(Banner) + "\nUsage: Route [config]\n");
+        EXPECT_EQ(result.standardError, Title + "\nUsage: Route [config]\n");
         EXPECT_EQ(result.standardOutput, "");
         EXPECT_EQ(folderContents(dir.path()), before);
     }
@@ -52,14 +45,16 @@ TEST(Run, OnlyTheFirstArgumentCounts) {
     ProcessResult result = runBinary(dir.path(), {"missing.cfg", "?"});
 
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.standardError, std::string(Banner) + "\nCannot open config file.");
+    EXPECT_EQ(result.standardError, Title + "\nCannot open config file.");
     EXPECT_EQ(result.standardOutput, "");
     EXPECT_EQ(folderContents(dir.path()), before);
 }
 
 TEST(Run, MoreItemsThanIndexesEndTheRunWithTheMemoryMessage) {
     ScratchDir dir;
-    dir.write("pathgen.cfg", std::string(Config) + "RouteFile big.txt\n");
+    dir.write(
+        "pathgen.cfg",
+        ConfigText{.minimize = "yes", .links = "Link 2:460/1 c\n", .more = "RouteFile big.txt\n"});
     dir.write("route.cfg", Destination);
     // 66 lines route 66000 distinct nodes via the link 2:460/1, whose item
     // is the first: the 65534th node finds the table full.
@@ -76,9 +71,8 @@ TEST(Run, MoreItemsThanIndexesEndTheRunWithTheMemoryMessage) {
     ProcessResult result = runBinary(dir.path(), {});
 
     EXPECT_EQ(result.exitCode, 2);
-    EXPECT_EQ(result.standardError, std::string(Banner) + "\nScanning config file..."
-                                                          "\nScanning route file big.txt..."
-                                                          "\nCannot allocate memory.");
+    EXPECT_EQ(result.standardError,
+              Banner + "\nScanning route file big.txt...\nCannot allocate memory.");
     EXPECT_EQ(result.standardOutput, "");
     EXPECT_EQ(dir.read("route.cfg"), Destination);
     // Like any run stopped after WriteTo, it leaves the temporary file with

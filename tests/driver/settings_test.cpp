@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "address/print_address.hpp"
+#include "model_support.hpp"
 #include "test_support.hpp"
 #include "writers/route_types.hpp"
 

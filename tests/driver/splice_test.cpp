@@ -17,46 +17,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string Banner = "Spokeway generator v.1.31beta(Win32) 28-Apr-1999\n"
-                           "\nScanning config file...";
-const std::string Success = Banner + "\nAdjusting routing...\nWriting routing..."
-                                     "\nDone! Total of 0 links and 0 items.";
-
-std::string config(const std::string& markers, const std::string& more = "",
-                   const std::string& destination = "route.cfg") {
-    return "Address 2:460/10\nRouteType squish\nMinimize no\nWriteTo " + destination + "\n" +
-           markers + more;
-}
-
-const std::string Markers = "RouteBegin \"; begin\"\nRouteEnd \"; end\"\n";
+const std::string Success = Banner + Writing + done(0, 0);
 
 const std::string Before = "a\n; begin\nold\n; end\nb\n";
 
-// Opens the writing end of a FIFO once the program has opened it for reading;
-// -1 if it never does within a few seconds.
-int openWhenRead(const fs::path& fifo) {
-    for (int tries = 0; tries < 500; ++tries) {
-        int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
-        if (fd >= 0 || errno != ENXIO) {
-            return fd;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return -1;
-}
-
-struct Splicing : ::testing::Test {
-    ScratchDir dir;
-
-    // Runs with the given configuration on the given destination.
-    ProcessResult run(const std::string& configText, const std::string& destination,
-                      const std::string& shellPrefix = "") {
-        dir.write("pathgen.cfg", configText);
-        dir.write("route.cfg", destination);
-        return runBinary(dir.path(), {}, shellPrefix);
-    }
-    std::string destination() const { return withFixedTime(dir.read("route.cfg")); }
-
+struct Splicing : BinaryRuns {
     // A run that must end with the destination replaced.
     void expectSpliced(const std::string& configText, const std::string& before,
                        const std::string& after) {
@@ -79,24 +44,24 @@ struct Splicing : ::testing::Test {
 };
 
 TEST_F(Splicing, TheOldRegionIsReplacedAndTheEndMarkerWrittenAnew) {
-    expectSpliced(config(Markers), "a\n; begin routes\nold 1\nold 2\n; end x\nb\n",
+    expectSpliced(ConfigText{}, "a\n; begin routes\nold 1\nold 2\n; end x\nb\n",
                   "a\n; begin routes\n" + emptySquishTable() + "; end\nb\n");
 }
 
 TEST_F(Splicing, MarkersMatchOnlyAtTheStartOfALineAndCaseCounts) {
-    expectSpliced(config(Markers),
+    expectSpliced(ConfigText{},
                   "; end first\n ; begin\n; BEGIN\n; begin\nold\n ; end\n; END\n; end\nz",
                   "; end first\n ; begin\n; BEGIN\n; begin\n" + emptySquishTable() + "; end\nz");
 }
 
 TEST_F(Splicing, ASecondBeginMarkerInTheOldRegionGoesWithIt) {
-    expectSpliced(config(Markers), "a\n; begin\nold\n; begin again\nold 2\n; end\nb\n",
+    expectSpliced(ConfigText{}, "a\n; begin\nold\n; begin again\nold 2\n; end\nb\n",
                   "a\n; begin\n" + emptySquishTable() + "; end\nb\n");
 }
 
 TEST_F(Splicing, WithoutMarkersTablesPileUpAfterTheFirstLine) {
     // Unquoted marker values are ignored, so both markers stay empty.
-    std::string configText = config("RouteBegin ; begin\nRouteEnd ; end\n");
+    std::string configText = ConfigText{.markers = "RouteBegin ; begin\nRouteEnd ; end\n"};
     expectSpliced(configText, "first\n; begin\nsecond\n",
                   "first\n" + emptySquishTable() + "\n; begin\nsecond\n");
     ProcessResult again = runBinary(dir.path(), {});
@@ -106,53 +71,53 @@ TEST_F(Splicing, WithoutMarkersTablesPileUpAfterTheFirstLine) {
 }
 
 TEST_F(Splicing, WithOnlyABeginMarkerTheTableIsInsertedAfterIt) {
-    expectSpliced(config("RouteBegin \"; begin\"\n"), "a\n; begin\nold\n; end\nb\n",
+    expectSpliced(ConfigText{.markers = "RouteBegin \"; begin\"\n"}, "a\n; begin\nold\n; end\nb\n",
                   "a\n; begin\n" + emptySquishTable() + "\nold\n; end\nb\n");
 }
 
 TEST_F(Splicing, ABeginMarkerLineWithoutLineFeedIsEndedBeforeTheTable) {
-    expectSpliced(config(""), "first", "first\n" + emptySquishTable() + "\n");
+    expectSpliced(ConfigText{.markers = ""}, "first", "first\n" + emptySquishTable() + "\n");
 }
 
 TEST_F(Splicing, DestinationLinesAreReadInPiecesOf29998Characters) {
     std::string longLine = std::string(29998, 'x') + "; begin\n";
-    expectSpliced(config(Markers), longLine + "old\n; end\n",
+    expectSpliced(ConfigText{}, longLine + "old\n; end\n",
                   longLine + emptySquishTable() + "; end\n");
 }
 
 TEST_F(Splicing, TableLinesEndLikeTheBeginMarkerLine) {
-    expectSpliced(config(Markers), "a\r\n; begin\r\nold\r\n; end\r\nb\r\nc\n",
+    expectSpliced(ConfigText{}, "a\r\n; begin\r\nold\r\n; end\r\nb\r\nc\n",
                   "a\r\n; begin\r\n" + emptySquishTable("2:460/10", "\r\n") + "; end\r\nb\r\nc\n");
-    expectSpliced(config(Markers), "a\r\n; begin\nold\r\n; end\r\nb\r\n",
+    expectSpliced(ConfigText{}, "a\r\n; begin\nold\r\n; end\r\nb\r\n",
                   "a\r\n; begin\n" + emptySquishTable() + "; end\nb\r\n");
 }
 
 TEST_F(Splicing, CtrlZEndsTheDestinationAndIsNotCopied) {
-    expectSpliced(config(Markers), "a\n; begin\nold\n; end\nb\nc\x1A junk\nmore\n",
+    expectSpliced(ConfigText{}, "a\n; begin\nold\n; end\nb\nc\x1A junk\nmore\n",
                   "a\n; begin\n" + emptySquishTable() + "; end\nb\nc");
     std::string before = "a\n\x1A; begin\nold\n; end\n";
-    ProcessResult result = run(config(Markers), before);
+    ProcessResult result = run(ConfigText{}, before);
     expectUntouched(result, 1, Banner + "\nMissing \"RouteBegin\" in dest file.", before);
 }
 
 TEST_F(Splicing, NulBytesAreCopiedByteForByte) {
     using namespace std::string_literals;
-    expectSpliced(config(Markers), "a\0x\n; begin\0\nold\0\n; end\nb\0\0c\n"s,
+    expectSpliced(ConfigText{}, "a\0x\n; begin\0\nold\0\n; end\nb\0\0c\n"s,
                   "a\0x\n; begin\0\n"s + emptySquishTable() + "; end\nb\0\0c\n"s);
 }
 
 TEST_F(Splicing, AMissingMarkerFailsAndLeavesNoTemporaryFile) {
-    ProcessResult result = run(config(Markers), "");
+    ProcessResult result = run(ConfigText{}, "");
     expectUntouched(result, 1, Banner + "\nMissing \"RouteBegin\" in dest file.", "");
     EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
-    result = run(config(Markers), "a\n; begin\nold\n");
+    result = run(ConfigText{}, "a\n; begin\nold\n");
     expectUntouched(result, 1, Banner + "\nMissing \"RouteEnd\" in dest file.",
                     "a\n; begin\nold\n");
     EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
 }
 
 TEST_F(Splicing, ADestinationThatCannotBeOpenedFails) {
-    dir.write("pathgen.cfg", config(Markers));
+    dir.write("pathgen.cfg", ConfigText{});
     ProcessResult result = runBinary(dir.path(), {});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.standardError, Banner + "\nCannot open dest file.");
@@ -164,7 +129,7 @@ TEST_F(Splicing, ADestinationThatCannotBeOpenedFails) {
 }
 
 TEST_F(Splicing, TheReplacedDestinationKeepsItsPermissionBits) {
-    dir.write("pathgen.cfg", config(Markers));
+    dir.write("pathgen.cfg", ConfigText{});
     dir.write("route.cfg", "; begin\n; end\n");
     fs::permissions(dir.path() / "route.cfg", fs::perms(0640));
     EXPECT_EQ(runBinary(dir.path(), {}).exitCode, 0);
@@ -177,7 +142,7 @@ TEST_F(Splicing, TheReplacedDestinationKeepsItsPermissionBits) {
 TEST_F(Splicing, ATemporaryFileThatCannotBeCreatedFails) {
     // A folder in the temporary file's place stops its creation, even for root.
     fs::create_directory(dir.path() / "PG$TABLE.$$$");
-    ProcessResult result = run(config(Markers), Before);
+    ProcessResult result = run(ConfigText{}, Before);
     expectUntouched(result, 1, Banner + "\nCannot open temp file.", Before);
     EXPECT_TRUE(fs::is_directory(dir.path() / "PG$TABLE.$$$"));
 }
@@ -186,7 +151,7 @@ TEST_F(Splicing, AFolderWithoutWritePermissionStopsTheTemporaryFile) {
     if (::geteuid() == 0) {
         GTEST_SKIP() << "running as root: permission bits do not stop the write";
     }
-    dir.write("pathgen.cfg", config(Markers, "", "sub/route.cfg"));
+    dir.write("pathgen.cfg", ConfigText{.writeTo = "sub/route.cfg"});
     dir.write("sub/route.cfg", Before);
     fs::permissions(dir.path() / "sub", fs::perms(0555));
     ProcessResult result = runBinary(dir.path(), {});
@@ -198,11 +163,8 @@ TEST_F(Splicing, AFolderWithoutWritePermissionStopsTheTemporaryFile) {
 TEST_F(Splicing, FailedWritesToTheTemporaryFileLeaveTheDestination) {
     // A head of a few kilobytes cannot be written under a one-block file size limit.
     std::string before = std::string(4000, ';') + "\n" + Before;
-    ProcessResult result = run(config(Markers), before, "ulimit -f 1;");
-    expectUntouched(result, 3,
-                    Banner + "\nAdjusting routing...\nWriting routing..."
-                             "\nCannot write temp file.",
-                    before);
+    ProcessResult result = run(ConfigText{}, before, "ulimit -f 1;");
+    expectUntouched(result, 3, Banner + Writing + "\nCannot write temp file.", before);
     EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
 }
 
@@ -211,7 +173,7 @@ TEST_F(Splicing, FailedWritesToTheTemporaryFileLeaveTheDestination) {
 // it cannot be moved over the destination at the end.
 void Splicing::runSpoilingTheTemporaryFile(void (*spoil)(const fs::path&)) {
     ASSERT_EQ(::mkfifo(dir.file("routes.fifo").c_str(), 0600), 0);
-    dir.write("pathgen.cfg", config(Markers, "RouteFile routes.fifo\n"));
+    dir.write("pathgen.cfg", ConfigText{.more = "RouteFile routes.fifo\n"});
     dir.write("route.cfg", Before);
     ProcessResult result;
     std::thread program([&] { result = runBinary(dir.path(), {}); });

@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "model/adjust.hpp"
-#include "model/minimize.hpp"
-
 namespace oracle {
 
 std::uint16_t findItem(const RoutingState& state, FtnAddress address) {
@@ -31,6 +28,18 @@ bool isLinkItem(const RoutingState& state, std::uint16_t item) {
 }
 
 namespace {
+
+// How well `pattern` covers `address`: 0 not at all, else 111 to 222.
+std::uint16_t matchScore(FtnAddress address, FtnAddress pattern) {
+    if ((pattern.zone != Wildcard && pattern.zone != address.zone) ||
+        (pattern.net != Wildcard && pattern.net != address.net) ||
+        (pattern.node != Wildcard && pattern.node != address.node)) {
+        return 0;
+    }
+    return static_cast<std::uint16_t>((pattern.zone == Wildcard ? 1 : 2) +
+                                      (pattern.net == Wildcard ? 10 : 20) +
+                                      (pattern.node == Wildcard ? 100 : 200));
+}
 
 void normalise(FtnAddress& address) {
     if (address.zone == Wildcard) {
@@ -142,9 +151,8 @@ void minimizeRoutes(RoutingState& state, Console&) {
             patterns.push_back(item);
         }
     }
-    std::stable_sort(patterns.begin(), patterns.end(), [](const RouteItem& a, const RouteItem& b) {
-        return comparePatterns(a, b) < 0;
-    });
+    std::stable_sort(patterns.begin(), patterns.end(),
+                     [](const RouteItem& a, const RouteItem& b) { return a.address < b.address; });
     for (std::size_t i = 0; i < state.items.size(); ++i) {
         RouteItem& item = state.items[i];
         if (item.via == NoVia) {

@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "address/print_address.hpp"
 #include "model/tables.hpp"
+#include "model_support.hpp"
 #include "test_support.hpp"
 
 using namespace testing_support;

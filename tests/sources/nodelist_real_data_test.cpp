@@ -162,16 +162,9 @@ void checkNets(const std::string& nodelistWord, const std::string& scannedPath,
 
     ScratchDir dir;
     fs::create_directory_symlink(WorldLists, dir.path() / "nl");
-    std::string config = "Address 2:9999/1\n"
-                         "RouteType squish\n"
-                         "Minimize no\n"
-                         "WriteTo route.cfg\n"
-                         "RouteBegin \"; begin\"\n"
-                         "RouteEnd \"; end\"\n"
-                         "Link 2:9999/2 c\n"
+    std::string config = ConfigText{.main = "2:9999/1", .links = "Link 2:9999/2 c\n"}.text() +
                          "DefaultRoute 2:9999/2 World\n";
-    std::string console = "Spokeway generator v.1.31beta(Win32) 28-Apr-1999\n"
-                          "\nScanning config file...";
+    std::string console = Banner;
     std::vector<Address> expected;
     int position = 0;
     for (const Net& net : nets) {
@@ -190,10 +183,7 @@ void checkNets(const std::string& nodelistWord, const std::string& scannedPath,
         expected.insert(expected.end(), members.begin(), members.end());
     }
     // The uplink, every member and the world.
-    console += "\nAdjusting routing..."
-               "\nWriting routing..."
-               "\nDone! Total of 1 links and " +
-               std::to_string(expected.size() + 2) + " items.";
+    console += Writing + done(1, static_cast<int>(expected.size()) + 2);
     dir.write("pathgen.cfg", config);
     dir.write("route.cfg", "; begin\n; end\n");
 

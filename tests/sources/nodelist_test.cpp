@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "item_table_text.hpp"
+#include "model_support.hpp"
 #include "sources/sources.hpp"
 #include "test_support.hpp"
 
@@ -11,8 +11,6 @@ using namespace testing_support;
 namespace fs = std::filesystem;
 
 namespace {
-
-const char* const Banner = "Spokeway generator v.1.31beta(Win32) 28-Apr-1999\n";
 
 // One Spokeway definition handled on a fresh state: main address 2:460/10,
 // read from line 14 of "pathgen.cfg".
@@ -24,7 +22,7 @@ struct Scanner {
     RoutingState& state() { return run.captured.state; }
     bool define(const std::string& rest) { return spokewayKeyword(run.context, rest, {}); }
     std::string console() const { return run.captured.console.str(); }
-    std::string table() const { return itemTableText(run.captured.state); }
+    std::string table() const { return itemsText(run.captured.state, ItemForm::ByAddress); }
 
     ConfigRun run;
 };
@@ -247,38 +245,28 @@ TEST(SpokewayScan, PiecesOfALongLineAreLinesOfTheirOwn) {
 }
 
 TEST(SpokewayRun, OwnHubMakesItsNodesLinks) {
-    ScratchDir dir;
-    dir.write("pathgen.cfg", "Address 2:460/10\n"
-                             "Address 2:460/100\n"
-                             "RouteType squish\n"
-                             "Minimize no\n"
-                             "WriteTo route.cfg\n"
-                             "RouteBegin \"; begin\"\n"
-                             "RouteEnd \"; end\"\n"
-                             "Spokeway NODELIST.120 Z 2 460\n");
-    dir.write("NODELIST.120", "Zone,2,Zone_2\n"
-                              "Host,460,Net_460\n"
-                              ",1,Node_1\n"
-                              ",10,Our_main_address\n"
-                              "Hub,100,Our_hub\n"
-                              ",101,Node_101\n"
-                              ",102,Node_102\n");
-    dir.write("route.cfg", "; begin\n; end\n");
-
-    RunResult result = runInProcess(dir.path(), {});
+    // A second own address, before the route type.
+    TableRun result = runTable(ConfigText{.main = "2:460/10\nAddress 2:460/100",
+                                          .more = "Spokeway NODELIST.120 Z 2 460\n"},
+                               {{"NODELIST.120", "Zone,2,Zone_2\n"
+                                                 "Host,460,Net_460\n"
+                                                 ",1,Node_1\n"
+                                                 ",10,Our_main_address\n"
+                                                 "Hub,100,Our_hub\n"
+                                                 ",101,Node_101\n"
+                                                 ",102,Node_102\n"}});
 
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.console,
-              std::string(Banner) + "\nScanning config file..." +
-                  "\nScanning nodelist NODELIST.120 for 2:460 spokeway..."
-                  "\nAdjusting routing..."
-                  "\n 2:460/101 is routed via us, but missing in \"Link\" definitions."
-                  "\n 'DefaultFlavor' assumed."
-                  "\n 2:460/102 is routed via us, but missing in \"Link\" definitions."
-                  "\n 'DefaultFlavor' assumed."
-                  "\nWriting routing..."
-                  "\nDone! Total of 2 links and 5 items.");
-    EXPECT_EQ(dir.read("route.cfg"),
+              Banner + "\nScanning nodelist NODELIST.120 for 2:460 spokeway..."
+                       "\nAdjusting routing..."
+                       "\n 2:460/101 is routed via us, but missing in \"Link\" definitions."
+                       "\n 'DefaultFlavor' assumed."
+                       "\n 2:460/102 is routed via us, but missing in \"Link\" definitions."
+                       "\n 'DefaultFlavor' assumed."
+                       "\nWriting routing..."
+                       "\nDone! Total of 2 links and 5 items.");
+    EXPECT_EQ(result.destination,
               "; begin\n"
               "; Squish routing for 2:460/10. Created by Spokeway generator 1.31beta\n"
               ";                     Fri Jan  1 09:05:00 1999\n"
@@ -301,35 +289,17 @@ TEST(SpokewayRun, OwnHubMakesItsNodesLinks) {
 }
 
 TEST(SpokewayRun, DefinitionWithOnlyThePathFailsTheRun) {
-    ScratchDir dir;
-    dir.write("pathgen.cfg", "Address 2:460/10\n"
-                             "RouteType squish\n"
-                             "Minimize no\n"
-                             "WriteTo route.cfg\n"
-                             "Spokeway NODELIST.120\n"
-                             "RouteFile routes.txt\n");
-    dir.write("NODELIST.120", netWithNode("1"));
-    dir.write("routes.txt", "2:460/1 2:460/2\n");
-    dir.write("route.cfg", "unchanged\n");
-
-    RunResult result = runInProcess(dir.path(), {});
+    TableRun result = runTable(
+        ConfigText{.markers = "", .more = "Spokeway NODELIST.120\nRouteFile routes.txt\n"},
+        {{"NODELIST.120", netWithNode("1")}, {"routes.txt", "2:460/1 2:460/2\n"}}, "unchanged\n");
 
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.console, std::string(Banner) + "\nScanning config file..." +
-                                  "\npathgen.cfg 5: Cannot open file."
-                                  "\nScanning route file routes.txt...");
-    EXPECT_EQ(dir.read("route.cfg"), "unchanged\n");
+    EXPECT_EQ(result.console, Banner + "\npathgen.cfg 5: Cannot open file."
+                                       "\nScanning route file routes.txt...");
+    EXPECT_EQ(result.destination, "unchanged\n");
 }
 
 TEST(SpokewayRun, SpinnerTurnsEvery21stOr1001stLineAcrossScans) {
-    ScratchDir dir;
-    dir.write("pathgen.cfg", "Address 2:460/10\n"
-                             "RouteType squish\n"
-                             "Minimize no\n"
-                             "WriteTo route.cfg\n"
-                             "Spokeway SEGMENT.45 N 2 460\n"
-                             "Spokeway ZONE.2002 Z 2 460\n"
-                             "Spokeway SEGMENT.41 r 2 460\n");
     auto lines = [](int count) {
         std::string text;
         for (int i = 0; i < count; ++i) {
@@ -337,23 +307,23 @@ TEST(SpokewayRun, SpinnerTurnsEvery21stOr1001stLineAcrossScans) {
         }
         return text;
     };
-    dir.write("SEGMENT.45", lines(45));
-    // The last line has no line feed and still counts.
-    dir.write("ZONE.2002", lines(2001) + ";");
-    dir.write("SEGMENT.41", lines(41));
-    dir.write("route.cfg", "head\n");
-
-    RunResult result = runInProcess(dir.path(), {});
+    // The last line of ZONE.2002 has no line feed and still counts.
+    TableRun result = runTable(
+        ConfigText{.markers = "",
+                   .more = "Spokeway SEGMENT.45 N 2 460\n"
+                           "Spokeway ZONE.2002 Z 2 460\n"
+                           "Spokeway SEGMENT.41 r 2 460\n"},
+        {{"SEGMENT.45", lines(45)}, {"ZONE.2002", lines(2001) + ";"}, {"SEGMENT.41", lines(41)}},
+        "head\n");
 
     EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.console, std::string(Banner) + "\nScanning config file..." +
-                                  "\nScanning nodelist SEGMENT.45 for 2:460 spokeway..."
-                                  "-\b\\\b"
-                                  "\nScanning nodelist ZONE.2002 for 2:460 spokeway..."
-                                  "|\b/\b"
-                                  "\nScanning nodelist SEGMENT.41 for 2:460 spokeway..."
-                                  "-\b"
-                                  "\nAdjusting routing..."
-                                  "\nWriting routing..."
-                                  "\nDone! Total of 0 links and 0 items.");
+    EXPECT_EQ(result.console, Banner + "\nScanning nodelist SEGMENT.45 for 2:460 spokeway..."
+                                       "-\b\\\b"
+                                       "\nScanning nodelist ZONE.2002 for 2:460 spokeway..."
+                                       "|\b/\b"
+                                       "\nScanning nodelist SEGMENT.41 for 2:460 spokeway..."
+                                       "-\b"
+                                       "\nAdjusting routing..."
+                                       "\nWriting routing..."
+                                       "\nDone! Total of 0 links and 0 items.");
 }

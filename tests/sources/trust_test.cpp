@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "item_table_text.hpp"
+#include "model_support.hpp"
 #include "sources/sources.hpp"
 #include "test_support.hpp"
 
@@ -35,11 +35,11 @@ TEST_F(TrustLine, LastListedLinkWinsAndOthersAreIgnored) {
     apply("2:461/8 2:460/2 2:460/2\n"); // the same link twice
     apply("2:461/9 2:460/2\n");         // replaces the route file's via
 
-    EXPECT_EQ(itemTableText(state()), "2:460/1\n"
-                                      "2:460/2\n"
-                                      "2:461/9 via 2:460/2\n"
-                                      "2:461/5 via 2:460/2\n"
-                                      "2:461/8 via 2:460/2\n");
+    EXPECT_EQ(itemsText(state(), ItemForm::ByAddress), "2:460/1\n"
+                                                       "2:460/2\n"
+                                                       "2:461/9 via 2:460/2\n"
+                                                       "2:461/5 via 2:460/2\n"
+                                                       "2:461/8 via 2:460/2\n");
     EXPECT_EQ(captured.console.str(), "\nRe-routing for  2:461/5."
                                       "\nRe-routing for  2:461/9.");
 }
@@ -54,11 +54,11 @@ TEST_F(TrustLine, CommentsStartOnlyInTheFirstColumn) {
     apply("");
     apply("2:461/8\t2:460/2\r\n");
 
-    EXPECT_EQ(itemTableText(state()), "2:460/1\n"
-                                      "2:460/2\n"
-                                      "2:460/0 via 2:460/1\n"
-                                      "2:461/7 via 2:460/1\n"
-                                      "2:461/8 via 2:460/2\n");
+    EXPECT_EQ(itemsText(state(), ItemForm::ByAddress), "2:460/1\n"
+                                                       "2:460/2\n"
+                                                       "2:460/0 via 2:460/1\n"
+                                                       "2:461/7 via 2:460/1\n"
+                                                       "2:461/8 via 2:460/2\n");
     EXPECT_EQ(captured.console.str(), "");
 }
 
@@ -68,46 +68,33 @@ TEST_F(TrustLine, OwnAddressesAreNeverRoutedAndWildcardsRouteGroups) {
     apply("2:462/* 2:460/1\n");
     apply("World 2:460/2\n");
 
-    EXPECT_EQ(itemTableText(state()), "2:460/1 via 2:460/2\n"
-                                      "2:460/2\n"
-                                      "2:462/* via 2:460/1\n"
-                                      "*:*/* via 2:460/2\n");
+    EXPECT_EQ(itemsText(state(), ItemForm::ByAddress), "2:460/1 via 2:460/2\n"
+                                                       "2:460/2\n"
+                                                       "2:462/* via 2:460/1\n"
+                                                       "*:*/* via 2:460/2\n");
     EXPECT_EQ(captured.console.str(), "");
 }
 
 TEST(TrustFile, OverridesRouteFilesAndIsOverriddenByDefaultRoutes) {
-    ScratchDir dir;
-    dir.write("pathgen.cfg", "Address 2:460/10\n"
-                             "RouteType squish\n"
-                             "Minimize no\n"
-                             "WriteTo route.cfg\n"
-                             "RouteBegin \"; begin\"\n"
-                             "RouteEnd \"; end\"\n"
-                             "TrustFile trust.txt\n"
-                             "Link 2:460/1 c\n"
-                             "Link 2:460/2 h\n"
-                             "RouteFile routes.txt\n"
-                             "DefaultRoute 2:460/1 2:461/3\n");
-    dir.write("routes.txt", "2:460/1 2:461/1 2 3\n");
-    dir.write("trust.txt", "; trusted paths\n"
-                           "2:461/2 2:460/1 2:460/2\n"
-                           "2:461/3 2:460/2\n");
-    dir.write("route.cfg", "; begin\n; end\n");
+    TableRun run = runTable(ConfigText{.more = "TrustFile trust.txt\n"
+                                               "Link 2:460/1 c\n"
+                                               "Link 2:460/2 h\n"
+                                               "RouteFile routes.txt\n"
+                                               "DefaultRoute 2:460/1 2:461/3\n"},
+                            {{"routes.txt", "2:460/1 2:461/1 2 3\n"},
+                             {"trust.txt", "; trusted paths\n"
+                                           "2:461/2 2:460/1 2:460/2\n"
+                                           "2:461/3 2:460/2\n"}});
 
-    RunResult result = runInProcess(dir.path(), {});
-
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.console, "Spokeway generator v.1.31beta(Win32) 28-Apr-1999\n"
-                              "\nScanning config file..."
-                              "\nScanning route file routes.txt..."
-                              "\nScanning route file trust.txt..."
-                              "\nRe-routing for  2:461/2."
-                              "\nRe-routing for  2:461/3."
-                              "\nRe-routing for  2:461/3."
-                              "\nAdjusting routing..."
-                              "\nWriting routing..."
-                              "\nDone! Total of 2 links and 5 items.");
-    EXPECT_EQ(dir.read("route.cfg"),
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.console, Banner +
+                               "\nScanning route file routes.txt..."
+                               "\nScanning route file trust.txt..."
+                               "\nRe-routing for  2:461/2."
+                               "\nRe-routing for  2:461/3."
+                               "\nRe-routing for  2:461/3." +
+                               Writing + done(2, 5));
+    EXPECT_EQ(run.destination,
               "; begin\n"
               "; Squish routing for 2:460/10. Created by Spokeway generator 1.31beta\n"
               ";                     Fri Jan  1 09:05:00 1999\n"
@@ -132,22 +119,12 @@ TEST(TrustFile, OverridesRouteFilesAndIsOverriddenByDefaultRoutes) {
 }
 
 TEST(TrustFile, MissingFileFailsTheRunWithItsLine) {
-    ScratchDir dir;
-    dir.write("pathgen.cfg", "Address 2:460/10\n"
-                             "RouteType squish\n"
-                             "Minimize no\n"
-                             "WriteTo route.cfg\n"
-                             "TrustFile missing.txt\n"
-                             "TrustFile trust.txt\n");
-    dir.write("trust.txt", "2:461/2 2:460/1\n");
-    dir.write("route.cfg", "unchanged\n");
+    TableRun run =
+        runTable(ConfigText{.markers = "", .more = "TrustFile missing.txt\nTrustFile trust.txt\n"},
+                 {{"trust.txt", "2:461/2 2:460/1\n"}}, "unchanged\n");
 
-    RunResult result = runInProcess(dir.path(), {});
-
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.console, "Spokeway generator v.1.31beta(Win32) 28-Apr-1999\n"
-                              "\nScanning config file..."
-                              "\npathgen.cfg 5: Cannot open file."
-                              "\nScanning route file trust.txt...");
-    EXPECT_EQ(dir.read("route.cfg"), "unchanged\n");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.console, Banner + "\npathgen.cfg 5: Cannot open file."
+                                    "\nScanning route file trust.txt...");
+    EXPECT_EQ(run.destination, "unchanged\n");
 }

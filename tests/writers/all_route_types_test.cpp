@@ -2,8 +2,7 @@
 
 #include <sstream>
 
-#include "test_support.hpp"
-#include "writer_scenarios.hpp"
+#include "writers/scenarios.hpp"
 
 using namespace writer_scenarios;
 
@@ -34,23 +33,11 @@ const RouteTypeCase Cases[] = {
     {"ftrack", "Ftrack", '\\', '\\', " >>>  2:460/99.*\n\\ >>>  2:461/12.*\n"},
 };
 
-std::string config(const std::string& routeType) {
-    return "Address 2:460/10\n"
-           "RouteType " +
-           routeType +
-           "\n"
-           "Minimize yes\n"
-           "WriteTo route.cfg\n"
-           "RouteBegin \"; begin\"\n"
-           "RouteEnd \"; end\"\n"
-           "Link 2:460/1 c\n"
-           "Link 461/7 hf\n"
-           "RouteFile routes.txt\n";
-}
-
-constexpr const char* Routes = "2:460/1 5 461/3 8 462/*\n"
-                               "2:460/99 2:460/50\n"
-                               "2:461/12 2:461/60\n";
+const Scenario Routes{"Link 2:460/1 c\nLink 461/7 hf\n",
+                      "2:460/1 5 461/3 8 462/*\n"
+                      "2:460/99 2:460/50\n"
+                      "2:461/12 2:461/60\n",
+                      "yes"};
 
 void PrintTo(const RouteTypeCase& c, std::ostream* out) {
     *out << c.routeType;
@@ -64,24 +51,15 @@ class AllRouteTypes : public ::testing::TestWithParam<RouteTypeCase> {};
 // unrouted report in its own comment character, between the markers.
 TEST_P(AllRouteTypes, WritesTableAndUnroutedReport) {
     const RouteTypeCase& c = GetParam();
-    Outcome outcome = runScenario(config(c.routeType), Routes);
+    TableRun run = runScenario(Routes, c.routeType);
 
-    EXPECT_EQ(outcome.run.exitCode, 0);
-    EXPECT_EQ(outcome.run.console, "Spokeway generator v.1.31beta(Win32) 28-Apr-1999\n"
-                                   "\nScanning config file..."
-                                   "\nScanning route file routes.txt..."
-                                   "\nAdjusting routing..."
-                                   "\nWriting routing..."
-                                   "\nDone! Total of 2 links and 10 items.");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.console, consoleOf({"routes.txt"}, 2, 10));
 
-    const std::string h(1, c.headerChar);
-    const std::string r(1, c.reportChar);
-    const std::string head = "top\n; begin\n" + h + " " + c.displayName +
-                             " routing for 2:460/10. Created by Spokeway generator 1.31beta\n" + h +
-                             "                     Fri Jan  1 09:05:00 1999\n" + h + "\n";
-    const std::string tail = r + "\n" + r + " !!! Unrouted !!!\n" + r + " ----------------\n" + r +
-                             c.unroutedLines + "; end\nbottom\n";
-    const std::string& dest = outcome.destination;
+    const std::string head = "top\n; begin\n" + tableHeader(c.headerChar, c.displayName);
+    const std::string tail =
+        reportHeading(c.reportChar) + c.reportChar + c.unroutedLines + "; end\nbottom\n";
+    const std::string& dest = run.destination;
     ASSERT_GE(dest.size(), head.size() + tail.size());
     EXPECT_EQ(dest.substr(0, head.size()), head);
     EXPECT_EQ(dest.substr(dest.size() - tail.size()), tail);

@@ -1,16 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "test_support.hpp"
-#include "writer_scenarios.hpp"
+#include "writers/scenarios.hpp"
 
 using namespace writer_scenarios;
 
 namespace {
 
-constexpr const char* Header =
-    "; BiP routing for 2:460/10. Created by Spokeway generator 1.31beta\n"
-    ";                     Fri Jan  1 09:05:00 1999\n"
-    ";\n";
+const std::string Header = tableHeader(';', "BiP");
 
 } // namespace
 
@@ -18,11 +14,11 @@ constexpr const char* Header =
 // masks, the first included, are abbreviated against the main address. The
 // File line breaks at its own (one shorter) prefix length.
 TEST(BipWriter, BreaksLinesAddsFileLinesAndReportsUnrouted) {
-    Outcome outcome = runScenario(busyConfig("bip"), BusyRoutes);
+    TableRun run = runScenario(Busy, "bip");
 
-    EXPECT_EQ(outcome.run.exitCode, 0);
-    EXPECT_EQ(outcome.run.console, BusyConsole);
-    EXPECT_EQ(outcome.destination,
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.console, BusyConsole);
+    EXPECT_EQ(run.destination,
               std::string("top\n; begin\n") + Header +
                   "; *** Default\n"
                   "; *** Zones\n"
@@ -45,24 +41,24 @@ TEST(BipWriter, BreaksLinesAddsFileLinesAndReportsUnrouted) {
 }
 
 TEST(BipWriter, WritesWildcardEntriesFromWorldDownToNodes) {
-    Outcome outcome = runScenario(wildcardConfig("bip"), WildcardRoutes);
+    TableRun run = runScenario(Wildcards, "bip");
 
-    EXPECT_EQ(outcome.run.exitCode, 0);
-    EXPECT_EQ(outcome.run.console, WildcardConsole);
-    EXPECT_EQ(outcome.destination, std::string("top\n; begin\n") + Header +
-                                       "; *** Default\n"
-                                       "RouteHold  2:461/7   *:*/*.*\n"
-                                       "; *** Zones\n"
-                                       "RouteCrash 2:460/1   3:*/*.*\n"
-                                       "RouteHold  2:461/7   */*.*\n"
-                                       "; *** Nets\n"
-                                       "RouteCrash 2:460/1   462/*.*\n"
-                                       "; *** Nodes\n"
-                                       "RouteCrash 2:460/1   1.* 5.*\n"
-                                       "RouteHold  2:461/7   461/7.*\n"
-                                       ";\n"
-                                       "; !!! Unrouted !!!\n"
-                                       "; ----------------\n"
-                                       "; end\n"
-                                       "bottom\n");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.console, WildcardConsole);
+    EXPECT_EQ(run.destination, std::string("top\n; begin\n") + Header +
+                                   "; *** Default\n"
+                                   "RouteHold  2:461/7   *:*/*.*\n"
+                                   "; *** Zones\n"
+                                   "RouteCrash 2:460/1   3:*/*.*\n"
+                                   "RouteHold  2:461/7   */*.*\n"
+                                   "; *** Nets\n"
+                                   "RouteCrash 2:460/1   462/*.*\n"
+                                   "; *** Nodes\n"
+                                   "RouteCrash 2:460/1   1.* 5.*\n"
+                                   "RouteHold  2:461/7   461/7.*\n"
+                                   ";\n"
+                                   "; !!! Unrouted !!!\n"
+                                   "; ----------------\n"
+                                   "; end\n"
+                                   "bottom\n");
 }

@@ -1,18 +1,18 @@
 #include <gtest/gtest.h>
 
-#include "writers/writer_runs.hpp"
+#include "writers/scenarios.hpp"
 
-using namespace writer_runs;
+using namespace writer_scenarios;
 
 TEST(BpackWriter, FullTableWithWildcardsFlavoursAndBrokenLines) {
-    TableRun run = runTable("bpack", FullTableLinks, FullTableRoutes);
+    TableRun run = runScenario(FullTable, "bpack", Region);
 
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.console, consoleOf(4, 25));
+    EXPECT_EQ(run.console, consoleOf({"routes.txt"}, 4, 25));
     // 2:460/2 (direct, hold, NoArc) stands on three lines of the Direct
     // block; the idle link 3:50/1 has its Direct line and no Route line.
     EXPECT_EQ(run.destination,
-              "; begin\n" + headerOf(';', "BPack") +
+              "; begin\n" + tableHeader(';', "BPack") +
                   "; *** Direct links\n"
                   "Direct crash   2:460/1\n"
                   "Direct direct  2:460/2\n"
@@ -36,11 +36,11 @@ TEST(BpackWriter, FullTableWithWildcardsFlavoursAndBrokenLines) {
 }
 
 TEST(BpackWriter, UnroutedReport) {
-    TableRun run = runTable("bpack", UnroutedLinks, UnroutedRoutes);
+    TableRun run = runScenario(Unrouted, "bpack", Region);
 
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.console, consoleOf(1, 6));
-    EXPECT_EQ(run.destination, "; begin\n" + headerOf(';', "BPack") +
+    EXPECT_EQ(run.console, consoleOf({"routes.txt"}, 1, 6));
+    EXPECT_EQ(run.destination, "; begin\n" + tableHeader(';', "BPack") +
                                    "; *** Direct links\n"
                                    "Direct crash   2:460/1\n"
                                    "; *** Nodes\n"

@@ -1,27 +1,23 @@
 #include <gtest/gtest.h>
 
-#include "test_support.hpp"
-#include "writer_scenarios.hpp"
+#include "writers/scenarios.hpp"
 
 using namespace writer_scenarios;
 
 namespace {
 
-constexpr const char* Header =
-    "# Fidogate routing for 2:460/10. Created by Spokeway generator 1.31beta\n"
-    "#                     Fri Jan  1 09:05:00 1999\n"
-    "#\n";
+const std::string Header = tableHeader('#', "Fidogate");
 
 } // namespace
 
 // A link with several delivery bits is sent on each matching line; its route
 // line names crash, file and noarc. The idle link gets a send line only.
 TEST(FidogateWriter, BreaksRouteLinesAndReportsUnroutedWithHashes) {
-    Outcome outcome = runScenario(busyConfig("fidogate"), BusyRoutes);
+    TableRun run = runScenario(Busy, "fidogate");
 
-    EXPECT_EQ(outcome.run.exitCode, 0);
-    EXPECT_EQ(outcome.run.console, BusyConsole);
-    EXPECT_EQ(outcome.destination,
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.console, BusyConsole);
+    EXPECT_EQ(run.destination,
               std::string("top\n; begin\n") + Header +
                   "# *** Direct links\n"
                   "#\n"
@@ -51,30 +47,30 @@ TEST(FidogateWriter, BreaksRouteLinesAndReportsUnroutedWithHashes) {
 }
 
 TEST(FidogateWriter, WritesEveryKindOfWildcardWithAll) {
-    Outcome outcome = runScenario(wildcardConfig("fidogate"), WildcardRoutes);
+    TableRun run = runScenario(Wildcards, "fidogate");
 
-    EXPECT_EQ(outcome.run.exitCode, 0);
-    EXPECT_EQ(outcome.run.console, WildcardConsole);
-    EXPECT_EQ(outcome.destination, std::string("top\n; begin\n") + Header +
-                                       "# *** Direct links\n"
-                                       "#\n"
-                                       "send crash   2:460/1\n"
-                                       "send hold    2:461/7\n"
-                                       "#\n"
-                                       "# *** Route\n"
-                                       "#\n"
-                                       "# *** Nodes\n"
-                                       "route crash             2:460/1  2:460/5\n"
-                                       "# *** Nets\n"
-                                       "route crash             2:460/1  2:462/All\n"
-                                       "# *** Zones\n"
-                                       "route crash             2:460/1  3:All/All\n"
-                                       "route hold              2:461/7  2:All/All\n"
-                                       "# *** Default\n"
-                                       "route hold              2:461/7  World\n"
-                                       "#\n"
-                                       "# !!! Unrouted !!!\n"
-                                       "# ----------------\n"
-                                       "; end\n"
-                                       "bottom\n");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.console, WildcardConsole);
+    EXPECT_EQ(run.destination, std::string("top\n; begin\n") + Header +
+                                   "# *** Direct links\n"
+                                   "#\n"
+                                   "send crash   2:460/1\n"
+                                   "send hold    2:461/7\n"
+                                   "#\n"
+                                   "# *** Route\n"
+                                   "#\n"
+                                   "# *** Nodes\n"
+                                   "route crash             2:460/1  2:460/5\n"
+                                   "# *** Nets\n"
+                                   "route crash             2:460/1  2:462/All\n"
+                                   "# *** Zones\n"
+                                   "route crash             2:460/1  3:All/All\n"
+                                   "route hold              2:461/7  2:All/All\n"
+                                   "# *** Default\n"
+                                   "route hold              2:461/7  World\n"
+                                   "#\n"
+                                   "# !!! Unrouted !!!\n"
+                                   "# ----------------\n"
+                                   "; end\n"
+                                   "bottom\n");
 }

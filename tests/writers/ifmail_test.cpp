@@ -1,14 +1,14 @@
 #include <gtest/gtest.h>
 
-#include "writers/writer_runs.hpp"
+#include "writers/scenarios.hpp"
 
-using namespace writer_runs;
+using namespace writer_scenarios;
 
 TEST(IfmailWriter, FullTableWithWildcardsAndFlavours) {
-    TableRun run = runTable("ifmail", FullTableLinks, FullTableRoutes, '#');
+    TableRun run = runScenario(FullTable, "ifmail", "# begin\n# end\n", '#');
 
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.console, consoleOf(4, 25));
+    EXPECT_EQ(run.console, consoleOf({"routes.txt"}, 4, 25));
     // Every node of the Nodes pass has a line for itself and a dotted one;
     // wildcards only the dotted one. 2:460/2 is direct (and hold): "n".
     std::string nodes;
@@ -17,7 +17,7 @@ TEST(IfmailWriter, FullTableWithWildcardsAndFlavours) {
         nodes += host + "\tifmail-c:f1.n460.z2.fidonet.org\n";
         nodes += "." + host + "\tifmail-c:f1.n460.z2.fidonet.org\n";
     }
-    EXPECT_EQ(run.destination, "# begin\n" + headerOf('#', "sendmail") +
+    EXPECT_EQ(run.destination, "# begin\n" + tableHeader('#', "sendmail") +
                                    "# *** Nodes\n"
                                    "f1.n460.z2.fidonet.org\tifmail-c:f1.n460.z2.fidonet.org\n"
                                    ".f1.n460.z2.fidonet.org\tifmail-c:f1.n460.z2.fidonet.org\n"
@@ -48,11 +48,11 @@ TEST(IfmailWriter, FullTableWithWildcardsAndFlavours) {
 }
 
 TEST(IfmailWriter, NodesViaUnroutedTargetsGetNoLineAndAreReported) {
-    TableRun run = runTable("ifmail", UnroutedLinks, UnroutedRoutes, '#');
+    TableRun run = runScenario(Unrouted, "ifmail", "# begin\n# end\n", '#');
 
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.console, consoleOf(1, 6));
-    EXPECT_EQ(run.destination, "# begin\n" + headerOf('#', "sendmail") +
+    EXPECT_EQ(run.console, consoleOf({"routes.txt"}, 1, 6));
+    EXPECT_EQ(run.destination, "# begin\n" + tableHeader('#', "sendmail") +
                                    "# *** Nodes\n"
                                    "f1.n460.z2.fidonet.org\tifmail-c:f1.n460.z2.fidonet.org\n"
                                    ".f1.n460.z2.fidonet.org\tifmail-c:f1.n460.z2.fidonet.org\n"
@@ -67,12 +67,13 @@ TEST(IfmailWriter, NodesViaUnroutedTargetsGetNoLineAndAreReported) {
 }
 
 TEST(IfmailWriter, LinkOnTwoLinkLinesGetsOneLetterPerEntry) {
-    TableRun run = runTable("ifmail", "Link 2:460/1 c\nLink 2:460/1 h\nLink 2:461/7 d\n",
-                            "2:460/1 5 462/*\n", '#');
+    TableRun run =
+        runScenario({"Link 2:460/1 c\nLink 2:460/1 h\nLink 2:461/7 d\n", "2:460/1 5 462/*\n"},
+                    "ifmail", "# begin\n# end\n", '#');
 
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.console, consoleOf(3, 4));
-    EXPECT_EQ(run.destination, "# begin\n" + headerOf('#', "sendmail") +
+    EXPECT_EQ(run.console, consoleOf({"routes.txt"}, 3, 4));
+    EXPECT_EQ(run.destination, "# begin\n" + tableHeader('#', "sendmail") +
                                    "# *** Nodes\n"
                                    "f1.n460.z2.fidonet.org\tifmail-ch:f1.n460.z2.fidonet.org\n"
                                    ".f1.n460.z2.fidonet.org\tifmail-ch:f1.n460.z2.fidonet.org\n"
@@ -92,19 +93,18 @@ TEST(IfmailWriter, LinkOnTwoLinkLinesGetsOneLetterPerEntry) {
 // sent to the uplink, so the main address gets no line, as in the lists of
 // every other route type.
 TEST(IfmailWriter, OwnAddressGetsNoLineEvenWithADefaultRoute) {
-    TableRun run =
-        runTable("ifmail", "Link 2:460/1 c\n", "2:460/1 2:*/*\n> 2:460/10 2:460/20 21\n", '#');
+    TableRun run = runScenario({"Link 2:460/1 c\n", "2:460/1 2:*/*\n> 2:460/10 2:460/20 21\n"},
+                               "ifmail", "# begin\n# end\n", '#');
 
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.console, "Spokeway generator v.1.31beta(Win32) 28-Apr-1999\n"
-                           "\nScanning config file..."
-                           "\nScanning route file routes.txt..."
-                           "\nAdjusting routing..."
-                           "\n 2:460/20 is routed via us, but missing in \"Link\" definitions."
-                           "\n 'DefaultFlavor' assumed."
-                           "\nWriting routing..."
-                           "\nDone! Total of 2 links and 5 items.");
-    EXPECT_EQ(run.destination, "# begin\n" + headerOf('#', "sendmail") +
+    EXPECT_EQ(run.console, Banner +
+                               "\nScanning route file routes.txt..."
+                               "\nAdjusting routing..."
+                               "\n 2:460/20 is routed via us, but missing in \"Link\" definitions."
+                               "\n 'DefaultFlavor' assumed."
+                               "\nWriting routing..."
+                               "\nDone! Total of 2 links and 5 items.");
+    EXPECT_EQ(run.destination, "# begin\n" + tableHeader('#', "sendmail") +
                                    "# *** Nodes\n"
                                    "f1.n460.z2.fidonet.org\tifmail-c:f1.n460.z2.fidonet.org\n"
                                    ".f1.n460.z2.fidonet.org\tifmail-c:f1.n460.z2.fidonet.org\n"

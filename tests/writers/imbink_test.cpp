@@ -1,19 +1,19 @@
 #include <gtest/gtest.h>
 
-#include "writers/writer_runs.hpp"
+#include "writers/scenarios.hpp"
 
-using namespace writer_runs;
+using namespace writer_scenarios;
 
 TEST(ImbinkWriter, FullTableWithWildcardsFlavoursAndBrokenLines) {
-    TableRun run = runTable("imbink", FullTableLinks, FullTableRoutes, '#');
+    TableRun run = runScenario(FullTable, "imbink", "# begin\n# end\n", '#');
 
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.console, consoleOf(4, 25));
+    EXPECT_EQ(run.console, consoleOf({"routes.txt"}, 4, 25));
     // Each mask is abbreviated against the one before; after a break the
     // next is abbreviated against the link. 2:460/2 carries NoArc and so is
     // not compressed.
     EXPECT_EQ(run.destination,
-              "# begin\n" + headerOf('#', "Imbink") +
+              "# begin\n" + tableHeader('#', "Imbink") +
                   "FSENDTO  461/7.*\n"
                   "Compress ZIP  1.* 461/7.* 3:50/1.*\n"
                   "# *** Nodes\n"
@@ -33,12 +33,12 @@ TEST(ImbinkWriter, FullTableWithWildcardsFlavoursAndBrokenLines) {
 }
 
 TEST(ImbinkWriter, UnroutedReportIsCommentedWithHash) {
-    TableRun run = runTable("imbink", UnroutedLinks, UnroutedRoutes, '#');
+    TableRun run = runScenario(Unrouted, "imbink", "# begin\n# end\n", '#');
 
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.console, consoleOf(1, 6));
+    EXPECT_EQ(run.console, consoleOf({"routes.txt"}, 1, 6));
     // No link carries the file bit: no FSENDTO line at all.
-    EXPECT_EQ(run.destination, "# begin\n" + headerOf('#', "Imbink") +
+    EXPECT_EQ(run.destination, "# begin\n" + tableHeader('#', "Imbink") +
                                    "Compress ZIP  1.*\n"
                                    "# *** Nodes\n"
                                    "Static Crash  2:460/1   1.* 5.*\n"

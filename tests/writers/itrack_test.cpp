@@ -1,19 +1,19 @@
 #include <gtest/gtest.h>
 
-#include "writers/writer_runs.hpp"
+#include "writers/scenarios.hpp"
 
-using namespace writer_runs;
+using namespace writer_scenarios;
 
 TEST(ItrackWriter, FullTableWithWildcardsFlavoursAndBrokenLines) {
-    TableRun run = runTable("itrack", FullTableLinks, FullTableRoutes);
+    TableRun run = runScenario(FullTable, "itrack", Region);
 
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.console, consoleOf(4, 25));
+    EXPECT_EQ(run.console, consoleOf({"routes.txt"}, 4, 25));
     // The fifth routed mask takes the first line of 2:460/1 past 64; later
     // lines repeat flavour and link but not the link's own mask. The idle
     // link 3:50/1 only has its own mask, in the Nodes pass.
     EXPECT_EQ(run.destination,
-              "; begin\n" + headerOf(';', "iTrack") +
+              "; begin\n" + tableHeader(';', "iTrack") +
                   "; *** Nodes\n"
                   "Crash 2:460/1   2:460/1.* 2:460/5.* 2:461/3.* 2:461/8.* 2:460/100.*\n"
                   "Crash 2:460/1   2:460/101.* 2:460/102.* 2:460/103.* 2:460/104.* 2:460/105.*\n"
@@ -32,11 +32,11 @@ TEST(ItrackWriter, FullTableWithWildcardsFlavoursAndBrokenLines) {
 }
 
 TEST(ItrackWriter, UnroutedReportKeepsThePointMasks) {
-    TableRun run = runTable("itrack", UnroutedLinks, UnroutedRoutes);
+    TableRun run = runScenario(Unrouted, "itrack", Region);
 
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.console, consoleOf(1, 6));
-    EXPECT_EQ(run.destination, "; begin\n" + headerOf(';', "iTrack") +
+    EXPECT_EQ(run.console, consoleOf({"routes.txt"}, 1, 6));
+    EXPECT_EQ(run.destination, "; begin\n" + tableHeader(';', "iTrack") +
                                    "; *** Nodes\n"
                                    "Crash 2:460/1   2:460/1.* 2:460/5.*\n"
                                    "; *** Nets\n"

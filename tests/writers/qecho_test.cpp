@@ -1,50 +1,32 @@
 #include <gtest/gtest.h>
 
-#include "test_support.hpp"
-#include "writer_scenarios.hpp"
+#include "writers/scenarios.hpp"
 
 using namespace writer_scenarios;
 
 namespace {
 
-constexpr const char* Opening =
-    "# QECHO routing for 2:460/10. Created by Spokeway generator 1.31beta\n"
-    "#                     Fri Jan  1 09:05:00 1999\n"
-    "#\n"
-    "#\n"
-    "# *** Route\n"
-    "#\n";
+const std::string Opening = tableHeader('#', "QECHO") + "#\n# *** Route\n#\n";
 
-std::string withCrLf(const std::string& text) {
-    std::string result;
-    for (char c : text) {
-        if (c == '\n') {
-            result += '\r';
-        }
-        result += c;
-    }
-    return result;
-}
-
-const std::string WildcardTable = std::string(Opening) + "# *** Nodes\n"
-                                                         "RouteVia\t2:460/1@fidonet\n"
-                                                         "RouteFor\t 2:460/1 2:460/5\n"
-                                                         "RouteVia\t2:461/7@fidonet\n"
-                                                         "RouteFor\t 2:461/7\n"
-                                                         "# *** Nets\n"
-                                                         "RouteVia\t2:460/1@fidonet\n"
-                                                         "RouteFor\t 2:462\n"
-                                                         "# *** Zones\n"
-                                                         "RouteVia\t2:460/1@fidonet\n"
-                                                         "RouteFor\t 3:\n"
-                                                         "RouteVia\t2:461/7@fidonet\n"
-                                                         "RouteFor\t 2:\n"
-                                                         "# *** Default\n"
-                                                         "RouteVia\t2:461/7@fidonet\n"
-                                                         "RouteFor\t1: 2: 3: 4: 5: 6: 7:\n"
-                                                         ";\n"
-                                                         "; !!! Unrouted !!!\n"
-                                                         "; ----------------\n";
+const std::string WildcardTable = Opening + "# *** Nodes\n"
+                                            "RouteVia\t2:460/1@fidonet\n"
+                                            "RouteFor\t 2:460/1 2:460/5\n"
+                                            "RouteVia\t2:461/7@fidonet\n"
+                                            "RouteFor\t 2:461/7\n"
+                                            "# *** Nets\n"
+                                            "RouteVia\t2:460/1@fidonet\n"
+                                            "RouteFor\t 2:462\n"
+                                            "# *** Zones\n"
+                                            "RouteVia\t2:460/1@fidonet\n"
+                                            "RouteFor\t 3:\n"
+                                            "RouteVia\t2:461/7@fidonet\n"
+                                            "RouteFor\t 2:\n"
+                                            "# *** Default\n"
+                                            "RouteVia\t2:461/7@fidonet\n"
+                                            "RouteFor\t1: 2: 3: 4: 5: 6: 7:\n"
+                                            ";\n"
+                                            "; !!! Unrouted !!!\n"
+                                            "; ----------------\n";
 
 } // namespace
 
@@ -52,11 +34,11 @@ const std::string WildcardTable = std::string(Opening) + "# *** Nodes\n"
 // in a new RouteVia/RouteFor pair. Flavours play no part. The report keeps
 // ";" and breaks at 100 too.
 TEST(QechoWriter, BreaksPairsAndReportsUnroutedWithSemicolons) {
-    Outcome outcome = runScenario(busyConfig("qecho"), BusyRoutes);
+    TableRun run = runScenario(Busy, "qecho");
 
-    EXPECT_EQ(outcome.run.exitCode, 0);
-    EXPECT_EQ(outcome.run.console, BusyConsole);
-    EXPECT_EQ(outcome.destination,
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.console, BusyConsole);
+    EXPECT_EQ(run.destination,
               std::string("top\n; begin\n") + Opening +
                   "# *** Nodes\n"
                   "RouteVia\t2:460/1@fidonet\n"
@@ -83,18 +65,18 @@ TEST(QechoWriter, BreaksPairsAndReportsUnroutedWithSemicolons) {
 }
 
 TEST(QechoWriter, WritesZonesNetsAndTheWorldInItsOwnForm) {
-    Outcome outcome = runScenario(wildcardConfig("qecho"), WildcardRoutes);
+    TableRun run = runScenario(Wildcards, "qecho");
 
-    EXPECT_EQ(outcome.run.exitCode, 0);
-    EXPECT_EQ(outcome.run.console, WildcardConsole);
-    EXPECT_EQ(outcome.destination, "top\n; begin\n" + WildcardTable + "; end\nbottom\n");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.console, WildcardConsole);
+    EXPECT_EQ(run.destination, "top\n; begin\n" + WildcardTable + "; end\nbottom\n");
 }
 
 // The line break inside each pair follows the destination's line ends too.
 TEST(QechoWriter, EndsBothLinesOfAPairWithCrLfInACrLfDestination) {
-    Outcome outcome = runScenario(wildcardConfig("qecho"), WildcardRoutes,
-                                  "top\r\n; begin\r\nold table\r\n; end\r\nbottom\r\n");
+    TableRun run =
+        runScenario(Wildcards, "qecho", "top\r\n; begin\r\nold table\r\n; end\r\nbottom\r\n");
 
-    EXPECT_EQ(outcome.run.exitCode, 0);
-    EXPECT_EQ(outcome.destination, withCrLf("top\n; begin\n" + WildcardTable + "; end\nbottom\n"));
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.destination, withCrLf("top\n; begin\n" + WildcardTable + "; end\nbottom\n"));
 }

@@ -6,24 +6,15 @@
 using namespace testing_support;
 
 TEST(SquishWriter, ARouteLineIsWrittenWhenANodeBringsItTo64Characters) {
-    ScratchDir dir;
-    dir.write("pathgen.cfg", "Address 2:460/10\nRouteType squish\nMinimize yes\n"
-                             "WriteTo route.cfg\nRouteBegin \"; begin\"\nRouteEnd \"; end\"\n"
-                             "Link 2:460/1 c\nRouteFile routes.txt\n");
-    dir.write("routes.txt", "2:460/1 100 101 102 103 104 105 106 107 108 109\n");
-    dir.write("route.cfg", "; begin\n; end\n");
+    TableRun run = runTable(ConfigText{.minimize = "yes",
+                                       .links = "Link 2:460/1 c\n",
+                                       .more = "RouteFile routes.txt\n"},
+                            {{"routes.txt", "2:460/1 100 101 102 103 104 105 106 107 108 109\n"}});
 
-    RunResult result = runInProcess(dir.path(), {});
-
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.console, "Spokeway generator v.1.31beta(Win32) 28-Apr-1999\n"
-                              "\nScanning config file..."
-                              "\nScanning route file routes.txt..."
-                              "\nAdjusting routing..."
-                              "\nWriting routing..."
-                              "\nDone! Total of 1 links and 11 items.");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.console, consoleOf({"routes.txt"}, 1, 11));
     // The prefix is 32 characters long; eight nodes of 4 make exactly 64.
-    EXPECT_EQ(dir.read("route.cfg"),
+    EXPECT_EQ(run.destination,
               "; begin\n"
               "; Squish routing for 2:460/10. Created by Spokeway generator 1.31beta\n"
               ";                     Fri Jan  1 09:05:00 1999\n"

@@ -1,18 +1,18 @@
 #include <gtest/gtest.h>
 
-#include "writers/writer_runs.hpp"
+#include "writers/scenarios.hpp"
 
-using namespace writer_runs;
+using namespace writer_scenarios;
 
 TEST(TmailWriter, FullTableWithWildcardsFlavoursAndBrokenLines) {
-    TableRun run = runTable("tmail", FullTableLinks, FullTableRoutes);
+    TableRun run = runScenario(FullTable, "tmail", Region);
 
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.console, consoleOf(4, 25));
+    EXPECT_EQ(run.console, consoleOf({"routes.txt"}, 4, 25));
     // 2:460/2 (direct, hold, NoArc) stands on two Direct lines and the Hold
     // line. /108 brings the Mail line to 66; the link's address still follows.
     EXPECT_EQ(run.destination,
-              "; begin\n" + headerOf(';', "T-mail") +
+              "; begin\n" + tableHeader(';', "T-mail") +
                   "; *** Direct links\n"
                   "Direct  /1.*\n"
                   "Direct  /2.*\n"
@@ -37,13 +37,13 @@ TEST(TmailWriter, FullTableWithWildcardsFlavoursAndBrokenLines) {
 }
 
 TEST(TmailWriter, TmailnKeywordsMoveTheBreak) {
-    TableRun run = runTable("tmailn", FullTableLinks, FullTableRoutes);
+    TableRun run = runScenario(FullTable, "tmailn", Region);
 
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.console, consoleOf(4, 25));
+    EXPECT_EQ(run.console, consoleOf({"routes.txt"}, 4, 25));
     // "Mail-For  " is four characters longer than "Mail  ": /107 ends the line.
     EXPECT_EQ(run.destination,
-              "; begin\n" + headerOf(';', "T-mail") +
+              "; begin\n" + tableHeader(';', "T-mail") +
                   "; *** Direct links\n"
                   "Direct  /1.*\n"
                   "Direct  /2.*\n"
@@ -68,11 +68,11 @@ TEST(TmailWriter, TmailnKeywordsMoveTheBreak) {
 }
 
 TEST(TmailWriter, UnroutedReport) {
-    TableRun run = runTable("tmail", UnroutedLinks, UnroutedRoutes);
+    TableRun run = runScenario(Unrouted, "tmail", Region);
 
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.console, consoleOf(1, 6));
-    EXPECT_EQ(run.destination, "; begin\n" + headerOf(';', "T-mail") +
+    EXPECT_EQ(run.console, consoleOf({"routes.txt"}, 1, 6));
+    EXPECT_EQ(run.destination, "; begin\n" + tableHeader(';', "T-mail") +
                                    "; *** Direct links\n"
                                    "Direct  /1.*\n"
                                    "Priority  /1\n"
@@ -88,15 +88,16 @@ TEST(TmailWriter, UnroutedReport) {
 
 TEST(TmailWriter, BrokenReportLinesEndWithAnUnroutedAddress) {
     // Eight via targets alone on their lines: nothing routes them.
-    TableRun run = runTable("tmail", UnroutedLinks,
-                            "2:460/1 5\n2:460/91\n2:460/92\n2:460/93\n2:460/94\n"
-                            "2:460/95\n2:460/96\n2:460/97\n2:460/98\n");
+    TableRun run =
+        runScenario({Unrouted.links, "2:460/1 5\n2:460/91\n2:460/92\n2:460/93\n"
+                                     "2:460/94\n2:460/95\n2:460/96\n2:460/97\n2:460/98\n"},
+                    "tmail", Region);
 
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.console, consoleOf(1, 10));
+    EXPECT_EQ(run.console, consoleOf({"routes.txt"}, 1, 10));
     // The writer's continuation address (the last link) must not end them.
     EXPECT_EQ(run.destination,
-              "; begin\n" + headerOf(';', "T-mail") +
+              "; begin\n" + tableHeader(';', "T-mail") +
                   "; *** Direct links\n"
                   "Direct  /1.*\n"
                   "Priority  /1\n"

@@ -1,30 +1,23 @@
 #include <gtest/gtest.h>
 
-#include "test_support.hpp"
-#include "writer_scenarios.hpp"
+#include "writers/scenarios.hpp"
 
 using namespace writer_scenarios;
 
 namespace {
 
-constexpr const char* Opening =
-    "; Unimail routing for 2:460/10. Created by Spokeway generator 1.31beta\n"
-    ";                     Fri Jan  1 09:05:00 1999\n"
-    ";\n"
-    ";\n"
-    "; *** Route\n"
-    ";\n";
+const std::string Opening = tableHeader(';', "Unimail") + ";\n; *** Route\n;\n";
 
 } // namespace
 
 // Continued lines repeat the prefix without the link's own mask; the file and
 // no-archive bits add nothing, crash wins over direct and hold.
 TEST(UnimailWriter, BreaksLinesAndReportsUnrouted) {
-    Outcome outcome = runScenario(busyConfig("unimail"), BusyRoutes);
+    TableRun run = runScenario(Busy, "unimail");
 
-    EXPECT_EQ(outcome.run.exitCode, 0);
-    EXPECT_EQ(outcome.run.console, BusyConsole);
-    EXPECT_EQ(outcome.destination,
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.console, BusyConsole);
+    EXPECT_EQ(run.destination,
               std::string("top\n; begin\n") + Opening +
                   "; *** Nodes\n"
                   "RouteCrash  2:460/1 2:460/1.* 2:460/100.* 2:460/101.* 2:460/102.*\n"
@@ -47,24 +40,24 @@ TEST(UnimailWriter, BreaksLinesAndReportsUnrouted) {
 }
 
 TEST(UnimailWriter, WritesEveryKindOfWildcardInFull) {
-    Outcome outcome = runScenario(wildcardConfig("unimail"), WildcardRoutes);
+    TableRun run = runScenario(Wildcards, "unimail");
 
-    EXPECT_EQ(outcome.run.exitCode, 0);
-    EXPECT_EQ(outcome.run.console, WildcardConsole);
-    EXPECT_EQ(outcome.destination, std::string("top\n; begin\n") + Opening +
-                                       "; *** Nodes\n"
-                                       "RouteCrash  2:460/1 2:460/1.* 2:460/5.*\n"
-                                       "RouteHold   2:461/7 2:461/7.*\n"
-                                       "; *** Nets\n"
-                                       "RouteCrash  2:460/1 2:462/*.*\n"
-                                       "; *** Zones\n"
-                                       "RouteCrash  2:460/1 3:*/*.*\n"
-                                       "RouteHold   2:461/7 2:*/*.*\n"
-                                       "; *** Default\n"
-                                       "RouteHold   2:461/7 *:*/*.*\n"
-                                       ";\n"
-                                       "; !!! Unrouted !!!\n"
-                                       "; ----------------\n"
-                                       "; end\n"
-                                       "bottom\n");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.console, WildcardConsole);
+    EXPECT_EQ(run.destination, std::string("top\n; begin\n") + Opening +
+                                   "; *** Nodes\n"
+                                   "RouteCrash  2:460/1 2:460/1.* 2:460/5.*\n"
+                                   "RouteHold   2:461/7 2:461/7.*\n"
+                                   "; *** Nets\n"
+                                   "RouteCrash  2:460/1 2:462/*.*\n"
+                                   "; *** Zones\n"
+                                   "RouteCrash  2:460/1 3:*/*.*\n"
+                                   "RouteHold   2:461/7 2:*/*.*\n"
+                                   "; *** Default\n"
+                                   "RouteHold   2:461/7 *:*/*.*\n"
+                                   ";\n"
+                                   "; !!! Unrouted !!!\n"
+                                   "; ----------------\n"
+                                   "; end\n"
+                                   "bottom\n");
 }

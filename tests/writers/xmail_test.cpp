@@ -1,20 +1,20 @@
 #include <gtest/gtest.h>
 
-#include "writers/writer_runs.hpp"
+#include "writers/scenarios.hpp"
 
-using namespace writer_runs;
+using namespace writer_scenarios;
 
 TEST(XmailWriter, FullTableWithWildcardsAndFlavours) {
-    TableRun run = runTable("xmail", FullTableLinks, FullTableRoutes);
+    TableRun run = runScenario(FullTable, "xmail", Region);
 
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.console, consoleOf(4, 25));
+    EXPECT_EQ(run.console, consoleOf({"routes.txt"}, 4, 25));
     // One line per node, never broken; flavours play no part.
     std::string nodes;
     for (int node = 100; node <= 112; ++node) {
         nodes += "2:460/" + std::to_string(node) + " VIA  2:460/1 /NC\n";
     }
-    EXPECT_EQ(run.destination, "; begin\n" + headerOf(';', "Xmail") +
+    EXPECT_EQ(run.destination, "; begin\n" + tableHeader(';', "Xmail") +
                                    "; *** Directs\n"
                                    "2:460/1\n"
                                    "2:461/7\n"
@@ -37,12 +37,12 @@ TEST(XmailWriter, FullTableWithWildcardsAndFlavours) {
 }
 
 TEST(XmailWriter, NodesViaUnroutedTargetsAndTheReport) {
-    TableRun run = runTable("xmail", UnroutedLinks, UnroutedRoutes);
+    TableRun run = runScenario(Unrouted, "xmail", Region);
 
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.console, consoleOf(1, 6));
+    EXPECT_EQ(run.console, consoleOf({"routes.txt"}, 1, 6));
     // A node routed via a via target that is no link still names it.
-    EXPECT_EQ(run.destination, "; begin\n" + headerOf(';', "Xmail") +
+    EXPECT_EQ(run.destination, "; begin\n" + tableHeader(';', "Xmail") +
                                    "; *** Directs\n"
                                    "2:460/1\n"
                                    "; *** Nodes\n"
