@@ -50,14 +50,18 @@ ExitCode runSpokeway(RunEnvironment& environment, std::span<const char* const> a
     Console& console = environment.console;
     console.say("Spokeway generator v.1.31beta(Win32) 28-Apr-1999\n");
     RunOptions options;
-    std::string unknown;
-    if (!parseArguments(args, options, unknown)) {
-        console.errorWith(Message::UnknownOption, unknown);
+    ArgumentError error;
+    if (!parseArguments(args, options, error)) {
+        console.errorWith(error.badValue ? Message::BadOptionValue : Message::UnknownOption,
+                          error.argument);
         return ExitCode::Failed;
     }
-    if (options.usage) {
+    if (options.usage || options.help) {
         console.say("\nUsage: Route [config]\n");
         return ExitCode::Success;
+    }
+    if (options.output == OutputMode::Diff || options.output == OutputMode::None) {
+        return ExitCode::Failed; // modes still to come: never a live run instead
     }
     std::unique_ptr<TableOutput> output = makeOutput(options.output, environment);
     try {

@@ -32,9 +32,10 @@ constexpr std::string_view Texts[] = {
     "\nCannot lock dest folder.",
     "\nCannot write standard output.",
     "\nUnknown option \"%s\".",
+    "\nOption \"%s\" needs a valid value.",
 };
 
-static_assert(std::size(Texts) == static_cast<std::size_t>(Message::UnknownOption) + 1,
+static_assert(std::size(Texts) == static_cast<std::size_t>(Message::BadOptionValue) + 1,
               "every message has a text");
 
 } // namespace

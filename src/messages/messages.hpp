@@ -35,6 +35,7 @@ enum class Message : int {
     LockDestFolder = 24,
     WriteStandardOutput = 25,
     UnknownOption = 26,
+    BadOptionValue = 27,
 };
 
 // The text of each message as it is printed ("%s" where a text goes in), by number.
