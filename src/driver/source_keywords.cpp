@@ -21,24 +21,29 @@ bool defaultRouteKeyword(ConfigContext& context, std::string_view rest, KeywordT
     return true;
 }
 
-bool routeFileKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
+namespace {
+
+// Reads the file the first word names with `read`; a tagged message when it
+// cannot be opened or read.
+bool readFileKeyword(ConfigContext& context, std::string_view rest,
+                     bool (*read)(RoutingState&, Console&, Disk&, const std::string&)) {
     std::string name;
     copyFileName(rest, name);
-    if (!readRouteFile(context.state, context.console, context.disk, name)) {
+    if (!read(context.state, context.console, context.disk, name)) {
         context.errorAt(Message::OpenFile);
         return false;
     }
     return true;
 }
 
+} // namespace
+
+bool routeFileKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
+    return readFileKeyword(context, rest, readRouteFile);
+}
+
 bool trustFileKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
-    std::string name;
-    copyFileName(rest, name);
-    if (!readTrustFile(context.state, context.console, context.disk, name)) {
-        context.errorAt(Message::OpenFile);
-        return false;
-    }
-    return true;
+    return readFileKeyword(context, rest, readTrustFile);
 }
 
 bool spokewayKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
