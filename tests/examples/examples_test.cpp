@@ -7,6 +7,7 @@
 
 #include "examples/example_runs.hpp"
 #include "test_support.hpp"
+#include "writers/route_types.hpp"
 
 using namespace testing_support;
 namespace fs = std::filesystem;
@@ -37,21 +38,9 @@ TEST(Examples, EveryRouteTypeHasAnExample) {
     for (const std::string& name : exampleNames()) {
         names.insert(name);
     }
-    const std::set<std::string> expected{
-        "basic",
-        "route-types/bip",
-        "route-types/bpack",
-        "route-types/fidogate",
-        "route-types/ftrack",
-        "route-types/ifmail",
-        "route-types/imbink",
-        "route-types/itrack",
-        "route-types/qecho",
-        "route-types/squish",
-        "route-types/tmail",
-        "route-types/tmailn",
-        "route-types/unimail",
-        "route-types/xmail",
-    };
+    std::set<std::string> expected{"basic"};
+    for (const RouteType& type : RouteTypes) {
+        expected.insert("route-types/" + std::string(type.name));
+    }
     EXPECT_EQ(names, expected);
 }

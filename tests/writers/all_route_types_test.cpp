@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
+#include "writers/route_types.hpp"
 #include "writers/scenarios.hpp"
 
 using namespace writer_scenarios;
@@ -22,6 +24,7 @@ const RouteTypeCase Cases[] = {
     {"squish", "Squish", ';', ';', " >>>  2:460/99 2:461/12\n"},
     {"itrack", "iTrack", ';', ';', " >>>  2:460/99.* 2:461/12.*\n"},
     {"tmail", "T-mail", ';', ';', " >>>  2:460/99 2:461/12\n"},
+    {"tmailn", "T-mail", ';', ';', " >>>  2:460/99 2:461/12\n"},
     {"bpack", "BPack", ';', ';', " >>>  2:460/99 2:461/12\n"},
     {"imbink", "Imbink", '#', '#', " >>>  2:460/99.* 2:461/12.*\n"},
     {"xmail", "Xmail", ';', ';', " >>>  2:460/99 2:461/12\n"},
@@ -76,3 +79,12 @@ INSTANTIATE_TEST_SUITE_P(Writers, AllRouteTypes, ::testing::ValuesIn(Cases),
                          [](const ::testing::TestParamInfo<RouteTypeCase>& info) {
                              return std::string(info.param.routeType);
                          });
+
+TEST(AllRouteTypesTable, EveryRouteTypeHasACase) {
+    ASSERT_EQ(std::size(Cases), RouteTypes.size());
+    for (const RouteType& type : RouteTypes) {
+        EXPECT_TRUE(std::any_of(std::begin(Cases), std::end(Cases), [&](const RouteTypeCase& c) {
+            return std::string_view(c.routeType) == type.name;
+        })) << type.name;
+    }
+}
