@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "platform/platform.hpp"
+#include "sources/applied_file.hpp"
 #include "sources/nodelist_index.hpp"
 
 RoutingState::RoutingState() : console(&std::cerr) {

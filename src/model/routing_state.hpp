@@ -18,6 +18,7 @@ class TextReader;
 class OutputFile;
 class DirectoryLock;
 struct NodelistCache;
+struct AppliedSourceFile;
 
 // Item index values with a meaning of their own.
 constexpr std::uint16_t NoVia = 65535; // no via; also "nothing found"
@@ -100,6 +101,9 @@ struct RoutingState {
     std::vector<LinkEntry> links;
     std::vector<RouteItem> items;
     mutable TableIndexes indexes;
+    // Counts the changes made to the item table through tables.hpp, so that
+    // a source applied again to a table it left unchanged can be left out.
+    std::uint64_t itemChanges = 0;
     WalkIndex walkIndex;
 
     // Settings.
@@ -146,6 +150,8 @@ struct RoutingState {
     std::string nodelistExt;
     std::uint16_t spinnerPosition = 0;
     std::unique_ptr<NodelistCache> nodelistCache;
+    // Route and trust files applied without changing the table.
+    std::unique_ptr<std::vector<AppliedSourceFile>> appliedSourceFiles;
 
     FtnAddress mainAddress() const { return akas.empty() ? FtnAddress{} : akas[0]; }
 };

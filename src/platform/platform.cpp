@@ -333,6 +333,17 @@ bool listMatching(const std::string& directory, const std::string& pattern,
     return true;
 }
 
+bool folderIdentity(const std::string& directory, TextReader::Identity& identity) {
+    struct stat info {};
+    if (namesNoFile(directory) || ::stat(directory.empty() ? "." : directory.c_str(), &info) != 0) {
+        return false;
+    }
+    identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+                static_cast<std::int64_t>(info.st_size),
+                static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+    return true;
+}
+
 // ---- files ----
 
 bool replaceFile(const std::string& from, const std::string& to) {
@@ -427,7 +438,7 @@ class ConsoleBuffer : public std::streambuf {
     }
 
   private:
-    char data_[4096];
+    char data_[65536];
 };
 
 } // namespace

@@ -132,6 +132,9 @@ std::string makePath(const PathParts& parts);
 // False when the directory cannot be listed.
 bool listMatching(const std::string& directory, const std::string& pattern,
                   std::vector<std::string>& names);
+// What tells the state of a folder (empty: the current one): device, inode,
+// size and the time its entries last changed. False if it cannot be looked at.
+bool folderIdentity(const std::string& directory, TextReader::Identity& identity);
 
 // Moves `from` over `to` in one step, giving it the permission bits `to` had.
 bool replaceFile(const std::string& from, const std::string& to);

@@ -1,7 +1,12 @@
 // Route lines: the DefaultRoute keyword and the lines of route files.
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "driver/keywords.hpp"
 #include "model/tables.hpp"
 #include "platform/platform.hpp"
+#include "sources/applied_file.hpp"
 #include "sources/sources.hpp"
 
 namespace {
@@ -62,13 +67,64 @@ bool readSourceFile(RoutingState& state, std::string_view rest,
         return false;
     }
     say(state, "\nScanning route file " + name + "...");
+    // A small file is read whole first: the same lines applied to a table
+    // they left unchanged before are left out (a file named many times).
+    if (!state.appliedSourceFiles) {
+        state.appliedSourceFiles = std::make_unique<std::vector<AppliedSourceFile>>();
+    }
+    std::vector<AppliedSourceFile>& applied = *state.appliedSourceFiles;
+    auto sameTable = [&](const AppliedSourceFile& entry) {
+        return entry.applyLine == applyLine && entry.changes == state.itemChanges &&
+               entry.links == state.links.size() && entry.akas == state.akas.size() &&
+               entry.contextBefore == state.abbrevContext;
+    };
+    const TextReader::Identity identity = file->identity();
+    for (const AppliedSourceFile& entry : applied) {
+        if (sameTable(entry) && entry.file == identity && !(identity == TextReader::Identity{})) {
+            state.abbrevContext = entry.contextAfter;
+            return true;
+        }
+    }
+    std::string text;
+    std::vector<std::size_t> lineEnds;
     std::string line;
-    while (file->readLine(line, 29999)) {
+    bool whole = true;
+    while (whole && file->readLine(line, 29999)) {
+        text += line;
+        lineEnds.push_back(text.size());
+        whole = text.size() + lineEnds.size() * sizeof(std::size_t) <= AppliedFileLimit;
+    }
+    if (whole && !file->failed()) {
+        for (AppliedSourceFile& entry : applied) {
+            if (sameTable(entry) && entry.text == text && entry.lineEnds == lineEnds) {
+                entry.file = identity;
+                state.abbrevContext = entry.contextAfter;
+                return true;
+            }
+        }
+    }
+    const std::uint64_t changesBefore = state.itemChanges;
+    const FtnAddress contextBefore = state.abbrevContext;
+    std::size_t start = 0;
+    for (std::size_t end : lineEnds) {
+        applyLine(state, std::string_view(text).substr(start, end - start));
+        start = end;
+    }
+    while (!whole && file->readLine(line, 29999)) {
         applyLine(state, line);
     }
     if (file->failed()) {
         printTaggedError(state, ErrOpenFile);
         return false;
+    }
+    if (whole && state.itemChanges == changesBefore) {
+        // A handful at most: the oldest gives way.
+        if (applied.size() >= 8) {
+            applied.erase(applied.begin());
+        }
+        applied.push_back(AppliedSourceFile{applyLine, identity, std::move(text),
+                                            std::move(lineEnds), changesBefore, state.links.size(),
+                                            state.akas.size(), contextBefore, state.abbrevContext});
     }
     return true;
 }
