@@ -1,4 +1,5 @@
 #include <string>
+#include <string_view>
 
 #include "driver/keywords.hpp"
 
@@ -38,7 +39,11 @@ void printTaggedError(RoutingState& state, int n) {
 }
 
 void printErrorWith(RoutingState& state, int n, const std::string& text) {
-    std::string message = ConfigError[n];
-    message.replace(message.find("%s"), 2, text);
-    say(state, message);
+    // These warnings come in runs (one per re-routed node, say): not flushed
+    // one by one; the next message brings them out.
+    const std::string_view format = ConfigError[n];
+    const std::size_t at = format.find("%s");
+    static std::string message;
+    message.assign(format.substr(0, at)).append(text).append(format.substr(at + 2));
+    state.console->write(message.data(), static_cast<std::streamsize>(message.size()));
 }
