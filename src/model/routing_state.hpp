@@ -1,6 +1,7 @@
 // The one record that holds the whole state of a run.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <ctime>
 #include <memory>
@@ -74,6 +75,13 @@ struct WalkIndex {
     std::vector<std::uint32_t> walkStart;
     std::vector<std::uint16_t> walkChildren;
     std::vector<std::uint16_t> roots; // items without via
+    // Per item: bit k set when an item a walk below it may write has k
+    // wildcards (all bits where the items below run in a circle).
+    std::vector<std::uint8_t> wildcardsBelow;
+    // The same child lists, each cut to the children a walk of the pass with
+    // k wildcards may write something at or below.
+    std::array<std::vector<std::uint32_t>, 4> passStart;
+    std::array<std::vector<std::uint16_t>, 4> passChildren;
 };
 
 // Thrown when a table would grow past its limit; the run ends with
