@@ -176,8 +176,19 @@ struct ClassifiedLine {
 
 ClassifiedLine classify(std::string_view line) {
     using Kind = LineKind;
-    if (line.front() == ';') {
+    switch (lowerCase(line.front())) {
+    case ',':
+        return {Kind::Node, numberAt(line, 1)};
+    case 'z':
+    case 'h':
+    case 'r':
+    case 'p':
+    case 'd':
+        break;
+    case ';':
         return {Kind::Comment, 0};
+    default:
+        return {Kind::Other, 0}; // empty lines among them
     }
     if (startsWithNoCase(line, "zone")) {
         return {Kind::Zone, numberAt(line, 5)};
