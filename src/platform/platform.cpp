@@ -40,7 +40,12 @@ std::unique_ptr<TextReader> TextReader::open(const std::string& path, std::size_
         ::close(fd);
         return nullptr;
     }
-    return std::unique_ptr<TextReader>(new TextReader(fd, bufferSize));
+    auto reader = std::unique_ptr<TextReader>(new TextReader(fd, bufferSize));
+    reader->identity_ = {
+        static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+        static_cast<std::int64_t>(info.st_size),
+        static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+    return reader;
 }
 
 TextReader::TextReader(int fd, std::size_t bufferSize)
@@ -106,16 +111,6 @@ bool TextReader::readLine(std::string& line, std::size_t limit) {
         begin_ += take;
     }
     return !line.empty();
-}
-
-TextReader::Identity TextReader::identity() const {
-    struct stat info {};
-    if (::fstat(fd_, &info) != 0) {
-        return {};
-    }
-    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
-            static_cast<std::int64_t>(info.st_size),
-            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
 }
 
 bool TextReader::rewind() {

@@ -44,7 +44,8 @@ class TextReader {
         std::int64_t modified = 0;
         bool operator==(const Identity&) const = default;
     };
-    Identity identity() const;
+    // As the file was when it was opened.
+    Identity identity() const { return identity_; }
 
   private:
     TextReader(int fd, std::size_t bufferSize);
@@ -57,6 +58,7 @@ class TextReader {
     std::size_t end_ = 0;
     bool atEnd_ = false;
     bool readError_ = false;
+    Identity identity_;
 };
 
 // The output (temporary) file: a stream whose writes are all checked.
