@@ -1,26 +1,34 @@
 #!/usr/bin/env python3
-"""Generates synthetic but realistic FTN worlds and times whole runs of the
-generator over them.
+"""Generates synthetic FTN worlds and input shapes that used to take time
+growing with the square of their size, and times whole runs over them.
 
-    bench/bench.py generate DIR ITEMS     write one world of about ITEMS items
-    bench/bench.py run BINARY [SIZES...]  time runs at each size (default
-                                          1000 4000 16000 64000)
-    bench/bench.py real BINARY NODELIST   time a run with one Spokeway line for
-                                          every net the nodelist lists
+    bench/bench.py generate DIR SIZE [SHAPE]
+                                 write one world (or shape) of about SIZE lines or items
+    bench/bench.py run BINARY [SHAPES|all] [SIZES...]
+                                 time runs (best of three) of each shape at each size
+                                 (default: the world at 1000 4000 16000 64000)
+    bench/bench.py real BINARY NODELIST
+                                 time a run with one Spokeway line for every net
+                                 the nodelist lists
     bench/bench.py check BINARY [NODELIST]
-                                          fail unless the 64,000-item run takes at
-                                          most 5 times the 16,000-item run and under
-                                          a second, a run stays under 64 MB, and
-                                          (given a nodelist) the real run under a second
+                                 for every shape: the 64,000 run takes at most 6 times
+                                 the 16,000 run and at most 0.5 s (more only where the
+                                 output itself grows faster: in proportion, and the time
+                                 to write the excess), and under 64 MB;
+                                 given a nodelist, the real run under a second
+    bench/bench.py bignodelist BINARY [NODELIST]
+                                 100 MB of empty lines and 100 MB of nodelist (the
+                                 given one, or a synthetic one, repeated): each must
+                                 finish in seconds and peak under 256 MB
 
 A world has zones, regions, nets, hubs and nodes in the FTN nodelist format,
 a configuration with one Spokeway line per net, a route file with wildcard
-rules, a trust file and a destination with markers.
+rules, a trust file and a destination with markers. The shapes are listed in
+SHAPES.
 """
 
 import os
 import random
-import resource
 import shutil
 import subprocess
 import sys
@@ -114,41 +122,193 @@ def generate(directory, items, seed=1):
         out.write("; tosser configuration\n; begin\n; end\n")
 
 
+
+# ---- adversarial shapes: inputs an operator or a broken generator of route
+# files can produce. Each takes the size n (64,000 lines or items at the top
+# size) and writes a world into a folder.
+
+def base_config(extra, route_type="squish"):
+    return ["Address 2:5020/10", f"RouteType {route_type}", "Minimize yes", "WriteTo route.cfg",
+            'RouteBegin "; begin"', 'RouteEnd "; end"', "DefaultFlavor h", "Link 2:5020/1 c"] + extra
+
+
+def write_files(directory, files):
+    os.makedirs(directory, exist_ok=True)
+    files.setdefault("route.cfg", "; tosser configuration\n; begin\n; end\n")
+    for name, text in files.items():
+        with open(os.path.join(directory, name), "w") as out:
+            out.write(text)
+
+
+def lines(items):
+    return "\n".join(items) + "\n"
+
+
+def route_lines(via, nodes, per_line=50):
+    return [via + " " + " ".join(nodes[k:k + per_line]) for k in range(0, len(nodes), per_line)]
+
+
+def small_net(zone=2, net=5020, nodes=10):
+    return [f"Zone,{zone},Z,P,S,0,9600", f"Host,{net},N,P,S,0,9600", "Hub,100,H,P,S,0,9600"] + \
+        [f",{100 + k},N,P,S,0,9600" for k in range(1, nodes + 1)]
+
+
+def shape_listing(directory, n):
+    """n/2 files the nodelist pattern matches, n/2 Spokeway lines naming the pattern."""
+    files = {f"nodelist.{k}": "" for k in range(1, n // 2)}
+    files[f"nodelist.{n // 2}"] = lines(small_net())
+    files["pathgen.cfg"] = lines(base_config(["Spokeway nodelist.* z 2 5020"] * (n // 2)))
+    write_files(directory, files)
+
+
+def shape_links(directory, n):
+    """n/2 Link lines for the same address, n/2 nodes routed via it (Xmail: one
+    line per node; a wrapped-list table would list every node once per Link line)."""
+    nodes = [f"2:{5021 + k // 1000}/{k % 1000 + 1}" for k in range(n // 2)]
+    write_files(directory, {
+        "pathgen.cfg": lines(base_config(["Link 2:5020/1 c"] * (n // 2) + ["RouteFile routes.txt"],
+                                         "xmail")),
+        "routes.txt": lines(route_lines("2:5020/1", nodes))})
+
+
+def shape_relayed(directory, n):
+    """n/2 Link lines for the same address, n/2 other links routed via it."""
+    others = [f"2:{5021 + k // 1000}/{k % 1000 + 1}" for k in range(n // 2)]
+    write_files(directory, {
+        "pathgen.cfg": lines(base_config(["Link 2:5020/1 c"] * (n // 2) +
+                                         [f"Link {a} h" for a in others] + ["RouteFile routes.txt"])),
+        "routes.txt": lines(route_lines("2:5020/1", others))})
+
+
+def shape_samenet(directory, n):
+    """n/2 Spokeway lines for the same net of n/2 nodes."""
+    net = ["Zone,2,Z,P,S,0,9600", "Host,5020,N,P,S,0,9600"]
+    for k in range(n // 2):
+        if k % 100 == 0:
+            net.append(f"Hub,{40000 + k // 100},H,P,S,0,9600")
+        net.append(f",{k + 1},N,P,S,0,9600")
+    write_files(directory, {
+        "nodelist.001": lines(net),
+        "pathgen.cfg": lines(base_config(["Spokeway nodelist.001 z 2 5020"] * (n // 2)))})
+
+
+def shape_wildchain(directory, n):
+    """A chain of n nodes ending in 2:*/5, which shares its normalised address with 2:*/*."""
+    chain = [f"2:1/{k + 2} 2:1/{k + 1}" for k in range(n - 1)] + [f"2:*/5 2:1/{n}"]
+    write_files(directory, {
+        "pathgen.cfg": lines(base_config(["RouteFile routes.txt"])),
+        "routes.txt": lines(chain + ["2:5020/1 2:*/5", "2:5020/1 2:*/*"])})
+
+
+def shape_chainloop(directory, n):
+    """A chain of n/2 nodes running into a loop of n/2 others."""
+    half = n // 2
+    chain = [f"2:1/{k + 2} 2:1/{k + 1}" for k in range(half - 1)] + [f"2:2/1 2:1/{half}"]
+    loop = [f"2:2/{k + 2} 2:2/{k + 1}" for k in range(half - 1)] + [f"2:2/1 2:2/{half}"]
+    write_files(directory, {
+        "pathgen.cfg": lines(base_config(["RouteFile routes.txt"])),
+        "routes.txt": lines(chain + loop)})
+
+
+def shape_reroute(directory, n):
+    """n route lines re-routing the same 50 nodes over 8 links."""
+    nodes = " ".join(f"2:463/{k}" for k in range(1, 51))
+    write_files(directory, {
+        "pathgen.cfg": lines(base_config([f"Link 2:5020/{k} c" for k in range(2, 9)] +
+                                         ["RouteFile routes.txt"])),
+        "routes.txt": lines(f"2:5020/{k % 8 + 1} {nodes}" for k in range(n))})
+
+
+def shape_segment(directory, n):
+    """n/2 Spokeway lines (segment mode) over a segment nodelist of n lines, nets of 50."""
+    segment = []
+    for k in range(n // 50):
+        segment.append(f"Host,{1000 + k},N,P,S,0,9600")
+        segment += [f",{j},N,P,S,0,9600" for j in range(1, 50)]
+    spokeway = [f"Spokeway nodelist.001 n 2 {1000 + k % (n // 50)}" for k in range(n // 2)]
+    write_files(directory, {"nodelist.001": lines(segment), "pathgen.cfg": lines(base_config(spokeway))})
+
+
+def shape_zones(directory, n):
+    """n zones with a Host line for the same net, n/8 Spokeway lines."""
+    nodelist = []
+    for z in range(1, n + 1):
+        nodelist += [f"Zone,{z},Z,P,S,0,9600", "Host,5020,N,P,S,0,9600", ",1,N,P,S,0,9600"]
+    spokeway = [f"Spokeway nodelist.001 z {z} 5020" for z in range(1, n // 8 + 1)]
+    write_files(directory, {"nodelist.001": lines(nodelist), "pathgen.cfg": lines(base_config(spokeway))})
+
+
+def shape_routefile(directory, n):
+    """n RouteFile lines naming one 100-line file."""
+    routes = [f"2:5020/1 2:{5021 + k}/1 2:{5021 + k}/2 2:{5021 + k}/3" for k in range(100)]
+    write_files(directory, {
+        "pathgen.cfg": lines(base_config(["RouteFile routes.txt"] * n)),
+        "routes.txt": lines(routes)})
+
+
+SHAPES = {
+    "world": ("synthetic world (zones, nets, hubs, nodes)", lambda d, n: generate(d, n)),
+    "listing": ("n/2 files matching the nodelist pattern, n/2 Spokeway lines", shape_listing),
+    "links": ("n/2 Link lines for one address, n/2 nodes via it (xmail)", shape_links),
+    "relayed": ("n/2 Link lines for one address, n/2 other links via it", shape_relayed),
+    "samenet": ("n/2 Spokeway lines for the same net of n/2 nodes", shape_samenet),
+    "wildchain": ("chain of n nodes ending in a wildcard sharing its address", shape_wildchain),
+    "chainloop": ("chain of n/2 nodes into a loop of n/2", shape_chainloop),
+    "reroute": ("n route lines re-routing 50 nodes over 8 links", shape_reroute),
+    "segment": ("n/2 segment-mode Spokeway lines, segment of n lines", shape_segment),
+    "zones": ("n zones with a Host of the same net, n/8 Spokeway lines", shape_zones),
+    "routefile": ("n RouteFile lines naming one 100-line file", shape_routefile),
+}
+
+
 def run_once(binary, world):
-    work = tempfile.mkdtemp(prefix="spokeway-bench-")
+    """Times one run in the world's folder (the destination is put back first);
+    returns processor seconds, items, bytes written (messages and table) and peak memory in KB."""
+    with open(os.path.join(world, "route.cfg"), "w") as out:
+        out.write("; tosser configuration\n; begin\n; end\n")
+    # Messages go to a file: a pipe would time the reader as well.
+    with tempfile.TemporaryFile(prefix="spokeway-messages-") as messages:
+        process = subprocess.Popen([binary], cwd=world, stderr=messages, stdout=subprocess.DEVNULL)
+        _, status, usage = os.wait4(process.pid, 0)
+        # Processor time (user and system) of the run: on a machine shared
+        # with other work, the time that passes says more about the others.
+        elapsed = usage.ru_utime + usage.ru_stime
+        written = messages.seek(0, os.SEEK_END)
+        messages.seek(max(0, written - 4096))
+        tail = messages.read()
+    if os.waitstatus_to_exitcode(status) != 0:
+        sys.exit(f"run failed with exit code {os.waitstatus_to_exitcode(status)}:\n"
+                 f"{tail.decode()[-2000:]}")
+    items = int(tail.decode().rsplit("Done! Total of ", 1)[-1].split(" and ")[1].split(" ")[0])
+    written += os.path.getsize(os.path.join(world, "route.cfg"))
+    return elapsed, items, written, usage.ru_maxrss
+
+
+def time_shape(binary, shape, size, repeats=3):
+    """Best time of `repeats` runs of one shape at one size."""
+    world = tempfile.mkdtemp(prefix="spokeway-world-")
     try:
-        for name in os.listdir(world):
-            shutil.copy(os.path.join(world, name), work)
-        start = time.perf_counter()
-        result = subprocess.run([binary], cwd=work, stderr=subprocess.PIPE, stdout=subprocess.DEVNULL)
-        elapsed = time.perf_counter() - start
-        if result.returncode != 0:
-            sys.exit(f"run failed with exit code {result.returncode}:\n{result.stderr.decode()[-2000:]}")
-        tail = result.stderr.decode().rsplit("Done! Total of ", 1)[-1]
-        items = int(tail.split(" and ")[1].split(" ")[0])
-        return elapsed, items
+        # Generated in a process of its own, so that this one stays small: a
+        # child's peak memory counts what it had before it started the program.
+        subprocess.run([sys.executable, os.path.abspath(__file__), "generate", world, str(size), shape],
+                       check=True)
+        runs = [run_once(binary, world) for _ in range(repeats)]
+        best = min(r[0] for r in runs)
+        return best, runs[0][1], runs[0][2], max(r[3] for r in runs)
     finally:
-        shutil.rmtree(work)
+        shutil.rmtree(world)
 
 
-def run(binary, sizes, repeats=3):
+def run(binary, sizes, shapes=("world",), repeats=3):
     binary = os.path.abspath(binary)
-    results = []
-    print(f"{'size':>8} {'items':>8} {'seconds':>9} {'us/item':>8}")
-    for size in sizes:
-        world = tempfile.mkdtemp(prefix="spokeway-world-")
-        try:
-            generate(world, size)
-            best = None
-            for _ in range(repeats):
-                elapsed, items = run_once(binary, world)
-                best = elapsed if best is None else min(best, elapsed)
-            print(f"{size:>8} {items:>8} {best:>9.3f} {best / items * 1e6:>8.2f}", flush=True)
-            results.append((size, items, best))
-        finally:
-            shutil.rmtree(world)
-    peak = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss
-    print(f"peak memory of a run: {peak / 1024:.1f} MB")
+    results = {}
+    print(f"{'shape':>10} {'size':>7} {'items':>6} {'seconds':>8} {'us/item':>8} {'MB out':>7} {'MB peak':>7}")
+    for shape in shapes:
+        for size in sizes:
+            best, items, written, peak = time_shape(binary, shape, size, repeats)
+            print(f"{shape:>10} {size:>7} {items:>6} {best:>8.3f} {best / items * 1e6:>8.2f} "
+                  f"{written / 1e6:>7.1f} {peak / 1024:>7.1f}", flush=True)
+            results[shape, size] = (best, written, peak)
     return results
 
 
@@ -190,34 +350,78 @@ def time_real(binary, nodelist, repeats=3):
 
 
 def check(binary, nodelist=None):
-    results = {size: seconds for size, _, seconds in run(binary, [16000, 64000])}
-    ratio = results[64000] / results[16000]
-    peak = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss / 1024
     failures = []
-    if ratio > 5:
-        failures.append(f"64,000 items took {ratio:.1f} times as long as 16,000 (at most 5)")
-    if results[64000] >= 1:
-        failures.append(f"64,000 items took {results[64000]:.2f} s (under 1 s)")
-    if peak >= 64:
-        failures.append(f"a run peaked at {peak:.1f} MB (under 64 MB)")
+    results = run(binary, [16000, 64000], list(SHAPES))
+    for shape in SHAPES:
+        (small, small_out, _), (large, large_out, peak) = results[shape, 16000], results[shape, 64000]
+        ratio = large / small
+        # A table or console output that itself grows faster than the input
+        # may cost what writing it costs, no more.
+        allowed = 6 * max(1.0, large_out / small_out / 4)
+        if ratio > allowed:
+            failures.append(f"{shape}: 64,000 took {ratio:.1f} times as long as 16,000 "
+                            f"(at most {allowed:.1f})")
+        # Likewise the output beyond what grows with the input may take its
+        # writing time (a gigabyte a second) on top of the bound.
+        bound = 0.5 + max(0, large_out - 4 * small_out) / 1e9
+        if large > bound:
+            failures.append(f"{shape}: 64,000 took {large:.2f} s (at most {bound:.2f} s)")
+        if peak / 1024 >= 64:
+            failures.append(f"{shape}: a run peaked at {peak / 1024:.1f} MB (under 64 MB)")
     if nodelist:
         seconds = time_real(binary, nodelist)
         if seconds >= 1:
             failures.append(f"the real nodelist took {seconds:.2f} s (under 1 s)")
-    print(f"ratio 64,000/16,000: {ratio:.2f}")
     if failures:
         sys.exit("\n".join(failures))
     print("scaling check passed")
 
 
+def big_nodelist(binary, nodelist=None):
+    """Times a run over 100 MB of empty lines and over 100 MB of nodelist."""
+    failures = []
+    work = tempfile.mkdtemp(prefix="spokeway-big-")
+    try:
+        if nodelist:
+            with open(nodelist, "rb") as source:
+                sample = source.read(1 << 20).split(b"\x1a")[0]
+        else:
+            generate(work, 16000)
+            with open(os.path.join(work, "nodelist.001"), "rb") as source:
+                sample = source.read().split(b"\x1a")[0]
+        for name, unit in (("empty lines", b"\n"), ("nodelist", sample)):
+            # Written in blocks: this process stays small, and with it the
+            # peak memory the program's run is charged with.
+            block = unit * max(1, (1 << 20) // len(unit))
+            with open(os.path.join(work, "nodelist.001"), "wb") as out:
+                for _ in range(100_000_000 // len(block) + 1):
+                    out.write(block)
+            write_files(work, {"pathgen.cfg": lines(base_config(["Spokeway nodelist.001 z 2 5020"]))})
+            seconds, _, _, peak = run_once(os.path.abspath(binary), work)
+            print(f"100 MB of {name}: {seconds:.2f} s, peak {peak / 1024:.1f} MB")
+            if seconds > 10 or peak / 1024 >= 256:
+                failures.append(f"100 MB of {name}: {seconds:.2f} s, {peak / 1024:.1f} MB")
+    finally:
+        shutil.rmtree(work)
+    if failures:
+        sys.exit("\n".join(failures))
+
+
 def main(argv):
     if len(argv) >= 3 and argv[1] == "generate":
-        generate(argv[2], int(argv[3]) if len(argv) > 3 else 1000)
+        shape = argv[4] if len(argv) > 4 else "world"
+        SHAPES[shape][1](argv[2], int(argv[3]) if len(argv) > 3 else 1000)
     elif len(argv) >= 3 and argv[1] == "run":
-        sizes = [int(s) for s in argv[3:]] or [1000, 4000, 16000, 64000]
-        run(argv[2], sizes)
+        args = argv[3:]
+        shapes = ["world"]
+        if args and not args[0].isdigit():
+            shapes = list(SHAPES) if args[0] == "all" else args[0].split(",")
+            args = args[1:]
+        run(argv[2], [int(s) for s in args] or [1000, 4000, 16000, 64000], shapes)
     elif len(argv) == 4 and argv[1] == "real":
         time_real(argv[2], argv[3])
+    elif len(argv) >= 3 and argv[1] == "bignodelist":
+        big_nodelist(argv[2], argv[3] if len(argv) > 3 else None)
     elif len(argv) >= 3 and argv[1] == "check":
         check(argv[2], argv[3] if len(argv) > 3 else None)
     else:

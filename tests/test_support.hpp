@@ -49,11 +49,14 @@ struct CapturedState {
 // run's output, reading `path` relative to the working folder.
 struct ConfigRun {
     explicit ConfigRun(const std::string& path = "pathgen.cfg")
-        : context{captured.state, captured.messages, disk, splice, nodelists, path, 0, {}, false} {}
+        : context{
+              captured.state, captured.messages, disk, splice, nodelists, routeFiles, path, 0, {},
+              false} {}
     CapturedState captured;
     RealDisk disk;
     Splice splice{disk, captured.messages};
     NodelistReader nodelists{disk};
+    RouteFileReader routeFiles{disk};
     ConfigContext context;
 };
 

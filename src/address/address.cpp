@@ -1,12 +1,15 @@
 #include "address/address.hpp"
 
+#include <charconv>
+
 namespace {
 
 void appendPart(std::string& text, std::uint16_t value, const char* wildcardText) {
     if (value == Wildcard) {
         text += wildcardText;
     } else {
-        text += std::to_string(value);
+        char digits[8];
+        text.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
     }
 }
 
@@ -49,10 +52,11 @@ FtnAddress parseAddress(AddressNotation& notation, std::string_view text, std::s
     for (;;) {
         skipBlanks(text, cursor);
         std::uint16_t value = 0;
-        if (startsWithNoCase(text.substr(cursor), "all")) {
+        const bool digit = cursor < text.size() && text[cursor] >= '0' && text[cursor] <= '9';
+        if (!digit && startsWithNoCase(text.substr(cursor), "all")) {
             cursor += 3;
             value = Wildcard;
-        } else if (cursor < text.size() && text[cursor] == '*') {
+        } else if (!digit && cursor < text.size() && text[cursor] == '*') {
             ++cursor;
             value = Wildcard;
         } else {

@@ -12,6 +12,7 @@
 #include "model/routing_state.hpp"
 #include "platform/disk.hpp"
 #include "sources/nodelist.hpp"
+#include "sources/sources.hpp"
 
 // Each keyword is handled in a pass of its own, so that the order of the
 // lines does not matter: the log file; the own addresses and settings; the
@@ -29,6 +30,7 @@ struct ConfigContext {
     Disk& disk;
     TableOutput& output;
     NodelistReader& nodelists;
+    RouteFileReader& routeFiles;
     std::string path;
     // The physical line being handled.
     unsigned long line = 0;

@@ -22,8 +22,10 @@ ExitCode run(RunEnvironment& environment, const RunOptions& options, TableOutput
     Console& console = environment.console;
     RoutingState state;
     NodelistReader nodelists(environment.disk);
-    ConfigContext config{state, console, environment.disk, output, nodelists, options.configPath, 0,
-                         {},    false};
+    RouteFileReader routeFiles(environment.disk);
+    ConfigContext config{state,     console,    environment.disk,   output,
+                         nodelists, routeFiles, options.configPath, 0,
+                         {},        false};
     if (!readConfig(config)) {
         // A run that stops after WriteTo leaves the temporary file holding
         // the destination's head; the destination itself is never touched.

@@ -26,10 +26,10 @@ namespace {
 // Reads the file the first word names with `read`; a tagged message when it
 // cannot be opened or read.
 bool readFileKeyword(ConfigContext& context, std::string_view rest,
-                     bool (*read)(RoutingState&, Console&, Disk&, const std::string&)) {
+                     bool (RouteFileReader::*read)(RoutingState&, Console&, const std::string&)) {
     std::string name;
     copyFileName(rest, name);
-    if (!read(context.state, context.console, context.disk, name)) {
+    if (!(context.routeFiles.*read)(context.state, context.console, name)) {
         context.errorAt(Message::OpenFile);
         return false;
     }
@@ -39,11 +39,11 @@ bool readFileKeyword(ConfigContext& context, std::string_view rest,
 } // namespace
 
 bool routeFileKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
-    return readFileKeyword(context, rest, readRouteFile);
+    return readFileKeyword(context, rest, &RouteFileReader::readRouteFile);
 }
 
 bool trustFileKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
-    return readFileKeyword(context, rest, readTrustFile);
+    return readFileKeyword(context, rest, &RouteFileReader::readTrustFile);
 }
 
 bool spokewayKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {

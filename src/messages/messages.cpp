@@ -1,5 +1,6 @@
 #include "messages/messages.hpp"
 
+#include <algorithm>
 #include <iterator>
 
 namespace {
@@ -47,12 +48,23 @@ void Console::say(std::string_view text) {
     stream_->flush();
 }
 
-void Console::spin() {
-    static constexpr char Spinner[] = "-\\|/";
-    const char text[2] = {Spinner[spinnerPosition_ & 3], '\b'};
-    // Not flushed: the next message brings the spinner out with it.
-    stream_->write(text, 2);
-    spinnerPosition_ = static_cast<std::uint8_t>((spinnerPosition_ + 1) & 3);
+void Console::spin(std::size_t turns) {
+    // Each step a character of "-\\|/" and a backspace, written in blocks.
+    static const std::string cycle = [] {
+        std::string text;
+        for (int k = 0; k < 1024; ++k) {
+            text += "-\\|/"[k & 3];
+            text += '\b';
+        }
+        return text;
+    }();
+    while (turns > 0) {
+        const std::size_t chunk = std::min<std::size_t>(turns, cycle.size() / 2 - 3);
+        stream_->write(cycle.data() + 2 * (spinnerPosition_ & 3),
+                       static_cast<std::streamsize>(2 * chunk));
+        spinnerPosition_ = static_cast<std::uint8_t>((spinnerPosition_ + chunk) & 3);
+        turns -= chunk;
+    }
 }
 
 void Console::error(Message message) {
@@ -68,7 +80,10 @@ void Console::errorAt(Message message, std::string_view path, unsigned long line
 }
 
 void Console::errorWith(Message message, std::string_view text) {
-    std::string filled(messageText(message));
-    filled.replace(filled.find("%s"), 2, text);
-    say(filled);
+    // These come in runs (one per re-routed node, say): not flushed one by
+    // one; the next message brings them out.
+    const std::string_view format = messageText(message);
+    const std::size_t at = format.find("%s");
+    filled_.assign(format.substr(0, at)).append(text).append(format.substr(at + 2));
+    stream_->write(filled_.data(), static_cast<std::streamsize>(filled_.size()));
 }

@@ -60,8 +60,8 @@ class Console {
 
     // Writes a text as it stands.
     void say(std::string_view text);
-    // Turns the spinner one step; it comes out with the next message.
-    void spin();
+    // Turns the spinner `turns` steps; it comes out with the next message.
+    void spin(std::size_t turns = 1);
     // Prints a message as it stands.
     void error(Message message);
     // Prints a message after the tag "\n<path> <line>: ".
@@ -72,4 +72,5 @@ class Console {
   private:
     std::ostream* stream_;
     std::uint8_t spinnerPosition_ = 0;
+    std::string filled_; // reused for the filled messages
 };

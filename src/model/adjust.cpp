@@ -120,68 +120,198 @@ void addLinksRoutedViaUs(RoutingState& state, Console& console) {
 
 // Pass 3: every via becomes the last hop of its chain; loops are broken.
 //
-// A chain that ends normally at its last hop t passes over entries whose own
-// chains end at t as well; they are pointed at t at once, so that a long
-// chain is walked only once. That is left out where an entry on the way
-// shares its address with another entry, since the loop test compares
-// addresses.
-void shortenChains(RoutingState& state, Console& console) {
-    std::vector<RouteItem>& items = state.items;
-    const std::size_t count = items.size();
-
-    std::unordered_map<std::uint64_t, std::uint32_t> addressUses;
-    for (const RouteItem& item : items) {
-        ++addressUses[addressKey(item.address)];
-    }
-    std::vector<bool> sharesAddress(count);
-    std::vector<bool> concreteLink(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        sharesAddress[i] = addressUses[addressKey(items[i].address)] > 1;
-        concreteLink[i] =
-            isLinkItem(state, static_cast<std::uint16_t>(i)) && items[i].address.node != Wildcard;
-    }
-
-    std::vector<std::uint32_t> metIn(count, 0); // the entry whose walk last met it, plus one
-    std::vector<std::uint16_t> passed;
-    for (std::size_t index = 0; index < count; ++index) {
-        const auto j = static_cast<std::uint16_t>(index);
-        if (items[j].via == NoVia) {
-            continue;
+// Each entry in table order walks its chain, as far as the last hop, a loop
+// back to its own address, or an entry it met before on the way (a loop of
+// others). Two shortcuts keep long chains from being walked again and again:
+//
+// - A chain that ends normally at its last hop t passes over entries whose
+//   own chains end at t as well; they are pointed at t at once. That is left
+//   out where an entry on the way shares its address with another entry
+//   that can reach it, since the loop test compares addresses.
+// - When the walk of an entry whose address no other entry shares runs into
+//   a loop, the entries it passed over are noted as leading into that loop.
+//   Such a walk can only end in a loop (its own address is met only by
+//   coming back to itself), so a later walk of such an entry that reaches a
+//   noted entry ends there the same way, until an entry on that way loses
+//   its via: then the entries before it on the way, or all of them where it
+//   was in the loop, are noted no longer.
+class ChainWalks {
+  public:
+    ChainWalks(RoutingState& state, Console& console)
+        : state_(state), console_(console), items_(state.items) {
+        const std::size_t count = items_.size();
+        std::unordered_map<std::uint64_t, std::uint32_t> addressUses;
+        for (const RouteItem& item : items_) {
+            ++addressUses[addressKey(item.address)];
         }
-        const FtnAddress remembered = items[j].address;
+        sharesAddress_.resize(count);
+        concreteLink_.resize(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            sharesAddress_[i] = addressUses[addressKey(items_[i].address)] > 1;
+            concreteLink_[i] = isLinkItem(state, static_cast<std::uint16_t>(i)) &&
+                               items_[i].address.node != Wildcard;
+        }
+        keepApartSharingAddresses();
+        metIn_.assign(count, 0);
+        metAt_.assign(count, 0);
+        wayOf_.assign(count, 0);
+        placeOn_.assign(count, 0);
+        inLoop_.assign(count, false);
+        ways_.push_back(Way{}); // way 0: none
+    }
+
+    void walk(std::uint16_t j) {
+        const FtnAddress remembered = items_[j].address;
+        const bool unique = !sharesAddress_[j];
         const std::uint32_t walk = j + 1u;
-        passed.clear();
-        metIn[items[j].via] = walk;
-        bool ended = false;
-        bool compressible = !sharesAddress[j];
+        passed_.clear();
+        metIn_[items_[j].via] = walk;
+        bool compressible = unique;
         for (;;) {
-            std::uint16_t v = items[j].via;
-            std::uint16_t w = items[v].via;
-            if (w == NoVia || concreteLink[v]) {
-                ended = true;
-                break;
+            std::uint16_t v = items_[j].via;
+            if (unique && leadsIntoLoop(v)) {
+                console_.errorWith(Message::RouteLoop, addressText(remembered));
+                noteWay(v);
+                loseVia(j);
+                return;
             }
-            items[j].via = w;
-            passed.push_back(v);
-            compressible = compressible && !sharesAddress[v] && !sharesAddress[w];
-            if (items[w].address == remembered) {
-                console.errorWith(Message::RouteLoop, addressText(remembered));
-                items[w].via = NoVia;
-                break;
+            std::uint16_t w = items_[v].via;
+            if (w == NoVia || concreteLink_[v]) {
+                if (compressible) {
+                    for (std::uint16_t entry : passed_) {
+                        items_[entry].via = v;
+                    }
+                }
+                return;
             }
-            if (metIn[w] == walk) {
+            items_[j].via = w;
+            compressible = compressible && !sharesAddress_[v] && !sharesAddress_[w];
+            metAt_[v] = static_cast<std::uint32_t>(passed_.size());
+            passed_.push_back(v);
+            if (items_[w].address == remembered) {
+                console_.errorWith(Message::RouteLoop, addressText(remembered));
+                loseVia(w);
+                return;
+            }
+            if (metIn_[w] == walk) {
                 // The chain runs into a loop of other entries: this entry
                 // cannot be routed; the loop is broken at its own first entry.
-                console.errorWith(Message::RouteLoop, addressText(remembered));
-                items[j].via = NoVia;
-                break;
+                console_.errorWith(Message::RouteLoop, addressText(remembered));
+                if (unique) {
+                    noteLoop(w);
+                }
+                loseVia(j);
+                return;
             }
-            metIn[w] = walk;
+            metIn_[w] = walk;
         }
-        if (ended && compressible) {
-            for (std::uint16_t entry : passed) {
-                items[entry].via = items[j].via;
+    }
+
+  private:
+    // Entries that share an address matter to the loop test only where one
+    // of them can reach another: chains only ever get shorter, so where none
+    // can at the start, none ever will, and each is taken as the only one
+    // with its address. The search is given a bound in proportion to the
+    // table; beyond it every shared address is taken to matter.
+    void keepApartSharingAddresses() {
+        const std::size_t count = items_.size();
+        std::size_t budget = 8 * count + 64;
+        std::vector<std::uint32_t> seen(count, 0);
+        std::vector<bool> meets(count, false);
+        for (std::size_t s = 0; s < count; ++s) {
+            if (!sharesAddress_[s]) {
+                continue;
             }
+            const auto mark = static_cast<std::uint32_t>(s + 1);
+            seen[s] = mark;
+            for (std::uint16_t e = items_[s].via; e != NoVia && seen[e] != mark;
+                 e = items_[e].via) {
+                if (budget-- == 0) {
+                    return; // every shared address is taken to matter
+                }
+                seen[e] = mark;
+                if (items_[e].address == items_[s].address) {
+                    meets[s] = meets[e] = true;
+                }
+            }
+        }
+        for (std::size_t s = 0; s < count; ++s) {
+            sharesAddress_[s] = sharesAddress_[s] && meets[s];
+        }
+    }
+
+    struct Way {
+        std::uint32_t cutAt = 0; // entries at places up to this one lead on no longer
+        bool cut = false;
+        bool loopBroken = false;
+    };
+    static constexpr std::uint32_t InLoop = ~std::uint32_t{0};
+
+    bool leadsIntoLoop(std::uint16_t entry) const {
+        const Way& way = ways_[wayOf_[entry]];
+        if (wayOf_[entry] == 0 || way.loopBroken) {
+            return false;
+        }
+        return inLoop_[entry] || !way.cut || placeOn_[entry] > way.cutAt;
+    }
+
+    void loseVia(std::uint16_t entry) {
+        items_[entry].via = NoVia;
+        Way& way = ways_[wayOf_[entry]];
+        if (wayOf_[entry] == 0) {
+            return;
+        }
+        if (inLoop_[entry]) {
+            way.loopBroken = true;
+        } else if (!way.cut || placeOn_[entry] > way.cutAt) {
+            way.cut = true;
+            way.cutAt = placeOn_[entry];
+        }
+    }
+
+    void note(std::uint16_t entry, std::uint32_t way, std::uint32_t place, bool inLoop) {
+        wayOf_[entry] = way;
+        placeOn_[entry] = place;
+        inLoop_[entry] = inLoop;
+    }
+
+    // The walk ran into the loop at w, which it had met before.
+    void noteLoop(std::uint16_t w) {
+        const auto way = static_cast<std::uint32_t>(ways_.size());
+        ways_.push_back(Way{});
+        const std::uint32_t loopStart = metAt_[w];
+        for (std::uint32_t k = 0; k < passed_.size(); ++k) {
+            note(passed_[k], way, k, k >= loopStart);
+        }
+    }
+
+    // The walk reached `entry`, noted as leading into a loop.
+    void noteWay(std::uint16_t entry) {
+        const std::uint32_t place = inLoop_[entry] ? InLoop - 1 : placeOn_[entry];
+        for (std::uint16_t passed : passed_) {
+            note(passed, wayOf_[entry], place, false);
+        }
+    }
+
+    RoutingState& state_;
+    Console& console_;
+    std::vector<RouteItem>& items_;
+    std::vector<bool> sharesAddress_;
+    std::vector<bool> concreteLink_;
+    std::vector<std::uint32_t> metIn_; // the entry whose walk last met it, plus one
+    std::vector<std::uint32_t> metAt_; // its place among the entries that walk passed
+    std::vector<std::uint16_t> passed_;
+    std::vector<std::uint32_t> wayOf_; // the way into a loop it was noted on (0: none)
+    std::vector<std::uint32_t> placeOn_;
+    std::vector<bool> inLoop_;
+    std::vector<Way> ways_;
+};
+
+void shortenChains(RoutingState& state, Console& console) {
+    ChainWalks walks(state, console);
+    for (std::size_t index = 0; index < state.items.size(); ++index) {
+        if (state.items[index].via != NoVia) {
+            walks.walk(static_cast<std::uint16_t>(index));
         }
     }
 }

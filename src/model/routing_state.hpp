@@ -1,6 +1,7 @@
 // The routing tables (own addresses, links, routed items) and the settings.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -63,6 +64,13 @@ struct WalkIndex {
     std::vector<std::uint32_t> walkStart;
     std::vector<std::uint16_t> walkChildren;
     std::vector<std::uint16_t> roots; // items without via
+    // Per item: bit k set when an item a walk below it may write has k
+    // wildcards (all bits where the items below run in a circle).
+    std::vector<std::uint8_t> wildcardsBelow;
+    // The same child lists, each cut to the children a walk of the pass with
+    // k wildcards may write something at or below.
+    std::array<std::vector<std::uint32_t>, 4> passStart;
+    std::array<std::vector<std::uint16_t>, 4> passChildren;
 };
 
 // Thrown when a table would grow past its limit; the run ends with
@@ -91,6 +99,9 @@ struct RoutingState {
     // Built on demand by lookups and walks.
     mutable TableIndexes indexes;
     mutable WalkIndex walkIndex;
+    // Counts the changes made to the item table through tables.hpp, so that
+    // a source applied again to a table it left unchanged can be left out.
+    std::uint64_t itemChanges = 0;
 
     Settings settings;
 

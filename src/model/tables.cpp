@@ -16,6 +16,7 @@ void dropItemIndex(RoutingState& state) {
     state.indexes.itemByAddress.clear();
     state.indexes.itemsIndexed = 0;
     state.walkIndex.built = false;
+    ++state.itemChanges;
 }
 
 std::uint16_t findItem(const RoutingState& state, FtnAddress address) {
@@ -50,6 +51,7 @@ std::uint16_t appendItem(RoutingState& state, const RouteItem& item) {
     }
     state.items.push_back(item);
     state.walkIndex.built = false;
+    ++state.itemChanges;
     return static_cast<std::uint16_t>(state.items.size() - 1);
 }
 
@@ -89,10 +91,14 @@ void routeVia(RoutingState& state, Console& console, std::uint16_t via, FtnAddre
         return;
     }
     RouteItem& item = state.items[found];
+    if (item.via == via && item.viaTarget == 0) {
+        return;
+    }
     if (item.via != NoVia && item.via != via) {
         console.errorWith(Message::Rerouting, addressText(address));
     }
     item.via = via;
     item.viaTarget = 0;
     state.walkIndex.built = false;
+    ++state.itemChanges;
 }

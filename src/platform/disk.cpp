@@ -25,9 +25,16 @@ int openRetrying(const char* path, int flags, mode_t mode = 0) {
     return fd;
 }
 
+Disk::Identity identityOf(const struct stat& info) {
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+            static_cast<std::int64_t>(info.st_size),
+            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+}
+
+// A file as it was when it was opened.
 class FileSource : public ByteSource {
   public:
-    explicit FileSource(int fd) : fd_(fd) {}
+    FileSource(int fd, Identity identity) : fd_(fd), identity_(identity) {}
     ~FileSource() override { ::close(fd_); }
 
     long read(char* data, std::size_t size) override {
@@ -40,18 +47,11 @@ class FileSource : public ByteSource {
         }
     }
     bool rewind() override { return ::lseek(fd_, 0, SEEK_SET) == 0; }
-    Identity identity() const override {
-        struct stat info {};
-        if (::fstat(fd_, &info) != 0) {
-            return {};
-        }
-        return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
-                static_cast<std::int64_t>(info.st_size),
-                static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
-    }
+    Identity identity() const override { return identity_; }
 
   private:
     int fd_;
+    Identity identity_;
 };
 
 class FileSink : public ByteSink {
@@ -109,7 +109,7 @@ std::unique_ptr<ByteSource> RealDisk::openRead(const std::string& path) {
         ::close(fd);
         return nullptr;
     }
-    return std::make_unique<FileSource>(fd);
+    return std::make_unique<FileSource>(fd, identityOf(info));
 }
 
 std::unique_ptr<ByteSink> RealDisk::createNew(const std::string& path) {
@@ -211,6 +211,15 @@ void RealDisk::remove(const std::string& path) {
     if (!namesNoFile(path)) {
         ::unlink(path.c_str());
     }
+}
+
+bool RealDisk::folderIdentity(const std::string& folder, Identity& identity) {
+    struct stat info {};
+    if (namesNoFile(folder) || ::stat(folder.empty() ? "." : folder.c_str(), &info) != 0) {
+        return false;
+    }
+    identity = identityOf(info);
+    return true;
 }
 
 bool RealDisk::isSameFile(const std::string& path, const ByteSource::Identity& file) {

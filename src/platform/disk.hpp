@@ -11,6 +11,7 @@
 
 class Disk {
   public:
+    using Identity = ByteSource::Identity;
     virtual ~Disk() = default;
 
     // Opens a regular file for reading (links followed); null when it cannot
@@ -33,6 +34,10 @@ class Disk {
     // (where allowed) the owner `to` had.
     virtual bool replace(const std::string& from, const std::string& to) = 0;
     virtual void remove(const std::string& path) = 0;
+    // What tells the state of a folder (empty: the current one): device,
+    // inode, size and the time its entries last changed; false if it cannot
+    // be looked at.
+    virtual bool folderIdentity(const std::string& folder, Identity& identity) = 0;
     // The path names the file that was opened with this identity.
     virtual bool isSameFile(const std::string& path, const ByteSource::Identity& file) = 0;
     // The file a symbolic link finally points to; any other path as it is.
@@ -50,6 +55,7 @@ class RealDisk : public Disk {
               std::vector<std::string>& names) override;
     bool replace(const std::string& from, const std::string& to) override;
     void remove(const std::string& path) override;
+    bool folderIdentity(const std::string& folder, Identity& identity) override;
     bool isSameFile(const std::string& path, const ByteSource::Identity& file) override;
     std::string finalTarget(const std::string& path) override;
 };

@@ -244,7 +244,7 @@ class ConsoleBuffer : public std::streambuf {
     }
 
   private:
-    char data_[4096];
+    char data_[65536];
 };
 
 } // namespace

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -79,10 +80,77 @@ std::uint16_t numberAt(std::string_view line, std::size_t offset) {
     return offset < line.size() ? wordValue(line.substr(offset)) : 0;
 }
 
-NodelistLine classify(std::string_view line) {
-    using Kind = NodelistLineKind;
-    if (line.front() == ';') {
+// Resolves the nodelist path: a wildcard pattern picks the matching file
+// with the greatest numeric extension; other paths are taken as they are.
+// False when no file qualifies.
+bool findNodelist(Disk& disk, NodelistCache& cache, std::string_view pathWord, std::string& path) {
+    PathParts parts = splitPath(pathWord);
+    if (pathWord.find_first_of("?*") == std::string_view::npos) {
+        path = std::string(pathWord);
+        return true;
+    }
+    // Many Spokeway lines may name the same pattern: the folder is listed
+    // again only when it has changed.
+    TextReader::Identity folder;
+    const bool stamped = disk.folderIdentity(parts.dir, folder);
+    ResolvedPattern& resolved = cache.patterns[{parts.dir, parts.name + parts.ext}];
+    if (!stamped || !(resolved.folder == folder) || folder == TextReader::Identity{}) {
+        resolved = ResolvedPattern{};
+        std::vector<std::string> names;
+        if (!disk.list(parts.dir, parts.name + parts.ext, names)) {
+            return false;
+        }
+        std::int32_t best = -1;
+        for (const std::string& name : names) {
+            std::size_t dot = name.rfind('.');
+            if (dot == std::string::npos) {
+                continue; // a name without an extension never qualifies
+            }
+            std::int16_t number = static_cast<std::int16_t>(decimalValue(name.substr(dot + 1)));
+            if (number > best) {
+                best = number;
+                resolved.name = name.substr(0, dot);
+                resolved.ext = name.substr(dot + 1);
+            }
+        }
+        resolved.found = best >= 0;
+        if (stamped) {
+            resolved.folder = folder;
+        }
+    }
+    if (!resolved.found) {
+        return false;
+    }
+    // The dot is always put back, so a name that ends with one ("NODELIST.")
+    // is rebuilt as listed.
+    parts.name = resolved.name;
+    parts.ext = "." + resolved.ext;
+    path = makePath(parts);
+    return true;
+}
+
+enum class LineKind { Comment, Zone, Host, Region, Hub, Node, Other };
+
+struct ClassifiedLine {
+    LineKind kind = LineKind::Other;
+    std::uint16_t number = 0; // read at the offset the kind gives
+};
+
+ClassifiedLine classify(std::string_view line) {
+    using Kind = LineKind;
+    switch (lowerCase(line.front())) {
+    case ',':
+        return {Kind::Node, numberAt(line, 1)};
+    case 'z':
+    case 'h':
+    case 'r':
+    case 'p':
+    case 'd':
+        break;
+    case ';':
         return {Kind::Comment, 0};
+    default:
+        return {Kind::Other, 0}; // empty lines among them
     }
     if (startsWithNoCase(line, "zone")) {
         return {Kind::Zone, numberAt(line, 5)};
@@ -108,79 +176,71 @@ NodelistLine classify(std::string_view line) {
     return {Kind::Other, 0};
 }
 
-// Reads the whole nodelist and notes of each line what the scan needs.
-// Null on a read error.
-// Resolves the nodelist path: a wildcard pattern picks the matching file
-// with the greatest numeric extension; other paths are taken as they are.
-// False when no file qualifies.
-bool findNodelist(Disk& disk, std::string_view pathWord, std::string& path) {
-    PathParts parts = splitPath(pathWord);
-    if (pathWord.find_first_of("?*") == std::string_view::npos) {
-        path = std::string(pathWord);
-        return true;
-    }
-    std::vector<std::string> names;
-    if (!disk.list(parts.dir, parts.name + parts.ext, names)) {
-        return false;
-    }
-    std::int32_t best = -1;
-    for (const std::string& name : names) {
-        std::size_t dot = name.rfind('.');
-        if (dot == std::string::npos) {
-            continue; // a name without an extension never qualifies
-        }
-        std::int16_t number = static_cast<std::int16_t>(decimalValue(name.substr(dot + 1)));
-        if (number > best) {
-            best = number;
-            parts.name = name.substr(0, dot);
-            parts.ext = name.substr(dot + 1);
-        }
-    }
-    if (best < 0) {
-        return false;
-    }
-    // The dot is always put back, so a name that ends with one ("NODELIST.")
-    // is rebuilt as listed.
-    parts.ext.insert(0, ".");
-    path = makePath(parts);
-    return true;
-}
-
+// Reads the whole nodelist and keeps of its Host, Hub and node lines what
+// the scan needs. Null on a read error.
 std::shared_ptr<const NodelistIndex> readNodelist(TextReader& file) {
-    using Kind = NodelistLineKind;
+    using Kind = LineKind;
     auto index = std::make_shared<NodelistIndex>();
     index->file = file.identity();
     std::string line;
-    std::uint32_t lastZone = 0;
-    while (file.readLine(line, NodelistLineLimit)) {
-        const auto at = static_cast<std::uint32_t>(index->lines.size());
-        NodelistLine entry = classify(line);
-        index->lastZoneLine.push_back(lastZone);
-        if (entry.kind == Kind::Zone) {
-            lastZone = at + 1;
-        } else if (entry.kind == Kind::Host) {
-            index->hostsOfNet[entry.number].push_back(at);
+    bool inZone = false;
+    std::uint16_t zone = 0;
+    // The last net, while its end in zone mode or in segment mode is open.
+    constexpr std::uint32_t None = ~std::uint32_t{0};
+    std::uint32_t zoneModeOpen = None;
+    std::uint32_t segmentModeOpen = None;
+    auto end = [&](std::uint32_t& open, std::uint32_t NodelistNet::*field) {
+        if (open != None) {
+            index->nets[open].*field = static_cast<std::uint32_t>(index->lines.size());
+            open = None;
         }
-        index->lines.push_back(entry);
+    };
+    for (; file.readLine(line, NodelistLineLimit); ++index->lineCount) {
+        const ClassifiedLine entry = classify(line);
+        const auto at = static_cast<std::uint32_t>(index->lineCount);
+        switch (entry.kind) {
+        case Kind::Zone:
+            end(zoneModeOpen, &NodelistNet::zoneModeEnd);
+            inZone = true;
+            zone = entry.number;
+            break;
+        case Kind::Region:
+            end(zoneModeOpen, &NodelistNet::zoneModeEnd);
+            end(segmentModeOpen, &NodelistNet::segmentModeEnd);
+            break;
+        case Kind::Host: {
+            end(zoneModeOpen, &NodelistNet::zoneModeEnd);
+            end(segmentModeOpen, &NodelistNet::segmentModeEnd);
+            const auto net = static_cast<std::uint32_t>(index->nets.size());
+            index->nets.push_back(
+                NodelistNet{static_cast<std::uint32_t>(index->lines.size()), 0, 0});
+            index->lines.push_back(NodelistLine{at, NodelistLineKind::Host, entry.number});
+            index->netsByNumber[entry.number].push_back(net);
+            if (inZone) {
+                index->netsByZoneAndNumber[(std::uint32_t{zone} << 16) | entry.number].push_back(
+                    net);
+            }
+            zoneModeOpen = segmentModeOpen = net;
+            break;
+        }
+        case Kind::Hub:
+            index->lines.push_back(NodelistLine{at, NodelistLineKind::Hub, entry.number});
+            break;
+        case Kind::Node:
+            index->lines.push_back(NodelistLine{at, NodelistLineKind::Node, entry.number});
+            break;
+        case Kind::Comment:
+        case Kind::Other:
+            break;
+        }
     }
     if (file.failed()) {
         return nullptr;
     }
-    const auto count = static_cast<std::uint32_t>(index->lines.size());
-    index->nextZoneModeEnd.assign(count, count);
-    index->nextSegmentModeEnd.assign(count, count);
-    std::uint32_t zoneModeEnd = count;
-    std::uint32_t segmentModeEnd = count;
-    for (std::uint32_t k = count; k-- > 0;) {
-        index->nextZoneModeEnd[k] = zoneModeEnd;
-        index->nextSegmentModeEnd[k] = segmentModeEnd;
-        Kind kind = index->lines[k].kind;
-        if (kind == Kind::Host || kind == Kind::Region) {
-            zoneModeEnd = segmentModeEnd = k;
-        } else if (kind == Kind::Zone) {
-            zoneModeEnd = k;
-        }
-    }
+    end(zoneModeOpen, &NodelistNet::zoneModeEnd);
+    end(segmentModeOpen, &NodelistNet::segmentModeEnd);
+    index->lines.shrink_to_fit();
+    index->nets.shrink_to_fit();
     return index;
 }
 
@@ -188,42 +248,45 @@ std::shared_ptr<const NodelistIndex> readNodelist(TextReader& file) {
 // the nodes before the first hub). Only the lines of the selected net are
 // looked at; the spinner turns as if every line of the file were read.
 void scanNodelist(RoutingState& state, Console& console, const NodelistIndex& index,
-                  const NetScan& mode) {
+                  const NetScan& mode, bool routes) {
     using Kind = NodelistLineKind;
-    const std::size_t period =
-        (mode.zoneMode ? ZoneSpinnerInterval : SegmentSpinnerInterval) + std::size_t{1};
-    std::size_t turns = 0;
-    auto linesRead = [&](std::size_t count) {
-        for (; turns < count / period; ++turns) {
-            console.spin();
+    const std::uint64_t period =
+        (mode.zoneMode ? ZoneSpinnerInterval : SegmentSpinnerInterval) + std::uint64_t{1};
+    std::uint64_t turns = 0;
+    auto linesRead = [&](std::uint64_t count) {
+        if (count / period > turns) {
+            console.spin(static_cast<std::size_t>(count / period - turns));
+            turns = count / period;
         }
     };
-    auto hosts = index.hostsOfNet.find(mode.net);
-    if (hosts != index.hostsOfNet.end()) {
-        for (std::uint32_t host : hosts->second) {
-            if (mode.zoneMode) {
-                std::uint32_t zoneLine = index.lastZoneLine[host];
-                if (zoneLine == 0 || index.lines[zoneLine - 1].number != mode.zone) {
-                    continue; // outside the selected zone
-                }
-            }
-            const std::uint32_t end =
-                mode.zoneMode ? index.nextZoneModeEnd[host] : index.nextSegmentModeEnd[host];
-            linesRead(host + std::size_t{1});
+    const std::vector<std::uint32_t>* nets = nullptr;
+    if (!routes) {
+        // The same scan from the same table changes nothing: only the spinner turns.
+    } else if (mode.zoneMode) {
+        auto found = index.netsByZoneAndNumber.find((std::uint32_t{mode.zone} << 16) | mode.net);
+        nets = found == index.netsByZoneAndNumber.end() ? nullptr : &found->second;
+    } else {
+        auto found = index.netsByNumber.find(mode.net);
+        nets = found == index.netsByNumber.end() ? nullptr : &found->second;
+    }
+    if (nets != nullptr) {
+        for (std::uint32_t net : *nets) {
+            const NodelistNet& range = index.nets[net];
+            const std::uint32_t end = mode.zoneMode ? range.zoneModeEnd : range.segmentModeEnd;
+            linesRead(index.lines[range.host].line + std::uint64_t{1});
             std::uint16_t via = findOrAddItem(state, FtnAddress{mode.zone, mode.net, 0});
-            for (std::uint32_t k = host + 1; k < end; ++k) {
+            for (std::uint32_t k = range.host + 1; k < end; ++k) {
                 const NodelistLine& line = index.lines[k];
+                linesRead(line.line + std::uint64_t{1});
                 if (line.kind == Kind::Hub) {
-                    linesRead(k + std::size_t{1});
                     via = findOrAddItem(state, FtnAddress{mode.zone, mode.net, line.number});
-                } else if (line.kind == Kind::Node) {
-                    linesRead(k + std::size_t{1});
+                } else {
                     routeVia(state, console, via, FtnAddress{mode.zone, mode.net, line.number});
                 }
             }
         }
     }
-    linesRead(index.lines.size());
+    linesRead(index.lineCount);
 }
 
 } // namespace
@@ -265,7 +328,7 @@ NodelistDefinition readNodelistDefinition(std::string_view text) {
 }
 
 std::unique_ptr<TextReader> NodelistReader::open(std::string_view pathWord, std::string& path) {
-    if (!findNodelist(disk_, pathWord, path)) {
+    if (!findNodelist(disk_, cache_, pathWord, path)) {
         return nullptr;
     }
     return openText(disk_, path, NodelistBufferSize);
@@ -275,11 +338,19 @@ bool NodelistReader::scanNet(RoutingState& state, Console& console, TextReader& 
                              const std::string& path, const NetScan& scan) {
     auto& cached = cache_.byPath[path];
     if (!cached || !(cached->file == file.identity())) {
+        cached = nullptr; // the old one is let go before the new one is read
         cached = readNodelist(file);
     }
     if (!cached) {
         return false;
     }
-    scanNodelist(state, console, *cached, scan);
+    // A scan that changed nothing leaves the table as it found it, so the
+    // same scan from the same table would again change nothing.
+    ScanRecord& last = cache_.lastScans[{path, scan.zoneMode, scan.zone, scan.net}];
+    const bool unchanged = last.index == cached && last.changesBefore == last.changesAfter &&
+                           last.changesAfter == state.itemChanges;
+    const std::uint64_t before = state.itemChanges;
+    scanNodelist(state, console, *cached, scan, !unchanged);
+    last = ScanRecord{cached, before, state.itemChanges};
     return true;
 }

@@ -9,20 +9,6 @@ bool atLineEnd(std::string_view text, std::size_t cursor) {
     return cursor >= text.size() || text[cursor] == ';' || text[cursor] == '\n';
 }
 
-bool readSourceFile(RoutingState& state, Console& console, Disk& disk, const std::string& name,
-                    void (*applyLine)(RoutingState&, Console&, std::string_view)) {
-    std::unique_ptr<TextReader> file = openText(disk, name);
-    if (!file) {
-        return false;
-    }
-    console.say("\nScanning route file " + name + "...");
-    std::string line;
-    while (file->readLine(line, 29999)) {
-        applyLine(state, console, line);
-    }
-    return !file->failed();
-}
-
 } // namespace
 
 void readRouteLine(RoutingState& state, Console& console, std::string_view text) {
@@ -61,11 +47,75 @@ void readRouteLine(RoutingState& state, Console& console, std::string_view text)
     }
 }
 
-bool readRouteFile(RoutingState& state, Console& console, Disk& disk, const std::string& name) {
-    return readSourceFile(state, console, disk, name, readRouteLine);
+RouteFileReader::RouteFileReader(Disk& disk) : disk_(disk) {}
+
+bool RouteFileReader::read(RoutingState& state, Console& console, const std::string& name,
+                           LineRule applyLine) {
+    std::unique_ptr<TextReader> file = openText(disk_, name);
+    if (!file) {
+        return false;
+    }
+    console.say("\nScanning route file " + name + "...");
+    // A small file is read whole first: the same lines applied to a table
+    // they left unchanged before are left out (a file named many times).
+    auto sameTable = [&](const AppliedSourceFile& entry) {
+        return entry.applyLine == applyLine && entry.changes == state.itemChanges &&
+               entry.links == state.links.size() && entry.akas == state.akas.size();
+    };
+    const TextReader::Identity identity = file->identity();
+    for (const AppliedSourceFile& entry : applied_) {
+        if (sameTable(entry) && entry.file == identity && !(identity == TextReader::Identity{})) {
+            return true;
+        }
+    }
+    std::string text;
+    std::vector<std::size_t> lineEnds;
+    std::string line;
+    bool whole = true;
+    while (whole && file->readLine(line, 29999)) {
+        text += line;
+        lineEnds.push_back(text.size());
+        whole = text.size() + lineEnds.size() * sizeof(std::size_t) <= AppliedFileLimit;
+    }
+    if (whole && !file->failed()) {
+        for (AppliedSourceFile& entry : applied_) {
+            if (sameTable(entry) && entry.text == text && entry.lineEnds == lineEnds) {
+                entry.file = identity;
+                return true;
+            }
+        }
+    }
+    const std::uint64_t changesBefore = state.itemChanges;
+    std::size_t start = 0;
+    for (std::size_t end : lineEnds) {
+        applyLine(state, console, std::string_view(text).substr(start, end - start));
+        start = end;
+    }
+    while (!whole && file->readLine(line, 29999)) {
+        applyLine(state, console, line);
+    }
+    if (file->failed()) {
+        return false;
+    }
+    if (whole && state.itemChanges == changesBefore) {
+        // A handful at most: the oldest gives way.
+        if (applied_.size() >= 8) {
+            applied_.erase(applied_.begin());
+        }
+        applied_.push_back(AppliedSourceFile{applyLine, identity, std::move(text),
+                                             std::move(lineEnds), changesBefore, state.links.size(),
+                                             state.akas.size()});
+    }
+    return true;
+}
+
+bool RouteFileReader::readRouteFile(RoutingState& state, Console& console,
+                                    const std::string& name) {
+    return read(state, console, name, readRouteLine);
 }
 
 // Trust files are announced with the same words as route files.
-bool readTrustFile(RoutingState& state, Console& console, Disk& disk, const std::string& name) {
-    return readSourceFile(state, console, disk, name, readTrustLine);
+bool RouteFileReader::readTrustFile(RoutingState& state, Console& console,
+                                    const std::string& name) {
+    return read(state, console, name, readTrustLine);
 }

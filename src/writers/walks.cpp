@@ -56,20 +56,71 @@ void appendRoutedVia(LineWriter& w, std::uint16_t parent, int form) {
 
 namespace {
 
+// Whether a walk visits this child: links and own addresses are passed over
+// with all that is routed via them.
+bool walkedInto(const RoutingState& tables, std::uint16_t child) {
+    return !isLinkItem(tables, child) && !isOwnAddress(tables, tables.items[child].address);
+}
+
+// The wildcard counts below each item, in one depth-first pass (without
+// recursion: a chain may be as long as the table).
+void markWildcardsBelow(const RoutingState& tables, WalkIndex& index) {
+    const std::size_t count = tables.items.size();
+    enum : std::uint8_t { Unseen, Open, Done };
+    std::vector<std::uint8_t> seen(count, Unseen);
+    index.wildcardsBelow.assign(count, 0);
+    std::vector<std::pair<std::uint16_t, std::uint32_t>> stack; // item, next child
+    for (std::size_t start = 0; start < count; ++start) {
+        if (seen[start] != Unseen) {
+            continue;
+        }
+        stack.emplace_back(static_cast<std::uint16_t>(start), index.walkStart[start]);
+        seen[start] = Open;
+        while (!stack.empty()) {
+            auto& [item, next] = stack.back();
+            if (next == index.walkStart[item + 1]) {
+                seen[item] = Done;
+                const std::uint8_t below = index.wildcardsBelow[item];
+                stack.pop_back();
+                if (!stack.empty()) {
+                    const std::uint16_t parent = stack.back().first;
+                    index.wildcardsBelow[parent] |= static_cast<std::uint8_t>(
+                        below | (1u << wildcardCount(tables.items[item].address)));
+                }
+                continue;
+            }
+            const std::uint16_t child = index.walkChildren[next++];
+            if (child == item || !walkedInto(tables, child)) {
+                continue;
+            }
+            if (seen[child] == Open) {
+                index.wildcardsBelow[item] = 0x0f; // a circle: anything may be written
+            } else if (seen[child] == Done) {
+                index.wildcardsBelow[item] |=
+                    static_cast<std::uint8_t>(index.wildcardsBelow[child] |
+                                              (1u << wildcardCount(tables.items[child].address)));
+            } else {
+                seen[child] = Open;
+                stack.emplace_back(child, index.walkStart[child]);
+            }
+        }
+    }
+}
+
 // Child lists in table order: one pass over the table instead of one per visit.
-const WalkIndex& walkIndexOf(LineWriter& w) {
-    WalkIndex& index = w.tables.walkIndex;
-    if (index.built && index.walkStart.size() == w.tables.items.size() + 1) {
+const WalkIndex& walkIndexOf(const RoutingState& tables) {
+    WalkIndex& index = tables.walkIndex;
+    if (index.built && index.walkStart.size() == tables.items.size() + 1) {
         return index;
     }
-    const std::size_t count = w.tables.items.size();
+    const std::size_t count = tables.items.size();
     index.walkStart.assign(count + 1, 0);
     index.roots.clear();
-    for (const RouteItem& item : w.tables.items) {
+    for (const RouteItem& item : tables.items) {
         if (item.via < count) {
             ++index.walkStart[item.via + 1];
         } else if (item.via == NoVia) {
-            index.roots.push_back(static_cast<std::uint16_t>(&item - w.tables.items.data()));
+            index.roots.push_back(static_cast<std::uint16_t>(&item - tables.items.data()));
         }
     }
     for (std::size_t p = 0; p < count; ++p) {
@@ -78,13 +129,42 @@ const WalkIndex& walkIndexOf(LineWriter& w) {
     index.walkChildren.assign(index.walkStart[count], 0);
     std::vector<std::uint32_t> next(index.walkStart.begin(), index.walkStart.end() - 1);
     for (std::size_t i = 0; i < count; ++i) {
-        std::uint16_t via = w.tables.items[i].via;
+        std::uint16_t via = tables.items[i].via;
         if (via < count) {
             index.walkChildren[next[via]++] = static_cast<std::uint16_t>(i);
         }
     }
+    markWildcardsBelow(tables, index);
+    for (unsigned pass = 0; pass < 4; ++pass) {
+        std::vector<std::uint32_t>& start = index.passStart[pass];
+        std::vector<std::uint16_t>& children = index.passChildren[pass];
+        start.assign(count + 1, 0);
+        children.clear();
+        for (std::size_t p = 0; p < count; ++p) {
+            start[p] = static_cast<std::uint32_t>(children.size());
+            for (std::uint32_t k = index.walkStart[p]; k < index.walkStart[p + 1]; ++k) {
+                const std::uint16_t child = index.walkChildren[k];
+                if (child != p && walkedInto(tables, child) &&
+                    (wildcardCount(tables.items[child].address) == static_cast<int>(pass) ||
+                     ((index.wildcardsBelow[child] >> pass) & 1u))) {
+                    children.push_back(child);
+                }
+            }
+        }
+        start[count] = static_cast<std::uint32_t>(children.size());
+    }
     index.built = true;
     return index;
+}
+
+// In relative form a formatter writes only addresses with as many wildcards
+// as the pass has: a walk may pass over the children below which there are
+// none, as long as no line is as long as the wrap width without them (such
+// a line would be written at every child).
+bool walksPassChildren(const LineWriter& w, int form) {
+    const auto wrap = static_cast<std::size_t>(w.wrapWidth);
+    return form == RelativeForm && !w.notation.style.flatWalk && w.notation.pass < 4 &&
+           w.line.size() < wrap && w.prefix.size() < wrap;
 }
 
 void walkChildren(LineWriter& w, std::uint16_t parent, int form, AddressFormatter formatter,
@@ -92,7 +172,7 @@ void walkChildren(LineWriter& w, std::uint16_t parent, int form, AddressFormatte
     for (const std::uint16_t* child = first; child != last; ++child) {
         const std::uint16_t i = *child;
         const RouteItem item = w.tables.items[i];
-        if (isLinkItem(w.tables, i) || isOwnAddress(w.tables, item.address)) {
+        if (!walkedInto(w.tables, i)) {
             continue;
         }
         if (parent != NoVia ? i == parent : item.viaTarget == 0) {
@@ -121,10 +201,15 @@ void walkChildren(LineWriter& w, std::uint16_t parent, int form, AddressFormatte
 
 void appendRoutedViaUsing(LineWriter& w, std::uint16_t parent, int form,
                           AddressFormatter formatter) {
-    const WalkIndex& index = walkIndexOf(w);
+    const WalkIndex& index = walkIndexOf(w.tables);
     if (parent == NoVia) {
         walkChildren(w, parent, form, formatter, index.roots.data(),
                      index.roots.data() + index.roots.size());
+    } else if (parent < w.tables.items.size() && walksPassChildren(w, form)) {
+        const std::uint32_t* start = index.passStart[w.notation.pass].data();
+        const std::uint16_t* children = index.passChildren[w.notation.pass].data();
+        walkChildren(w, parent, form, formatter, children + start[parent],
+                     children + start[parent + 1]);
     } else if (parent < w.tables.items.size()) {
         const std::uint16_t* children = index.walkChildren.data();
         walkChildren(w, parent, form, formatter, children + index.walkStart[parent],

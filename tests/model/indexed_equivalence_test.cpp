@@ -4,6 +4,7 @@
 // equal when wildcards are normalised.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <sstream>
 
@@ -78,6 +79,24 @@ class RandomWorld {
             for (std::size_t i = 0; i + 1 < t.items.size(); ++i) {
                 if (chance(70)) {
                     t.items[i].via = static_cast<std::uint16_t>(i + 1);
+                }
+            }
+        }
+        // Chains into a loop, walked in any order, some sharing the
+        // address a wildcard gets when it is normalised.
+        if (chance(20) && t.items.size() > 4) {
+            std::vector<std::uint16_t> order(t.items.size());
+            for (std::size_t i = 0; i < order.size(); ++i) {
+                order[i] = static_cast<std::uint16_t>(i);
+            }
+            std::shuffle(order.begin(), order.end(), random_);
+            const std::size_t loop = pick(1, static_cast<std::uint16_t>(order.size() / 2));
+            for (std::size_t k = 0; k < order.size(); ++k) {
+                t.items[order[k]].via = k < loop
+                                            ? order[(k + 1) % loop]
+                                            : order[pick(0, static_cast<std::uint16_t>(k - 1))];
+                if (chance(10)) {
+                    t.items[order[k]].address = FtnAddress{Wildcard, pick(1, 2), pick(1, 2)};
                 }
             }
         }

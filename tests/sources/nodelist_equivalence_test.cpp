@@ -85,13 +85,17 @@ std::string randomNodelist(std::mt19937& random) {
     auto pick = [&](int low, int high) {
         return std::uniform_int_distribution<int>(low, high)(random);
     };
-    static const char* const keywords[] = {"Zone", "zone", "Region", "Host", "HOST",
-                                           "Hub",  "",     "",       "",     "Pvt",
-                                           "Hold", "Down", ";",      "Boss", "Point"};
+    static const char* const keywords[] = {"Zone", "zone", "Region", "Host", "HOST", "Hub",
+                                           "",     "",     "",       "Pvt",  "Hold", "Down",
+                                           ";",    "Boss", "Point",  "\n"};
     std::string text;
     const int lines = pick(0, 3000);
     for (int k = 0; k < lines; ++k) {
-        std::string keyword = keywords[pick(0, 14)];
+        std::string keyword = keywords[pick(0, 15)];
+        if (keyword == "\n") {
+            text += pick(1, 2) == 1 ? "\n" : "\r\n"; // empty lines
+            continue;
+        }
         int number = keyword == "Zone" || keyword == "zone" ? pick(1, 3)
                      : keyword.rfind("H", 0) == 0 && keyword != "Hub" && keyword != "Hold"
                          ? pick(1, 4)
@@ -121,10 +125,20 @@ TEST(NodelistEquivalence, IndexedScanGivesWhatALineByLineScanGives) {
         RoutingState& slow = straight.state;
         unsigned spinner = 0;
         fast.akas = slow.akas = {FtnAddress{2, 3, 5}};
-        for (int line = 0; line < 6; ++line) {
-            bool zoneMode = random() % 2 == 0;
-            auto zone = static_cast<std::uint16_t>(1 + random() % 3);
-            auto net = static_cast<std::uint16_t>(1 + random() % 4);
+        bool zoneMode = false;
+        std::uint16_t zone = 0;
+        std::uint16_t net = 0;
+        for (int line = 0; line < 8; ++line) {
+            // The same line again, now and then after a change to the table.
+            if (line == 0 || random() % 2 == 0) {
+                zoneMode = random() % 2 == 0;
+                zone = static_cast<std::uint16_t>(1 + random() % 3);
+                net = static_cast<std::uint16_t>(1 + random() % 4);
+            } else if (random() % 3 == 0 && !slow.items.empty()) {
+                const auto item = static_cast<std::uint16_t>(random() % slow.items.size());
+                routeVia(fast, run.captured.messages, 0, fast.items[item].address);
+                routeVia(slow, straight.messages, 0, slow.items[item].address);
+            }
             std::string definition = path + (zoneMode ? " Z " : " n ") + std::to_string(zone) +
                                      " " + std::to_string(net) + "\n";
             ASSERT_TRUE(spokewayKeyword(run.context, definition, KeywordTarget{}));

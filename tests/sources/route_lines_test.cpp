@@ -161,6 +161,24 @@ TEST_F(RouteFiles, InputEndsAtCtrlZ) {
                                 "2 2:460/6 via 0\n");
 }
 
+TEST_F(RouteFiles, AFileNamedAgainIsAppliedAgainWheneverTheTableOrTheFileChanged) {
+    EXPECT_TRUE(readRoutes("2:460/1 5 6\n"));
+    EXPECT_TRUE(readRoutes("2:460/1 5 6\n"));
+    EXPECT_TRUE(readRoutes("2:460/1 5 6\n"));
+    apply({"2:460/2 5\n"});
+    EXPECT_TRUE(readRoutes("2:460/1 5 6\n"));
+    EXPECT_TRUE(readRoutes("2:460/2 5 6 7\n"));
+    EXPECT_EQ(itemsText(state), "0 2:460/1 via - target\n"
+                                "1 2:460/5 via 3\n"
+                                "2 2:460/6 via 3\n"
+                                "3 2:460/2 via - target\n"
+                                "4 2:460/7 via 3\n");
+    const std::string rerouted = "\nRe-routing for  2:460/5.";
+    EXPECT_EQ(captured.console.str(), scanned() + scanned() + scanned() + rerouted + scanned() +
+                                          rerouted + scanned() + rerouted +
+                                          "\nRe-routing for  2:460/6.");
+}
+
 TEST_F(RouteFiles, AFileThatCannotBeOpenedFailsWithATaggedMessage) {
     std::filesystem::create_directory(dir.path() / "folder");
     EXPECT_FALSE(routeFileKeyword(run.context, dir.file("missing.txt") + "\n", {}));
