@@ -10,8 +10,6 @@
 
 namespace {
 
-// Nodelist lines are read this many characters at a time.
-constexpr std::size_t NodelistLineLimit = 29999;
 // The nodelist stream's buffer.
 constexpr std::size_t NodelistBufferSize = 32768;
 // The spinner moves on every (interval + 1)th line.
@@ -152,7 +150,7 @@ std::shared_ptr<const NodelistIndex> readNodelist(TextReader& file) {
     index->file = file.identity();
     std::string line;
     std::uint32_t lastZone = 0;
-    while (file.readLine(line, NodelistLineLimit)) {
+    while (file.readLine(line)) {
         const auto at = static_cast<std::uint32_t>(index->lines.size());
         NodelistLine entry = classify(line);
         index->lastZoneLine.push_back(lastZone);

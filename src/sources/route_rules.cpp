@@ -17,7 +17,7 @@ bool readSourceFile(RoutingState& state, Console& console, Disk& disk, const std
     }
     console.say("\nScanning route file " + name + "...");
     std::string line;
-    while (file->readLine(line, 29999)) {
+    while (file->readLine(line)) {
         applyLine(state, console, line);
     }
     return !file->failed();

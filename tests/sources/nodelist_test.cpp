@@ -231,17 +231,19 @@ TEST(SpokewayScan, NodesGoViaTheirHubAndHubsKeepTheirOwnRoute) {
                             "2:460/2 via 2:460/0\n");
 }
 
-TEST(SpokewayScan, PiecesOfALongLineAreLinesOfTheirOwn) {
+TEST(SpokewayScan, ALongLineIsOneLine) {
     ScratchDir dir;
-    // The first 29999 characters are a comment; the rest is a node line.
-    dir.write("NODELIST.120", "Host,460,Net_460\n;" + std::string(29998, 'x') +
-                                  ",5,Node_5\n"
-                                  ";" +
-                                  std::string(29997, 'y') + ",6,Node_6\n");
+    // What stands after 29999 characters of a line is no line of its own:
+    // no hub, no node.
+    dir.write("NODELIST.120", "Host,460,Net_460\n,5," + std::string(29996, 'x') +
+                                  "Hub,7,Hub_7\n"
+                                  ",6,Node_6\n;" +
+                                  std::string(29998, 'y') + ",8,Node_8\n");
     Scanner scan;
     EXPECT_TRUE(scan.define(dir.file("NODELIST.120") + " N 2 460\n"));
     EXPECT_EQ(scan.table(), "2:460/0 target\n"
-                            "2:460/5 via 2:460/0\n");
+                            "2:460/5 via 2:460/0\n"
+                            "2:460/6 via 2:460/0\n");
 }
 
 TEST(SpokewayRun, OwnHubMakesItsNodesLinks) {
