@@ -106,6 +106,29 @@ NodelistLine classify(std::string_view line) {
     return {Kind::Other, 0};
 }
 
+// The number of a nodelist's extension as atoi reads it (white space, a
+// sign, then digits; none is 0), given as its digits without leading zeros,
+// so that numbers of any length compare by length and then digit by digit.
+// False when the number is negative.
+bool extensionNumber(std::string_view text, std::string& digits) {
+    std::size_t i = 0;
+    while (i < text.size() && isWhiteSpace(text[i])) {
+        ++i;
+    }
+    const bool negative = i < text.size() && text[i] == '-';
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        ++i;
+    }
+    while (i < text.size() && text[i] == '0') {
+        ++i;
+    }
+    digits.clear();
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        digits += text[i];
+    }
+    return !negative || digits.empty();
+}
+
 // Reads the whole nodelist and notes of each line what the scan needs.
 // Null on a read error.
 // Resolves the nodelist path: a wildcard pattern picks the matching file
@@ -121,20 +144,23 @@ bool findNodelist(Disk& disk, std::string_view pathWord, std::string& path) {
     if (!disk.list(parts.dir, parts.name + parts.ext, names)) {
         return false;
     }
-    std::int32_t best = -1;
+    bool found = false;
+    std::string best;
     for (const std::string& name : names) {
         std::size_t dot = name.rfind('.');
-        if (dot == std::string::npos) {
-            continue; // a name without an extension never qualifies
+        std::string number;
+        if (dot == std::string::npos || !extensionNumber(name.substr(dot + 1), number)) {
+            continue; // a name without an extension, or a negative one, never qualifies
         }
-        std::int16_t number = static_cast<std::int16_t>(decimalValue(name.substr(dot + 1)));
-        if (number > best) {
+        if (!found || number.size() > best.size() ||
+            (number.size() == best.size() && number > best)) {
+            found = true;
             best = number;
             parts.name = name.substr(0, dot);
             parts.ext = name.substr(dot + 1);
         }
     }
-    if (best < 0) {
+    if (!found) {
         return false;
     }
     // The dot is always put back, so a name that ends with one ("NODELIST.")
