@@ -132,8 +132,13 @@ std::unique_ptr<ByteSource> RealDisk::openRead(const std::string& path) {
         return nullptr;
     }
     // Only a regular file is read: a pipe or device could keep the run
-    // waiting, or feed it without end, while it holds the folder's lock. The
-    // open does not wait (for a pipe's writer), and what was opened is checked.
+    // waiting, or feed it without end, while it holds the folder's lock.
+    // Nothing else is even opened (opening some devices does something); the
+    // open does not wait, and what was opened is checked again.
+    struct stat named {};
+    if (::stat(path.c_str(), &named) != 0 || !S_ISREG(named.st_mode)) {
+        return nullptr;
+    }
     int fd = openRetrying(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         return nullptr;
