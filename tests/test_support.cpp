@@ -72,6 +72,12 @@ void writeFile(const fs::path& path, const std::string& content) {
 
 RunResult runInProcess(const fs::path& dir, const std::vector<std::string>& args,
                        std::time_t runTime) {
+    RealDisk disk;
+    return runInProcess(dir, args, disk, runTime);
+}
+
+RunResult runInProcess(const fs::path& dir, const std::vector<std::string>& args, Disk& disk,
+                       std::time_t runTime) {
     ::setenv("TZ", "UTC", 1);
     ::tzset();
     fs::path previous = fs::current_path();
@@ -83,7 +89,6 @@ RunResult runInProcess(const fs::path& dir, const std::vector<std::string>& args
     std::ostringstream console;
     RunResult result;
     {
-        RealDisk disk;
         Console messages(console);
         RunEnvironment environment{messages, disk, runTime};
         result.exitCode = static_cast<int>(runSpokeway(environment, argv));

@@ -68,6 +68,9 @@ struct RunResult {
 };
 RunResult runInProcess(const std::filesystem::path& dir, const std::vector<std::string>& args,
                        std::time_t runTime = 915181500 /* Fri Jan  1 09:05:00 1999 UTC */);
+// The same through `disk` (a FakeDisk, say) instead of the real file system.
+RunResult runInProcess(const std::filesystem::path& dir, const std::vector<std::string>& args,
+                       Disk& disk, std::time_t runTime = 915181500);
 
 // Runs the real binary in folder `dir`; captures standard error and output.
 struct ProcessResult {

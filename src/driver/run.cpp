@@ -30,7 +30,7 @@ ExitCode run(RunEnvironment& environment, const RunOptions& options, TableOutput
         // A run that stops after WriteTo leaves the temporary file holding
         // the destination's head; the destination itself is never touched.
         output.abandon();
-        return ExitCode::Failed;
+        return output.writeFailed() ? ExitCode::NotWritten : ExitCode::Failed;
     }
     console.say("\nWriting routing...");
     const std::time_t runTime =

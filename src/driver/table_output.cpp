@@ -12,63 +12,45 @@ bool endsWithCrLf(std::string_view line) {
     return line.size() >= 2 && line.substr(line.size() - 2) == "\r\n";
 }
 
-// The last two characters of a text (all of it when shorter).
-std::string lastTwo(std::string_view text) {
-    return std::string(text.substr(text.size() < 2 ? 0 : text.size() - 2));
-}
-
 void writeRaw(std::ostream* out, std::string_view text) {
     if (out != nullptr) {
         out->write(text.data(), static_cast<std::streamsize>(text.size()));
     }
 }
 
-enum class Head { Found, NoBegin, NoEnd, ReadError };
+enum class Head { Found, NoBegin, NoEnd, ReadError, WriteError };
 
 // Reads the destination up to and including the old end marker line,
 // copying what comes before the region and the begin marker line to `out`
-// (when given). A line longer than a read comes in pieces, each tested
-// against the markers like a line; the pieces after one that matches belong
-// to the marker line: copied with the begin marker, dropped with the old end
-// marker.
+// (when given). Lines are read whole, however long. A write that fails
+// stops the copy at once.
 Head readHead(TextReader& destination, std::ostream* out, std::string_view beginMarker,
               std::string_view endMarker, bool& crlf) {
     bool beginFound = false;
-    bool lineStart = true;
     std::string line;
     while (destination.readLine(line)) {
-        lineStart = line.back() == '\n';
         if (!beginFound) {
             writeRaw(out, line);
+            if (out != nullptr && !*out) {
+                return Head::WriteError;
+            }
             if (!matchesMarker(line, beginMarker)) {
                 continue;
             }
             beginFound = true;
-            const bool alsoEnd = matchesMarker(line, endMarker);
-            std::string ending = lastTwo(line);
-            while (!lineStart && destination.readLine(line)) {
-                writeRaw(out, line);
-                lineStart = line.back() == '\n';
-                ending = lastTwo(ending + line);
-            }
-            if (!lineStart) {
+            if (line.back() != '\n') {
                 // The begin line was the last, without a line feed: the
                 // table must not run on from it.
                 writeRaw(out, "\n");
-                lineStart = true;
             }
-            crlf = endsWithCrLf(ending);
-            if (alsoEnd) {
+            crlf = endsWithCrLf(line);
+            if (matchesMarker(line, endMarker)) {
                 return Head::Found;
             }
             continue;
         }
         if (matchesMarker(line, endMarker)) {
-            // The old end marker line goes whole; it is written anew.
-            while (!lineStart && destination.readLine(line)) {
-                lineStart = line.back() == '\n';
-            }
-            return Head::Found;
+            return Head::Found; // the old end marker line goes; it is written anew
         }
     }
     if (destination.failed()) {
@@ -84,6 +66,8 @@ Message headMessage(Head head) {
         return Message::MissingRouteBegin;
     case Head::NoEnd:
         return Message::MissingRouteEnd;
+    case Head::WriteError:
+        return Message::WriteTemp;
     default:
         return Message::OpenDest;
     }
@@ -106,6 +90,13 @@ bool Splice::open(const std::string& destination, const std::string& beginMarker
     // Another run writing into the same folder waits until this one is done,
     // and then reads what this one wrote.
     lock_ = disk_.lockFolder(splitPath(target_).dir);
+    if (!lock_) {
+        // Unlocked, runs at the same time would share the temporary file:
+        // nothing is written. A destination that is not there at all is
+        // named as such.
+        console_.error(openText(disk_, target_) ? Message::LockDestFolder : Message::OpenDest);
+        return false;
+    }
     destination_ = openText(disk_, target_);
     if (!destination_) {
         console_.error(Message::OpenDest);
@@ -127,7 +118,11 @@ bool Splice::open(const std::string& destination, const std::string& beginMarker
     }
     output_ = std::make_unique<OutputFile>(std::move(temp));
     Head head = readHead(*destination_, &output_->stream(), beginMarker, endMarker, crlf_);
+    if (head == Head::Found && !output_->stream().flush()) {
+        head = Head::WriteError; // the last of the head could not be written
+    }
     if (head != Head::Found) {
+        writeFailed_ = head == Head::WriteError;
         console_.error(headMessage(head));
         abandon();
         disk_.remove(tempPath_);

@@ -28,6 +28,9 @@ class TableOutput {
     virtual bool commit(const std::string& endMarker) = 0;
     // Stops without finishing: nothing is replaced.
     virtual void abandon() = 0;
+    // Opening failed because the output could not be written (not because
+    // of the configuration or the destination's content).
+    virtual bool writeFailed() const { return false; }
 };
 
 // Splices the table into the destination between its markers, through a
@@ -48,6 +51,7 @@ class Splice : public TableOutput {
     // The temporary file stays as written (with the destination's head) for
     // the operator to look at; the destination is untouched.
     void abandon() override;
+    bool writeFailed() const override { return writeFailed_; }
 
     // The temporary file of a destination: PG$TABLE.$$$ beside it.
     static std::string temporaryPathFor(const std::string& destination);
@@ -61,6 +65,7 @@ class Splice : public TableOutput {
     std::unique_ptr<TextReader> destination_;
     std::unique_ptr<OutputFile> output_;
     bool crlf_ = false;
+    bool writeFailed_ = false;
 };
 
 // Prints the table to standard output: the lines a splice would put between

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -23,6 +24,36 @@ int openRetrying(const char* path, int flags, mode_t mode = 0) {
         fd = ::open(path, flags, mode);
     } while (fd < 0 && errno == EINTR);
     return fd;
+}
+
+// Gives `to` the extended attributes of `from` (ACLs among them), each as
+// far as the file system and this process's rights allow; the others are
+// passed over, as the owner is when it cannot be given.
+void copyExtendedAttributes(const std::string& from, const std::string& to) {
+    ssize_t size = ::listxattr(from.c_str(), nullptr, 0);
+    if (size <= 0) {
+        return;
+    }
+    std::vector<char> names(static_cast<std::size_t>(size));
+    size = ::listxattr(from.c_str(), names.data(), names.size());
+    if (size <= 0) {
+        return;
+    }
+    std::vector<char> value;
+    for (std::size_t at = 0; at < static_cast<std::size_t>(size);) {
+        const char* name = names.data() + at;
+        at += std::strlen(name) + 1;
+        const ssize_t length = ::getxattr(from.c_str(), name, nullptr, 0);
+        if (length < 0) {
+            continue;
+        }
+        value.resize(static_cast<std::size_t>(length));
+        const ssize_t got = ::getxattr(from.c_str(), name, value.data(), value.size());
+        if (got >= 0) {
+            ::setxattr(to.c_str(), name, value.data(), static_cast<std::size_t>(got), 0);
+        }
+    }
+    errno = 0;
 }
 
 Disk::Identity identityOf(const struct stat& info) {
@@ -100,12 +131,21 @@ std::unique_ptr<ByteSource> RealDisk::openRead(const std::string& path) {
     if (namesNoFile(path)) {
         return nullptr;
     }
-    int fd = openRetrying(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Only a regular file is read: a pipe or device could keep the run
+    // waiting, or feed it without end, while it holds the folder's lock.
+    // Nothing else is even opened (opening some devices does something); the
+    // open does not wait, and what was opened is checked again.
+    struct stat named {};
+    if (::stat(path.c_str(), &named) != 0 || !S_ISREG(named.st_mode)) {
+        return nullptr;
+    }
+    int fd = openRetrying(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         return nullptr;
     }
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
         ::close(fd);
         return nullptr;
     }
@@ -119,8 +159,11 @@ std::unique_ptr<ByteSink> RealDisk::createNew(const std::string& path) {
     // A file left by an earlier run is replaced by a new one, never written
     // through: what stands under the name (a link planted to some other
     // file, say) is removed, and the new file must not exist yet.
+    // The file is its owner's alone until it takes the destination's
+    // permission bits just before the replacement: a private destination is
+    // never exposed through it, not even when a run leaves it behind.
     ::unlink(path.c_str());
-    int fd = openRetrying(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    int fd = openRetrying(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
         return nullptr;
     }
@@ -166,7 +209,16 @@ bool RealDisk::list(const std::string& folder, const std::string& pattern,
     if (dir == nullptr) {
         return false;
     }
-    while (struct dirent* entry = ::readdir(dir)) {
+    for (;;) {
+        // An error part way is told from the end of the listing: a shorter
+        // list would pick an older nodelist.
+        errno = 0;
+        const struct dirent* entry = ::readdir(dir);
+        if (entry == nullptr) {
+            const bool complete = errno == 0;
+            ::closedir(dir);
+            return complete;
+        }
         const char* name = entry->d_name;
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) {
             continue;
@@ -175,8 +227,6 @@ bool RealDisk::list(const std::string& folder, const std::string& pattern,
             names.emplace_back(name);
         }
     }
-    ::closedir(dir);
-    return true;
 }
 
 bool RealDisk::replace(const std::string& from, const std::string& to) {
@@ -190,6 +240,7 @@ bool RealDisk::replace(const std::string& from, const std::string& to) {
         if (::chown(from.c_str(), info.st_uid, info.st_gid) != 0) {
             errno = 0;
         }
+        copyExtendedAttributes(to, from);
         if (::chmod(from.c_str(), info.st_mode & 07777) != 0) {
             return false;
         }

@@ -15,10 +15,12 @@ class Disk {
     virtual ~Disk() = default;
 
     // Opens a regular file for reading (links followed); null when it cannot
-    // be opened or is something else (a folder, a name with a NUL byte).
+    // be opened or is something else (a folder, pipe or device, a name with
+    // a NUL byte).
     virtual std::unique_ptr<ByteSource> openRead(const std::string& path) = 0;
-    // Creates a new file in place of whatever stood under the name (never
-    // writing through it); null on failure.
+    // Creates a new file, readable and writable by its owner only, in place
+    // of whatever stood under the name (never writing through it); null on
+    // failure.
     virtual std::unique_ptr<ByteSink> createNew(const std::string& path) = 0;
     // Standard output, written without a sync.
     virtual std::unique_ptr<ByteSink> standardOutput() = 0;
@@ -27,17 +29,21 @@ class Disk {
     virtual std::unique_ptr<FolderLock> lockFolder(const std::string& folder) = 0;
     // The names of the entries of `folder` (empty: the current one) that
     // match `pattern` (see wildcardMatch), in listing order; false when the
-    // folder cannot be listed.
+    // folder cannot be listed, or not to its end.
     virtual bool list(const std::string& folder, const std::string& pattern,
                       std::vector<std::string>& names) = 0;
     // Moves `from` over `to` in one step, giving it the permission bits and
-    // (where allowed) the owner `to` had.
+    // (where allowed) the owner and extended attributes `to` had.
     virtual bool replace(const std::string& from, const std::string& to) = 0;
     virtual void remove(const std::string& path) = 0;
     // What tells the state of a folder (empty: the current one): device,
     // inode, size and the time its entries last changed; false if it cannot
     // be looked at.
-    virtual bool folderIdentity(const std::string& folder, Identity& identity) = 0;
+    virtual bool folderIdentity(const std::string& folder, Identity& identity) {
+        (void)folder;
+        (void)identity;
+        return false;
+    }
     // The path names the file that was opened with this identity.
     virtual bool isSameFile(const std::string& path, const ByteSource::Identity& file) = 0;
     // The file a symbolic link finally points to; any other path as it is.

@@ -35,23 +35,18 @@ bool TextReader::fill() {
     return true;
 }
 
-bool TextReader::readLine(std::string& line, std::size_t limit) {
+bool TextReader::readLine(std::string& line) {
     line.clear();
-    if (limit == 0) {
-        limit = 1;
-    }
-    while (line.size() < limit) {
+    for (;;) {
         if (begin_ == end_ && !fill()) {
             break;
         }
         const char* start = buffer_.get() + begin_;
-        std::size_t avail = end_ - begin_;
-        std::size_t room = limit - line.size();
-        std::size_t take = avail < room ? avail : room;
-        const void* newline = std::memchr(start, '\n', take);
-        std::size_t upTo =
+        const std::size_t avail = end_ - begin_;
+        const void* newline = std::memchr(start, '\n', avail);
+        const std::size_t upTo =
             newline == nullptr
-                ? take
+                ? avail
                 : static_cast<std::size_t>(static_cast<const char*>(newline) - start) + 1;
         if (const void* ctrlZ = std::memchr(start, CtrlZ, upTo)) {
             // Text ends at a Ctrl-Z: nothing from it on is read.
@@ -60,13 +55,11 @@ bool TextReader::readLine(std::string& line, std::size_t limit) {
             atEnd_ = true;
             break;
         }
+        line.append(start, upTo);
+        begin_ += upTo;
         if (newline != nullptr) {
-            line.append(start, upTo);
-            begin_ += upTo;
             return true;
         }
-        line.append(start, take);
-        begin_ += take;
     }
     return !line.empty();
 }

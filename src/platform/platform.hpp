@@ -1,5 +1,5 @@
-// The small layer over the operating system: text read a line at a time with
-// a size limit, output with checked writes, path parts, the console stream and
+// The small layer over the operating system: text read a whole line at a
+// time, output with checked writes, path parts, the console stream and
 // the local time text. The file system itself is behind Disk (disk.hpp).
 #pragma once
 
@@ -12,9 +12,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-// The most characters a line read returns; a longer line comes in pieces.
-constexpr std::size_t LineLimit = 29998;
 
 // Where a reader's bytes come from: a file, or whatever a test puts there.
 class ByteSource {
@@ -59,9 +56,9 @@ class TextReader {
     TextReader(const TextReader&) = delete;
     TextReader& operator=(const TextReader&) = delete;
 
-    // Reads the next line or piece of at most `limit` characters into `line`.
+    // Reads the next line into `line`, whole however long it is.
     // False at the end of input (or on a read error, see failed()).
-    bool readLine(std::string& line, std::size_t limit = LineLimit);
+    bool readLine(std::string& line);
     // Starts again from the beginning of the file.
     bool rewind();
     // A read error occurred.

@@ -11,8 +11,6 @@
 
 namespace {
 
-// Nodelist lines are read this many characters at a time.
-constexpr std::size_t NodelistLineLimit = 29999;
 // The nodelist stream's buffer.
 constexpr std::size_t NodelistBufferSize = 32768;
 // The spinner moves on every (interval + 1)th line.
@@ -80,6 +78,29 @@ std::uint16_t numberAt(std::string_view line, std::size_t offset) {
     return offset < line.size() ? wordValue(line.substr(offset)) : 0;
 }
 
+// The number of a nodelist's extension as atoi reads it (white space, a
+// sign, then digits; none is 0), given as its digits without leading zeros,
+// so that numbers of any length compare by length and then digit by digit.
+// False when the number is negative.
+bool extensionNumber(std::string_view text, std::string& digits) {
+    std::size_t i = 0;
+    while (i < text.size() && isWhiteSpace(text[i])) {
+        ++i;
+    }
+    const bool negative = i < text.size() && text[i] == '-';
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        ++i;
+    }
+    while (i < text.size() && text[i] == '0') {
+        ++i;
+    }
+    digits.clear();
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        digits += text[i];
+    }
+    return !negative || digits.empty();
+}
+
 // Resolves the nodelist path: a wildcard pattern picks the matching file
 // with the greatest numeric extension; other paths are taken as they are.
 // False when no file qualifies.
@@ -100,20 +121,21 @@ bool findNodelist(Disk& disk, NodelistCache& cache, std::string_view pathWord, s
         if (!disk.list(parts.dir, parts.name + parts.ext, names)) {
             return false;
         }
-        std::int32_t best = -1;
+        std::string best;
         for (const std::string& name : names) {
             std::size_t dot = name.rfind('.');
-            if (dot == std::string::npos) {
-                continue; // a name without an extension never qualifies
+            std::string number;
+            if (dot == std::string::npos || !extensionNumber(name.substr(dot + 1), number)) {
+                continue; // a name without an extension, or a negative one, never qualifies
             }
-            std::int16_t number = static_cast<std::int16_t>(decimalValue(name.substr(dot + 1)));
-            if (number > best) {
+            if (!resolved.found || number.size() > best.size() ||
+                (number.size() == best.size() && number > best)) {
+                resolved.found = true;
                 best = number;
                 resolved.name = name.substr(0, dot);
                 resolved.ext = name.substr(dot + 1);
             }
         }
-        resolved.found = best >= 0;
         if (stamped) {
             resolved.folder = folder;
         }
@@ -195,7 +217,7 @@ std::shared_ptr<const NodelistIndex> readNodelist(TextReader& file) {
             open = None;
         }
     };
-    for (; file.readLine(line, NodelistLineLimit); ++index->lineCount) {
+    for (; file.readLine(line); ++index->lineCount) {
         const ClassifiedLine entry = classify(line);
         const auto at = static_cast<std::uint32_t>(index->lineCount);
         switch (entry.kind) {

@@ -72,7 +72,7 @@ bool RouteFileReader::read(RoutingState& state, Console& console, const std::str
     std::vector<std::size_t> lineEnds;
     std::string line;
     bool whole = true;
-    while (whole && file->readLine(line, 29999)) {
+    while (whole && file->readLine(line)) {
         text += line;
         lineEnds.push_back(text.size());
         whole = text.size() + lineEnds.size() * sizeof(std::size_t) <= AppliedFileLimit;
@@ -91,7 +91,7 @@ bool RouteFileReader::read(RoutingState& state, Console& console, const std::str
         applyLine(state, console, std::string_view(text).substr(start, end - start));
         start = end;
     }
-    while (!whole && file->readLine(line, 29999)) {
+    while (!whole && file->readLine(line)) {
         applyLine(state, console, line);
     }
     if (file->failed()) {

@@ -187,14 +187,14 @@ TEST_F(ConfigReader, LongConfigurationNameIsShownWhole) {
               "\nScanning config file...\n" + run.context.path + " 2: \nUnsupported route type.");
 }
 
-TEST_F(ConfigReader, OverlongLineIsReadInPiecesThatCountAsLines) {
-    // 29998 characters make one piece: the keyword after them starts line 2.
-    // One blank fewer and the keyword is cut in two unknown words.
-    EXPECT_FALSE(read(std::string(29998, ' ') + "RouteType fido\n" + std::string(29997, ' ') +
+TEST_F(ConfigReader, OverlongLinesAreReadWholeAndCountAsOneLine) {
+    // The keyword after 29998 characters of a comment is part of the
+    // comment; blanks of any length may stand before a keyword.
+    EXPECT_FALSE(read(";" + std::string(29997, 'x') + "RouteType fido\n" + std::string(29998, ' ') +
                       "RouteType fido\n" + "Minimize o\n"));
     EXPECT_EQ(console(), "\nScanning config file..."
                          "\npathgen.cfg 2: \nUnsupported route type."
-                         "\npathgen.cfg 5: \nIllegal value of \"Minimized\".");
+                         "\npathgen.cfg 3: \nIllegal value of \"Minimized\".");
 }
 
 TEST_F(ConfigReader, FileOfCommentsFailsTheMainAddressCheck) {

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -16,7 +17,9 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -228,35 +231,27 @@ TEST_F(Hardening, EveryByteOutsideTheRegionSurvives) {
 
 // ---- two runs at once ----
 
-TEST_F(Hardening, ASecondRunWaitsForTheFirstAndReadsItsResult) {
-    // The first run holds the folder while it waits on its route file (a
-    // FIFO); the second, started then, must wait and splice its table into
-    // what the first one wrote. Each replaces its own region, so a second run
-    // that read the destination too early would bring the old first region back.
-    ASSERT_EQ(::mkfifo(dir.file("routes.fifo").c_str(), 0600), 0);
-    dir.write("first.cfg",
-              "Address 2:460/10\nRouteType squish\nMinimize no\nWriteTo route.cfg\n"
-              "RouteBegin \"; begin A\"\nRouteEnd \"; end A\"\nRouteFile routes.fifo\n");
-    dir.write("second.cfg", "Address 2:460/20\nRouteType squish\nMinimize no\nWriteTo route.cfg\n"
-                            "RouteBegin \"; begin B\"\nRouteEnd \"; end B\"\n");
-    dir.write("route.cfg", "head\n; begin A\nold A\n; end A\nmiddle\n"
-                           "; begin B\nold B\n; end B\ntail\n");
-    struct stat folder {};
-    ASSERT_EQ(::stat(dir.path().c_str(), &folder), 0);
+TEST_F(Hardening, ARunWaitsForTheFolderLockAndReadsWhatTheHolderWrote) {
+    // This test holds the folder's lock, as a first run would, and replaces
+    // the destination while the run waits; a run that read the destination
+    // before it had the lock would bring the old file back.
+    dir.write("pathgen.cfg", ConfigText{});
+    dir.write("route.cfg", Before);
+    const int folder = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(folder, 0);
+    ASSERT_EQ(::flock(folder, LOCK_EX), 0);
+    struct stat info {};
+    ASSERT_EQ(::fstat(folder, &info), 0);
 
-    ProcessResult first;
-    ProcessResult second;
-    std::atomic<bool> secondDone{false};
-    std::thread firstRun([&] { first = runBinary(dir.path(), {"first.cfg"}); });
-    int fifo = openWhenRead(dir.path() / "routes.fifo");
-    EXPECT_GE(fifo, 0) << "the first run never opened its route file";
-    std::thread secondRun([&] {
-        second = runBinary(dir.path(), {"second.cfg"});
-        secondDone = true;
+    ProcessResult result;
+    std::atomic<bool> finished{false};
+    std::thread program([&] {
+        result = runBinary(dir.path(), {});
+        finished = true;
     });
     std::optional<bool> waits;
     for (int tries = 0; tries < 500; ++tries) {
-        waits = someoneWaitsForLock(folder.st_ino);
+        waits = someoneWaitsForLock(info.st_ino);
         if (!waits || *waits) {
             break;
         }
@@ -265,26 +260,113 @@ TEST_F(Hardening, ASecondRunWaitsForTheFirstAndReadsItsResult) {
     if (!waits) {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
     } else {
-        EXPECT_TRUE(*waits) << "the second run never waited for the folder";
+        EXPECT_TRUE(*waits) << "the run never waited for the folder";
     }
-    EXPECT_FALSE(secondDone) << "the second run did not wait for the first";
-    if (fifo >= 0) {
-        EXPECT_EQ(::write(fifo, "; nothing\n", 10), 10);
-        ::close(fifo);
-    } else {
-        ::close(::open(dir.file("routes.fifo").c_str(), O_RDWR));
-    }
-    firstRun.join();
-    secondRun.join();
+    EXPECT_FALSE(finished) << "the run did not wait for the lock";
+    dir.write("new.cfg", "new head\n; begin\nnew\n; end\nnew tail\n");
+    fs::rename(dir.path() / "new.cfg", dir.path() / "route.cfg");
+    ::close(folder);
+    program.join();
 
-    EXPECT_EQ(first.exitCode, 0);
-    EXPECT_EQ(first.standardError,
-              Banner + "\nScanning route file routes.fifo..." + Writing + done(0, 0));
-    EXPECT_EQ(second.exitCode, 0);
-    EXPECT_EQ(second.standardError, Banner + Writing + done(0, 0));
-    EXPECT_EQ(destination(), "head\n; begin A\n" + emptySquishTable("2:460/10") +
-                                 "; end A\nmiddle\n; begin B\n" + emptySquishTable("2:460/20") +
-                                 "; end B\ntail\n");
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.standardError, Banner + Writing + done(0, 0));
+    EXPECT_EQ(destination(), "new head\n; begin\n" + emptySquishTable() + "; end\nnew tail\n");
+    EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
+}
+
+// Twenty runs at once into one folder, as a scheduler may start them: each
+// destination ends as a whole file that one of its runs wrote. In a folder
+// that cannot be opened for reading no lock can be had, and every run must
+// refuse and leave the files alone.
+TEST_F(Hardening, ManyRunsAtOnceLeaveWholeFilesOnly) {
+    REQUIRE_UNPRIVILEGED_RUNS(prefix);
+    const std::string tail = std::string(300000, 't') + "\n";
+    struct Case {
+        const char* what;
+        int destinations;
+        fs::perms folder;
+    };
+    const Case cases[] = {
+        {"one destination", 1, fs::perms(0777)},
+        {"four destinations", 4, fs::perms(0777)},
+        {"one destination, folder unreadable", 1, fs::perms(0333)},
+        {"four destinations, folder unreadable", 4, fs::perms(0333)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchDir folder;
+        const bool locked = (c.folder & fs::perms::owner_read) != fs::perms::none;
+        const int runs = 20;
+        for (int k = 0; k < runs; ++k) {
+            const std::string name = "run" + std::to_string(k) + ".cfg";
+            writeFile(folder.path() / name,
+                      ConfigText{.main = "2:460/" + std::to_string(100 + k),
+                                 .writeTo = "route" + std::to_string(k % c.destinations) + ".cfg"});
+            fs::permissions(folder.path() / name, fs::perms(0644));
+        }
+        for (int d = 0; d < c.destinations; ++d) {
+            const std::string name = "route" + std::to_string(d) + ".cfg";
+            writeFile(folder.path() / name, Before + tail);
+            fs::permissions(folder.path() / name, fs::perms(0666));
+        }
+        fs::permissions(folder.path(), c.folder);
+
+        std::vector<ProcessResult> results(runs);
+        std::vector<std::thread> threads;
+        for (int k = 0; k < runs; ++k) {
+            threads.emplace_back([&, k] {
+                results[k] =
+                    runBinary(folder.path(), {"run" + std::to_string(k) + ".cfg"}, *prefix);
+            });
+        }
+        for (std::thread& thread : threads) {
+            thread.join();
+        }
+        fs::permissions(folder.path(), fs::perms::owner_all, fs::perm_options::add);
+
+        for (int k = 0; k < runs; ++k) {
+            EXPECT_EQ(results[k].exitCode, locked ? 0 : 1) << "run " << k;
+            EXPECT_EQ(results[k].standardError, locked ? Banner + Writing + done(0, 0)
+                                                       : Banner + "\nCannot lock dest folder.")
+                << "run " << k;
+        }
+        for (int d = 0; d < c.destinations; ++d) {
+            const std::string content =
+                withFixedTime(readFile(folder.path() / ("route" + std::to_string(d) + ".cfg")));
+            bool whole = !locked && content == Before + tail;
+            for (int k = d; locked && k < runs; k += c.destinations) {
+                const std::string main = "2:460/" + std::to_string(100 + k);
+                whole = whole || content == Head + emptySquishTable(main) + "; end\nb\n" + tail;
+            }
+            EXPECT_TRUE(whole) << "destination " << d << " holds " << content.size() << " bytes";
+        }
+        EXPECT_FALSE(fs::exists(folder.path() / "PG$TABLE.$$$"));
+    }
+}
+
+TEST_F(Hardening, AStandardErrorNobodyReadsNeitherStopsNorFailsTheRun) {
+    // As in "spokeway 2>&1 | head -c 0": the reader is gone before the
+    // first message.
+    dir.write("pathgen.cfg", ConfigText{});
+    dir.write("route.cfg", Before);
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    ::close(pipeEnds[0]);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGPIPE, SIG_DFL);
+        ::dup2(pipeEnds[1], 2);
+        if (::chdir(dir.path().c_str()) == 0) {
+            ::execl(SPOKEWAY_BINARY, SPOKEWAY_BINARY, static_cast<char*>(nullptr));
+        }
+        ::_exit(127);
+    }
+    ::close(pipeEnds[1]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(destination(), Head + emptySquishTable() + "; end\nb\n");
     EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
 }
 
@@ -294,7 +376,7 @@ TEST_F(Hardening, GarbageInTheConfigurationIsPassedOverOrRefused) {
     Garbage garbage(2);
     // Lines of random bytes are unknown words; a keyword with a NUL byte
     // after it is one word with it, and no keyword; an address reads up to
-    // the NUL byte; a huge line is read in pieces of blanks or of words.
+    // the NUL byte; a huge line is one blank line or one unknown word.
     std::string configText = garbage.bytes(1000000) + "\n" + "RouteType\0ifmail\n"s +
                              "Minimize\0yes\n"s + std::string(1000000, ' ') + "\n" +
                              std::string(1000000, 'x') + "\n" + std::string(500000, '\0') + "\n" +
@@ -381,8 +463,8 @@ TEST_F(Hardening, GarbageInRouteFilesTrustFilesAndNodelists) {
 }
 
 TEST_F(Hardening, EnormousLinesAndFilesAreReadThrough) {
-    // Huge lines of blanks or of ';' are empty or comment lines in every
-    // piece; thousands of repeated lines change nothing after the first.
+    // Huge lines of blanks or of ';' are empty or comment lines, read
+    // whole; thousands of repeated lines change nothing after the first.
     const std::string blanks = std::string(1000000, ' ') + "\n";
     const std::string semicolons = std::string(1000000, ';') + "\n";
     std::string routes = semicolons;
@@ -393,8 +475,8 @@ TEST_F(Hardening, EnormousLinesAndFilesAreReadThrough) {
     }
     dir.write("routes.txt", routes + blanks);
     dir.write("trust.txt", trust);
-    // 100002 short lines and one of exactly 40 reads: zone mode turns the
-    // spinner on every 1001st line, 100042 / 1001 = 99 times.
+    // 100002 short lines and one of 1.2 million characters: zone mode turns
+    // the spinner on every 1001st line, 100003 / 1001 = 99 times.
     std::string nodelist =
         "Zone,2\nHost,460\nHub,100\n,101\n" + std::string(29999 * 40 - 1, ';') + "\n";
     for (int line = 0; line < 99998; ++line) {
@@ -577,18 +659,17 @@ TEST_F(Hardening, AFileThatFailsWhileBeingReadStopsTheRun) {
 
 TEST_F(Hardening, NumbersPastTheirRangeWrapAround) {
     // Address parts are taken modulo 65536, and 65535 is the wildcard;
-    // nodelist numbers keep their low 16 bits, and a nodelist's extension is
-    // a signed 16-bit number, so 40000 and 99999 count as negative and 131074
-    // as 2.
-    for (const char* name : {"nodelist.40000", "nodelist.99999", "nodelist.131074"}) {
+    // nodelist numbers keep their low 16 bits; a nodelist's extension is a
+    // whole number that does not wrap, so 131074 is the greatest.
+    for (const char* name : {"nodelist.40000", "nodelist.99999", "nodelist.-200000"}) {
         dir.write(name, "Host,460\n,1\n");
     }
-    dir.write("nodelist.5", "Zone,2\n"
-                            "Host,70000,Net\n"
-                            ",65547,Node\n"
-                            "Hub,65636\n"
-                            ",65637\n"
-                            ",4294967398\n");
+    dir.write("nodelist.131074", "Zone,2\n"
+                                 "Host,70000,Net\n"
+                                 ",65547,Node\n"
+                                 "Hub,65636\n"
+                                 ",65637\n"
+                                 ",4294967398\n");
     dir.write("routes.txt", "2:4464/1 2:4464/65548 12345678901234567890\n");
     ProcessResult result = run(ConfigText{.main = "2:70000/65546",
                                           .routeType = "ifmail",
@@ -598,9 +679,10 @@ TEST_F(Hardening, NumbersPastTheirRangeWrapAround) {
                                                   "DefaultRoute 2:70000/65537 65636 65536 65535\n"},
                                Before);
     EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.standardError, Banner + "\nScanning route file routes.txt..." +
-                                        "\nScanning nodelist nodelist.5 for 2:4464 spokeway..." +
-                                        Writing + done(1, 9));
+    EXPECT_EQ(result.standardError,
+              Banner + "\nScanning route file routes.txt..." +
+                  "\nScanning nodelist nodelist.131074 for 2:4464 spokeway..." + Writing +
+                  done(1, 9));
     const std::string link = "f1.n4464.z2";
     EXPECT_EQ(
         destination(),
@@ -620,10 +702,10 @@ TEST_F(Hardening, ANodelistPatternOverThousandsOfFilesPicksTheGreatestNumber) {
         dir.write("lists/NODELIST." + std::to_string(number), "");
     }
     for (const char* name :
-         {"lists/NODELIST", "lists/NODELIST.ZIP", "lists/NODELIST.32768", "lists/OTHER.9999"}) {
+         {"lists/NODELIST", "lists/NODELIST.ZIP", "lists/NODELIST.-32768", "lists/OTHER.9999"}) {
         dir.write(name, "Host,460\n,1\n");
     }
-    dir.write("lists/NODELIST.3001", "Zone,2\nHost,460\n,7\n");
+    dir.write("lists/NODELIST.32768", "Zone,2\nHost,460\n,7\n");
     ProcessResult result = run(ConfigText{.routeType = "ifmail",
                                           .links = "Link 2:460/1 c\n",
                                           .more = "Spokeway lists/NODELIST.* z 2 460\n"
@@ -631,7 +713,7 @@ TEST_F(Hardening, ANodelistPatternOverThousandsOfFilesPicksTheGreatestNumber) {
                                Before);
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.standardError,
-              Banner + "\nScanning nodelist lists/NODELIST.3001 for 2:460 spokeway..." + Writing +
+              Banner + "\nScanning nodelist lists/NODELIST.32768 for 2:460 spokeway..." + Writing +
                   done(1, 3));
     const std::string link = "f1.n460.z2";
     EXPECT_EQ(destination(),
@@ -687,8 +769,8 @@ TEST_F(Hardening, AChainThroughEveryItemIsShortenedQuickly) {
 
 TEST_F(Hardening, WritesPastAFileSizeLimitLeaveTheDestination) {
     // The limit is 100 blocks (of 512 or 1024 bytes, as the shell counts);
-    // the temporary file outgrows it while the head is copied, while the
-    // table is written, or while the tail is copied.
+    // the temporary file outgrows it while the head is copied (which stops
+    // at once), while the table is written, or while the tail is copied.
     std::string routes = "2:460/1 2:461/1";
     for (int node = 2; node <= 20000; ++node) {
         routes += " " + std::to_string(node);
@@ -702,7 +784,7 @@ TEST_F(Hardening, WritesPastAFileSizeLimitLeaveTheDestination) {
         std::string messages;
     };
     const Case cases[] = {
-        {"head", "", big + "\n" + Before, Banner + Writing},
+        {"head", "", big + "\n" + Before, Banner},
         {"table", "Link 2:460/1 c\nRouteFile routes.txt\n", Before,
          Banner + "\nScanning route file routes.txt..." + Writing},
         {"tail", "", Before + big + "\n", Banner + Writing},

@@ -45,7 +45,7 @@ void straightScan(RoutingState& state, Console& console, unsigned& spinner, cons
     std::uint16_t via = NoVia;
     unsigned count = 0;
     std::string line;
-    while (file->readLine(line, 29999)) {
+    while (file->readLine(line)) {
         if (++count > interval) {
             const char text[2] = {"-\\|/"[spinner], '\b'};
             console.say(std::string_view(text, 2));
@@ -102,7 +102,7 @@ std::string randomNodelist(std::mt19937& random) {
                          : pick(0, 30);
         text += keyword + "," + std::to_string(number) + ",Name,Place,Sysop,000-0,9600";
         if (pick(1, 2000) == 1) {
-            text += std::string(30000, 'x'); // a line read in pieces
+            text += std::string(30000, 'x') + "Hub,7"; // a long line, one line however long
         }
         text += pick(1, 10) == 1 ? "\r\n" : "\n";
     }

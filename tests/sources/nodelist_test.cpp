@@ -56,6 +56,29 @@ TEST(SpokewayPattern, GreatestNumberWinsNotLatestDate) {
                             "2:460/360 via 2:460/0\n");
 }
 
+TEST(SpokewayPattern, NumbersAreComparedWholeWithoutWrapping) {
+    ScratchDir dir;
+    dir.write("NODELIST.365", netWithNode("365"));
+    dir.write("NODELIST.40000", netWithNode("4"));  // a negative 16-bit number
+    dir.write("NODELIST.-70000", netWithNode("7")); // a positive one
+    Scanner scan;
+    EXPECT_TRUE(scan.define(dir.file("NODELIST.*") + " Z 2 460\n"));
+    EXPECT_EQ(scan.console(), scanning(dir.file("NODELIST.40000"), "2:460"));
+    // Past every integer type, and leading zeros do not make a number greater.
+    dir.write("NODELIST.000000000000000000000000040001", netWithNode("1"));
+    dir.write("NODELIST.0000040000", netWithNode("2"));
+    dir.write("NODELIST.123456789012345678901234567890", netWithNode("3"));
+    Scanner wide;
+    EXPECT_TRUE(wide.define(dir.file("NODELIST.*") + " Z 2 460\n"));
+    EXPECT_EQ(wide.console(),
+              scanning(dir.file("NODELIST.123456789012345678901234567890"), "2:460"));
+    fs::remove(dir.file("NODELIST.123456789012345678901234567890"));
+    Scanner zeros;
+    EXPECT_TRUE(zeros.define(dir.file("NODELIST.*") + " Z 2 460\n"));
+    EXPECT_EQ(zeros.console(),
+              scanning(dir.file("NODELIST.000000000000000000000000040001"), "2:460"));
+}
+
 TEST(SpokewayPattern, NonNumericExtensionCountsAsZeroAndNamesWithoutDotNeverMatch) {
     ScratchDir dir;
     dir.write("NODELIST", netWithNode("9"));
@@ -231,17 +254,19 @@ TEST(SpokewayScan, NodesGoViaTheirHubAndHubsKeepTheirOwnRoute) {
                             "2:460/2 via 2:460/0\n");
 }
 
-TEST(SpokewayScan, PiecesOfALongLineAreLinesOfTheirOwn) {
+TEST(SpokewayScan, ALongLineIsOneLine) {
     ScratchDir dir;
-    // The first 29999 characters are a comment; the rest is a node line.
-    dir.write("NODELIST.120", "Host,460,Net_460\n;" + std::string(29998, 'x') +
-                                  ",5,Node_5\n"
-                                  ";" +
-                                  std::string(29997, 'y') + ",6,Node_6\n");
+    // What stands after 29999 characters of a line is no line of its own:
+    // no hub, no node.
+    dir.write("NODELIST.120", "Host,460,Net_460\n,5," + std::string(29996, 'x') +
+                                  "Hub,7,Hub_7\n"
+                                  ",6,Node_6\n;" +
+                                  std::string(29998, 'y') + ",8,Node_8\n");
     Scanner scan;
     EXPECT_TRUE(scan.define(dir.file("NODELIST.120") + " N 2 460\n"));
     EXPECT_EQ(scan.table(), "2:460/0 target\n"
-                            "2:460/5 via 2:460/0\n");
+                            "2:460/5 via 2:460/0\n"
+                            "2:460/6 via 2:460/0\n");
 }
 
 TEST(SpokewayRun, OwnHubMakesItsNodesLinks) {

@@ -142,16 +142,28 @@ TEST_F(RouteFiles, EveryLineIsARouteLineAndTheLastNeedsNoLineFeed) {
     EXPECT_EQ(captured.console.str(), scanned());
 }
 
-TEST_F(RouteFiles, ALongLineIsReadInPiecesOf29999Characters) {
-    // The first piece ends inside the word "2:460/78": its last character is
-    // the '7'; the rest of the line is a route line of its own.
+TEST_F(RouteFiles, ALongLineIsReadWhole) {
+    // A word across the 29999th character stays one address, and the rest
+    // of the line is no route line of its own.
     std::string line = "2:460/1" + std::string(29985, ' ') + "2:460/78 9\n";
     ASSERT_EQ(line.find("2:460/78"), 29992u);
     EXPECT_TRUE(readRoutes(line));
     EXPECT_EQ(itemsText(state), "0 2:460/1 via - target\n"
-                                "1 2:460/7 via 0\n"
-                                "2 2:460/8 via - target\n"
-                                "3 2:460/9 via 2\n");
+                                "1 2:460/78 via 0\n"
+                                "2 2:460/9 via 0\n");
+}
+
+TEST(RouteFile, ALineOf64000AddressesRoutesThemAll) {
+    std::string line = "2:460/1 2:461/1";
+    for (int node = 2; node <= 64000; ++node) {
+        line += " " + std::to_string(node);
+    }
+    TableRun run = runTable(ConfigText{.links = "Link 2:460/1 c\n", .more = "RouteFile r.txt\n"},
+                            {{"r.txt", line + "\n"}});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.console, consoleOf({"r.txt"}, 1, 64001));
+    // No via node was made up: nothing is unrouted.
+    EXPECT_TRUE(run.destination.ends_with(reportHeading(';') + "; end\n"));
 }
 
 TEST_F(RouteFiles, InputEndsAtCtrlZ) {

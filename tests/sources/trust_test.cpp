@@ -75,6 +75,18 @@ TEST_F(TrustLine, OwnAddressesAreNeverRoutedAndWildcardsRouteGroups) {
     EXPECT_EQ(captured.console.str(), "");
 }
 
+TEST_F(TrustLine, ALongLineIsReadWhole) {
+    ScratchDir dir;
+    // Links after the 29999th character are still this node's.
+    dir.write("trust.txt", "2:461/5" + std::string(40000, ' ') + "2:460/1\n2:461/6 9:9/9" +
+                               std::string(29990, ' ') + "2:460/2\n");
+    EXPECT_TRUE(run.routeFiles.readTrustFile(state(), captured.messages, dir.file("trust.txt")));
+    EXPECT_EQ(itemsText(state(), ItemForm::ByAddress), "2:460/1\n"
+                                                       "2:460/2\n"
+                                                       "2:461/5 via 2:460/1\n"
+                                                       "2:461/6 via 2:460/2\n");
+}
+
 TEST(TrustFile, OverridesRouteFilesAndIsOverriddenByDefaultRoutes) {
     TableRun run = runTable(ConfigText{.more = "TrustFile trust.txt\n"
                                                "Link 2:460/1 c\n"
