@@ -1,5 +1,8 @@
 // Handlers of the keywords that read routes: WriteTo, which opens the run's
 // output, and the route sources.
+#include <cerrno>
+#include <cstring>
+
 #include "driver/config_reader.hpp"
 #include "sources/sources.hpp"
 
@@ -21,11 +24,23 @@ bool defaultRouteKeyword(ConfigContext& context, std::string_view rest, KeywordT
     return true;
 }
 
+namespace {
+
+// The log line of "Cannot open file." also names the file and the system's
+// reason (errno, cleared before the failed call).
+void logReason(ConfigContext& context, const std::string& name) {
+    context.console.logDetail(name + ": " + (errno != 0 ? std::strerror(errno) : "failed"));
+}
+
+} // namespace
+
 bool routeFileKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
     std::string name;
     copyFileName(rest, name);
+    errno = 0;
     if (!readRouteFile(context.state, context.console, context.disk, name)) {
         context.errorAt(Message::OpenFile);
+        logReason(context, name);
         return false;
     }
     return true;
@@ -34,8 +49,10 @@ bool routeFileKeyword(ConfigContext& context, std::string_view rest, KeywordTarg
 bool trustFileKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
     std::string name;
     copyFileName(rest, name);
+    errno = 0;
     if (!readTrustFile(context.state, context.console, context.disk, name)) {
         context.errorAt(Message::OpenFile);
+        logReason(context, name);
         return false;
     }
     return true;
@@ -44,9 +61,11 @@ bool trustFileKeyword(ConfigContext& context, std::string_view rest, KeywordTarg
 bool spokewayKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
     const NodelistDefinition definition = readNodelistDefinition(rest);
     std::string path;
+    errno = 0;
     std::unique_ptr<TextReader> file = context.nodelists.open(definition.pathWord, path);
     if (!file) {
         context.errorAt(Message::OpenFile);
+        logReason(context, path.empty() ? std::string(definition.pathWord) : path);
         return false;
     }
     if (!definition.valid) {
@@ -58,6 +77,7 @@ bool spokewayKeyword(ConfigContext& context, std::string_view rest, KeywordTarge
                         std::to_string(scan.net) + " spokeway...");
     if (!context.nodelists.scanNet(context.state, context.console, *file, path, scan)) {
         context.errorAt(Message::OpenFile);
+        logReason(context, path);
         return false;
     }
     return true;
