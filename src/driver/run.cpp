@@ -61,7 +61,8 @@ ExitCode runOnce(RunEnvironment& environment, std::span<const char* const> args)
     RunOptions options;
     ArgumentError error;
     const bool parsed = parseArguments(args, options, error);
-    console.setQuiet(parsed && options.quiet);
+    // The usage is shown even when asked for quietly.
+    console.setQuiet(parsed && options.quiet && !options.usage && !options.help);
     console.say("Spokeway generator v.1.31beta(Win32) 28-Apr-1999\n");
     if (!parsed) {
         console.errorWith(error.badValue ? Message::BadOptionValue : Message::UnknownOption,
