@@ -1,6 +1,8 @@
 #include "driver/config_reader.hpp"
 
+#include <cerrno>
 #include <cstddef>
+#include <cstring>
 
 #include "model/adjust.hpp"
 #include "model/minimize.hpp"
@@ -73,6 +75,31 @@ constexpr KeywordEntry Keywords[] = {
 
 const std::span<const KeywordEntry> KeywordTable(Keywords);
 
+namespace {
+
+// The run's log: appended to, created when missing. The console's lines so
+// far (kept until now) go into it first. A log that cannot be opened is
+// reported and the run goes on without it.
+void openLog(ConfigContext& context) {
+    const std::string& path = context.state.settings.logFilePath;
+    if (path.empty()) {
+        context.console.logTo(nullptr, "");
+        return;
+    }
+    errno = 0;
+    std::unique_ptr<ByteSink> log = context.disk.openAppend(path);
+    if (!log) {
+        const std::string reason = errno != 0 ? std::strerror(errno) : "failed";
+        context.console.logTo(nullptr, path);
+        context.console.errorWith(Message::WriteLog, path);
+        context.console.logDetail(reason);
+        return;
+    }
+    context.console.logTo(std::move(log), path);
+}
+
+} // namespace
+
 bool readConfig(ConfigContext& context) {
     std::unique_ptr<TextReader> file = openText(context.disk, context.path);
     if (!file) {
@@ -127,6 +154,9 @@ bool endOfPass(ConfigContext& context, Pass pass) {
             console.error(Message::MissingWriteTo);
             return false;
         }
+        return true;
+    case Pass::Log:
+        openLog(context);
         return true;
     case Pass::Defaults:
         console.say("\nAdjusting routing...");

@@ -11,14 +11,19 @@
 
 namespace {
 
-std::unique_ptr<TableOutput> makeOutput(OutputMode mode, RunEnvironment& environment) {
-    if (mode == OutputMode::StandardOutput) {
+std::unique_ptr<TableOutput> makeOutput(const RunOptions& options, RunEnvironment& environment) {
+    if (options.output == OutputMode::StandardOutput) {
         return std::make_unique<StandardOutputTable>(environment.disk, environment.console);
     }
-    return std::make_unique<Splice>(environment.disk, environment.console);
+    auto splice = std::make_unique<Splice>(
+        environment.disk, environment.console,
+        options.output == OutputMode::Diff ? Splice::Mode::Diff : Splice::Mode::Replace);
+    splice->setWait(options.waitSeconds);
+    return splice;
 }
 
 ExitCode run(RunEnvironment& environment, const RunOptions& options, TableOutput& output) {
+    auto* splice = dynamic_cast<Splice*>(&output);
     Console& console = environment.console;
     RoutingState state;
     NodelistReader nodelists(environment.disk);
@@ -30,6 +35,9 @@ ExitCode run(RunEnvironment& environment, const RunOptions& options, TableOutput
         // A run that stops after WriteTo leaves the temporary file holding
         // the destination's head; the destination itself is never touched.
         output.abandon();
+        if (splice != nullptr && splice->timedOut()) {
+            return ExitCode::LockTimeout;
+        }
         return output.writeFailed() ? ExitCode::NotWritten : ExitCode::Failed;
     }
     console.say("\nWriting routing...");
@@ -38,22 +46,30 @@ ExitCode run(RunEnvironment& environment, const RunOptions& options, TableOutput
     LineWriter writer(state, output.stream(), output.crlf(), runTime);
     RouteTypes[state.settings.routeType - 1].write(writer);
     writeUnrouted(writer);
+    if (splice != nullptr && options.ifChanged && options.output == OutputMode::Splice) {
+        splice->keepWhenOnlyDiffering(localTimeText(runTime));
+    }
     if (!output.commit(state.settings.routeEndText)) {
         return ExitCode::NotWritten;
     }
     console.say("\nDone! Total of " + std::to_string(state.links.size()) + " links and " +
                 std::to_string(state.items.size()) + " items.");
+    if (splice != nullptr && splice->unchanged()) {
+        console.error(Message::Unchanged);
+        return ExitCode::Unchanged;
+    }
     return ExitCode::Success;
 }
 
-} // namespace
-
-ExitCode runSpokeway(RunEnvironment& environment, std::span<const char* const> args) {
+ExitCode runOnce(RunEnvironment& environment, std::span<const char* const> args) {
     Console& console = environment.console;
-    console.say("Spokeway generator v.1.31beta(Win32) 28-Apr-1999\n");
     RunOptions options;
     ArgumentError error;
-    if (!parseArguments(args, options, error)) {
+    const bool parsed = parseArguments(args, options, error);
+    // The usage is shown even when asked for quietly.
+    console.setQuiet(parsed && options.quiet && !options.usage && !options.help);
+    console.say("Spokeway generator v.1.31beta(Win32) 28-Apr-1999\n");
+    if (!parsed) {
         console.errorWith(error.badValue ? Message::BadOptionValue : Message::UnknownOption,
                           error.argument);
         return ExitCode::Failed;
@@ -62,10 +78,11 @@ ExitCode runSpokeway(RunEnvironment& environment, std::span<const char* const> a
         console.say("\nUsage: Route [config]\n");
         return ExitCode::Success;
     }
-    if (options.output == OutputMode::Diff || options.output == OutputMode::None) {
+    if (options.output == OutputMode::None) {
         return ExitCode::Failed; // modes still to come: never a live run instead
     }
-    std::unique_ptr<TableOutput> output = makeOutput(options.output, environment);
+    console.logEvent('+', "Begin, config " + options.configPath);
+    std::unique_ptr<TableOutput> output = makeOutput(options, environment);
     try {
         return run(environment, options, *output);
     } catch (const TableFull&) {
@@ -74,4 +91,15 @@ ExitCode runSpokeway(RunEnvironment& environment, std::span<const char* const> a
     output->abandon();
     console.error(Message::NoMemory);
     return ExitCode::NoMemory;
+}
+
+} // namespace
+
+ExitCode runSpokeway(RunEnvironment& environment, std::span<const char* const> args) {
+    const ExitCode code = runOnce(environment, args);
+    environment.console.logEvent(code == ExitCode::Success || code == ExitCode::Unchanged ? '+'
+                                                                                          : '!',
+                                 "End, exit status " + std::to_string(static_cast<int>(code)));
+    environment.console.finish();
+    return code;
 }

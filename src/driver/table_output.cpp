@@ -1,8 +1,30 @@
 #include "driver/table_output.hpp"
 
+#include <cerrno>
+#include <cstring>
 #include <string_view>
 
 namespace {
+
+// The log line of a terse message also names the file and the system's
+// reason (errno, cleared before the failed call).
+void logReason(Console& console, const std::string& path) {
+    console.logDetail(path + ": " + (errno != 0 ? std::strerror(errno) : "failed"));
+}
+
+bool readAll(ByteSource& source, std::string& text) {
+    char buffer[65536];
+    for (;;) {
+        const long n = source.read(buffer, sizeof buffer);
+        if (n < 0) {
+            return false;
+        }
+        if (n == 0) {
+            return true;
+        }
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+}
 
 bool matchesMarker(std::string_view line, std::string_view marker) {
     return line.substr(0, marker.size()) == marker;
@@ -86,33 +108,59 @@ bool Splice::open(const std::string& destination, const std::string& beginMarker
                   const std::string& endMarker) {
     // A destination reached through a symbolic link is rewritten where the
     // link points, so that the link stays a link.
+    destinationName_ = destination;
     target_ = disk_.finalTarget(destination);
-    // Another run writing into the same folder waits until this one is done,
-    // and then reads what this one wrote.
-    lock_ = disk_.lockFolder(splitPath(target_).dir);
-    if (!lock_) {
-        // Unlocked, runs at the same time would share the temporary file:
-        // nothing is written. A destination that is not there at all is
-        // named as such.
-        console_.error(openText(disk_, target_) ? Message::LockDestFolder : Message::OpenDest);
-        return false;
+    if (mode_ == Mode::Replace) {
+        // Another run writing into the same folder waits until this one is
+        // done, and then reads what this one wrote.
+        // Said on the console with --wait; without it the run waits as it
+        // always has, silently, and only the log tells.
+        auto waiting = [&] {
+            if (waitSeconds_) {
+                console_.errorWith(Message::WaitingForLock, destination);
+            } else {
+                std::string text(messageText(Message::WaitingForLock));
+                console_.logEvent('+', text.replace(text.find("%s"), 2, destination).substr(1));
+            }
+        };
+        lock_ = disk_.lockFolderWaiting(splitPath(target_).dir, waitSeconds_, waiting, timedOut_);
+        if (timedOut_) {
+            console_.errorWith(Message::LockTimeout, destination);
+            return false;
+        }
+        if (!lock_) {
+            // Unlocked, runs at the same time would share the temporary file:
+            // nothing is written. A destination that is not there at all is
+            // named as such.
+            console_.error(openText(disk_, target_) ? Message::LockDestFolder : Message::OpenDest);
+            return false;
+        }
     }
+    errno = 0;
     destination_ = openText(disk_, target_);
     if (!destination_) {
         console_.error(Message::OpenDest);
+        logReason(console_, target_);
         abandon();
         return false;
     }
-    tempPath_ = temporaryPathFor(target_);
-    if (disk_.isSameFile(tempPath_, destination_->identity())) {
-        // The destination itself bears the temporary file's name.
-        console_.error(Message::OpenTemp);
-        abandon();
-        return false;
+    std::unique_ptr<ByteSink> temp;
+    if (mode_ == Mode::Diff) {
+        temp = disk_.createPrivate(tempPath_);
+    } else {
+        tempPath_ = temporaryPathFor(target_);
+        if (disk_.isSameFile(tempPath_, destination_->identity())) {
+            // The destination itself bears the temporary file's name.
+            console_.error(Message::OpenTemp);
+            abandon();
+            return false;
+        }
+        errno = 0;
+        temp = disk_.createNew(tempPath_);
     }
-    std::unique_ptr<ByteSink> temp = disk_.createNew(tempPath_);
     if (!temp) {
         console_.error(Message::OpenTemp);
+        logReason(console_, tempPath_);
         abandon();
         return false;
     }
@@ -145,16 +193,72 @@ bool Splice::commit(const std::string& endMarker) {
     bool ok = true;
     if (!written) {
         console_.error(Message::WriteTemp);
+        logReason(console_, tempPath_);
         ok = false;
-    } else if (!readOk || !disk_.replace(tempPath_, target_)) {
+    } else if (!readOk) {
+        console_.error(mode_ == Mode::Diff ? Message::CompareDest : Message::ReplaceDest);
+        ok = false;
+    } else if (mode_ == Mode::Diff) {
+        ok = printDiff();
+    } else if (ignoredTime_ && sameButTime()) {
+        unchanged_ = true;
+        ok = true;
+    } else if (errno = 0; !disk_.replace(tempPath_, target_)) {
         console_.error(Message::ReplaceDest);
+        logReason(console_, target_);
         ok = false;
     }
-    if (!ok) {
+    if (!ok || unchanged_ || mode_ == Mode::Diff) {
         disk_.remove(tempPath_);
     }
     abandon(); // lets go of the folder lock
     return ok;
+}
+
+// The new file differs from the destination at most in the ignored time:
+// the files are the same size, and the bytes that differ lie within the
+// last place before the first difference where the new file holds that
+// time. (The head and the tail are copies, so the only differences are in
+// the region, and the region holds the time only in its header.)
+bool Splice::sameButTime() {
+    std::string before;
+    std::string after;
+    std::unique_ptr<ByteSource> old = disk_.openRead(target_);
+    std::unique_ptr<ByteSource> made = disk_.openRead(tempPath_);
+    if (!old || !made || !readAll(*old, before) || !readAll(*made, after) ||
+        before.size() != after.size()) {
+        return false;
+    }
+    std::string time = *ignoredTime_;
+    while (!time.empty() && (time.back() == '\n' || time.back() == '\r')) {
+        time.pop_back();
+    }
+    std::size_t first = 0;
+    while (first < before.size() && before[first] == after[first]) {
+        ++first;
+    }
+    if (first == before.size()) {
+        return true;
+    }
+    const std::size_t at = after.rfind(time, first);
+    if (time.empty() || at == std::string::npos || first >= at + time.size()) {
+        return false;
+    }
+    const std::size_t end = at + time.size();
+    return before.compare(end, std::string::npos, after, end, std::string::npos) == 0;
+}
+
+// Prints the unified diff from the destination to the new file, both named
+// as the configuration names the destination.
+bool Splice::printDiff() {
+    const int status = runProgram({"diff", "-u", "-a", "--label", destinationName_, "--label",
+                                   destinationName_, target_, tempPath_});
+    // diff: 0 the same, 1 different, anything else a failure.
+    if (status == 0 || status == 1) {
+        return true;
+    }
+    console_.error(Message::CompareDest);
+    return false;
 }
 
 void Splice::abandon() {
@@ -162,15 +266,22 @@ void Splice::abandon() {
     if (output_) {
         output_->close();
         output_.reset();
+        if (mode_ == Mode::Diff) {
+            // A diff leaves nothing behind.
+            disk_.remove(tempPath_);
+        }
     }
     lock_.reset();
 }
 
 bool StandardOutputTable::open(const std::string& destination, const std::string& beginMarker,
                                const std::string& endMarker) {
-    std::unique_ptr<TextReader> file = openText(disk_, disk_.finalTarget(destination));
+    const std::string target = disk_.finalTarget(destination);
+    errno = 0;
+    std::unique_ptr<TextReader> file = openText(disk_, target);
     if (!file) {
         console_.error(Message::OpenDest);
+        logReason(console_, target);
         return false;
     }
     Head head = readHead(*file, nullptr, beginMarker, endMarker, crlf_);

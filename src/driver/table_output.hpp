@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -36,10 +37,25 @@ class TableOutput {
 // Splices the table into the destination between its markers, through a
 // temporary file in the destination's folder that replaces the destination
 // in one step. The folder stays locked from open to commit or abandon.
+// As a diff, the new file is made in a private temporary file instead, and
+// the unified diff from the destination to it is printed; nothing is locked
+// or replaced.
 class Splice : public TableOutput {
   public:
-    Splice(Disk& disk, Console& console) : disk_(disk), console_(console) {}
+    enum class Mode { Replace, Diff };
+    Splice(Disk& disk, Console& console, Mode mode = Mode::Replace)
+        : disk_(disk), console_(console), mode_(mode) {}
     ~Splice() override { abandon(); }
+
+    // How long to wait for another run's lock on the folder (none: as long
+    // as it takes); timedOut() tells that open failed because of it.
+    void setWait(std::optional<unsigned> seconds) { waitSeconds_ = seconds; }
+    bool timedOut() const { return timedOut_; }
+    // The destination is kept as it is when the new file differs from it at
+    // most in this text (the header's time); unchanged() tells that commit
+    // kept it.
+    void keepWhenOnlyDiffering(std::string timeText) { ignoredTime_ = std::move(timeText); }
+    bool unchanged() const { return unchanged_; }
 
     bool open(const std::string& destination, const std::string& beginMarker,
               const std::string& endMarker) override;
@@ -57,9 +73,18 @@ class Splice : public TableOutput {
     static std::string temporaryPathFor(const std::string& destination);
 
   private:
+    bool sameButTime();
+    bool printDiff();
+
     Disk& disk_;
     Console& console_;
-    std::string target_; // the destination, links followed
+    Mode mode_;
+    std::optional<unsigned> waitSeconds_;
+    bool timedOut_ = false;
+    std::optional<std::string> ignoredTime_;
+    bool unchanged_ = false;
+    std::string destinationName_; // as the configuration gives it
+    std::string target_;          // the destination, links followed
     std::string tempPath_;
     std::unique_ptr<FolderLock> lock_;
     std::unique_ptr<TextReader> destination_;

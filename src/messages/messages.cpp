@@ -1,6 +1,7 @@
 #include "messages/messages.hpp"
 
 #include <algorithm>
+#include <ctime>
 #include <iterator>
 
 namespace {
@@ -34,21 +35,181 @@ constexpr std::string_view Texts[] = {
     "\nCannot write standard output.",
     "\nUnknown option \"%s\".",
     "\nOption \"%s\" needs a valid value.",
+    "\nRouting unchanged, dest file left as it was.",
+    "\nWaiting for the run that holds %s...",
+    "\nGave up waiting for the run that holds %s.",
+    "\nCannot write log file %s.",
+    "\nCannot compare with dest file.",
 };
 
-static_assert(std::size(Texts) == static_cast<std::size_t>(Message::BadOptionValue) + 1,
+static_assert(std::size(Texts) == static_cast<std::size_t>(Message::CompareDest) + 1,
               "every message has a text");
+
+// The log's severity marks: information, a warning (the run goes on), an
+// error.
+constexpr char Information = '+';
+constexpr char Warning = '*';
+constexpr char Error = '!';
+
+char markOf(Message message) {
+    switch (message) {
+    case Message::MissingMinimize:
+    case Message::RoutedViaUs:
+    case Message::Rerouting:
+    case Message::RouteLoop:
+    case Message::MinimizeMemory:
+    case Message::WriteLog:
+        return Warning;
+    case Message::Unchanged:
+    case Message::WaitingForLock:
+        // Progress: not shown by a quiet console.
+        return Information;
+    default:
+        return Error;
+    }
+}
+
+int rank(char mark) {
+    return mark == Error ? 3 : mark == Warning ? 2 : mark == Information ? 1 : 0;
+}
+
+// "07 Dec 13:01:36": the day, month and time of a log line.
+std::string logTime() {
+    const std::time_t now = std::time(nullptr);
+    struct tm parts {};
+    char text[32] = "?? ??? ??:??:??";
+    if (::localtime_r(&now, &parts) != nullptr) {
+        std::strftime(text, sizeof text, "%d %b %H:%M:%S", &parts);
+    }
+    return text;
+}
 
 } // namespace
 
 const std::span<const std::string_view> MessageTexts(Texts);
 
 void Console::say(std::string_view text) {
-    stream_->write(text.data(), static_cast<std::streamsize>(text.size()));
+    show(text, Information);
+}
+
+void Console::show(std::string_view text, char mark, bool flush) {
+    log(text, mark);
+    if (!quiet_) {
+        stream_->write(text.data(), static_cast<std::streamsize>(text.size()));
+        if (flush) {
+            stream_->flush();
+        }
+        return;
+    }
+    if (mark == Information) {
+        // Kept back in case a message continues the line ("Cannot open file."
+        // after "Scanning route file x...").
+        const std::size_t lineFeed = text.rfind('\n');
+        heldProgress_ = lineFeed == std::string_view::npos ? heldProgress_ + std::string(text)
+                                                           : std::string(text.substr(lineFeed + 1));
+        return;
+    }
+    std::string shown(text);
+    if (!shown.starts_with('\n') && !heldProgress_.empty()) {
+        shown = "\n" + heldProgress_ + shown;
+    }
+    heldProgress_.clear();
+    if (!shownQuietly_ && shown.starts_with('\n')) {
+        shown.erase(0, 1);
+    }
+    shownQuietly_ = true;
+    stream_->write(shown.data(), static_cast<std::streamsize>(shown.size()));
     stream_->flush();
 }
 
+void Console::log(std::string_view text, char mark) {
+    if (logKnown_ && !log_) {
+        return; // no log file
+    }
+    for (char c : text) {
+        if (c == '\n') {
+            endLogLine();
+            continue;
+        }
+        logLine_ += c;
+        if (rank(mark) > rank(logMark_)) {
+            logMark_ = mark;
+        }
+    }
+}
+
+void Console::logDetail(std::string_view text) {
+    logLine_ += " (";
+    logLine_ += text;
+    logLine_ += ")";
+}
+
+void Console::logEvent(char mark, std::string_view text) {
+    endLogLine();
+    logLine_ = text;
+    logMark_ = mark;
+    endLogLine();
+}
+
+void Console::endLogLine() {
+    const std::size_t first = logLine_.find_first_not_of(" \t\r");
+    if (first != std::string::npos) {
+        const std::size_t last = logLine_.find_last_not_of(" \t\r");
+        std::string line = std::string(1, logMark_ == ' ' ? Information : logMark_) + " " +
+                           logTime() + " SPKW " + logLine_.substr(first, last + 1 - first) + "\n";
+        if (!logKnown_) {
+            keptLines_.push_back(std::move(line));
+        } else if (log_) {
+            writeLogLine(line);
+        }
+    }
+    logLine_.clear();
+    logMark_ = ' ';
+}
+
+void Console::writeLogLine(const std::string& line) {
+    std::size_t done = 0;
+    while (done < line.size()) {
+        const long n = log_->write(line.data() + done, line.size() - done);
+        if (n <= 0) {
+            // Reported once; the run goes on without its log.
+            log_.reset();
+            errorWith(Message::WriteLog, logName_);
+            return;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+void Console::logTo(std::unique_ptr<ByteSink> log, std::string_view name) {
+    logKnown_ = true;
+    log_ = std::move(log);
+    logName_ = name;
+    std::vector<std::string> kept = std::move(keptLines_);
+    keptLines_.clear();
+    for (const std::string& line : kept) {
+        if (log_) {
+            writeLogLine(line);
+        }
+    }
+}
+
+void Console::finish() {
+    endLogLine();
+    if (log_) {
+        log_->close();
+        log_.reset();
+    }
+    if (quiet_ && shownQuietly_) {
+        stream_->write("\n", 1);
+        stream_->flush();
+    }
+}
+
 void Console::spin(std::size_t turns) {
+    if (quiet_) {
+        return;
+    }
     // Each step a character of "-\\|/" and a backspace, written in blocks.
     static const std::string cycle = [] {
         std::string text;
@@ -68,7 +229,7 @@ void Console::spin(std::size_t turns) {
 }
 
 void Console::error(Message message) {
-    say(messageText(message));
+    show(messageText(message), markOf(message));
 }
 
 void Console::errorAt(Message message, std::string_view path, unsigned long line) {
@@ -76,7 +237,7 @@ void Console::errorAt(Message message, std::string_view path, unsigned long line
     text += path;
     text += " " + std::to_string(line) + ": ";
     text += messageText(message);
-    say(text);
+    show(text, markOf(message));
 }
 
 void Console::errorWith(Message message, std::string_view text) {
@@ -85,5 +246,5 @@ void Console::errorWith(Message message, std::string_view text) {
     const std::string_view format = messageText(message);
     const std::size_t at = format.find("%s");
     filled_.assign(format.substr(0, at)).append(text).append(format.substr(at + 2));
-    stream_->write(filled_.data(), static_cast<std::streamsize>(filled_.size()));
+    show(filled_, markOf(message), false);
 }

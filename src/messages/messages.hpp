@@ -2,10 +2,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <ostream>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "platform/platform.hpp"
 
 enum class Message : int {
     NoMemory = 0,
@@ -36,6 +40,11 @@ enum class Message : int {
     WriteStandardOutput = 25,
     UnknownOption = 26,
     BadOptionValue = 27,
+    Unchanged = 28,
+    WaitingForLock = 29,
+    LockTimeout = 30,
+    WriteLog = 31,
+    CompareDest = 32,
 };
 
 // The text of each message as it is printed ("%s" where a text goes in), by number.
@@ -47,13 +56,16 @@ inline std::string_view messageText(Message message) {
 // How a run ends.
 enum class ExitCode : int {
     Success = 0,
-    Failed = 1,     // a configuration or input fault: nothing was written
-    NoMemory = 2,   // the tables outgrew their limits or memory ran out
-    NotWritten = 3, // the table was made but could not replace the destination
+    Failed = 1,      // a configuration or input fault: nothing was written
+    NoMemory = 2,    // the tables outgrew their limits or memory ran out
+    NotWritten = 3,  // the table was made but could not replace the destination
+    Unchanged = 5,   // --if-changed: only the header's time would change; nothing replaced
+    LockTimeout = 6, // --wait: another run held the folder's lock past the bound
 };
 
 // Standard error as the run talks to it: messages as they stand, the spinner
-// that shows a nodelist being read.
+// that shows a nodelist being read. What it shows also goes, line by line
+// and without the spinner, to the run's log file when there is one.
 class Console {
   public:
     explicit Console(std::ostream& stream) : stream_(&stream) {}
@@ -69,8 +81,41 @@ class Console {
     // Prints a message with its "%s" filled.
     void errorWith(Message message, std::string_view text);
 
+    // Quiet: progress (say) and the spinner are not shown, messages are; the
+    // first message shown starts without an empty line.
+    void setQuiet(bool quiet) { quiet_ = quiet; }
+    // Where the log lines go from now on: the lines kept so far are written
+    // first. Null: there is no log, and the kept lines are dropped. A log
+    // that cannot be written is reported once, under `name`, and dropped.
+    void logTo(std::unique_ptr<ByteSink> log, std::string_view name);
+    // Adds a detail to the current log line only (the path and the system's
+    // reason behind a terse message).
+    void logDetail(std::string_view text);
+    // A log line of its own that the console does not show.
+    void logEvent(char mark, std::string_view text);
+    // Ends the run's output: the last log line is written; a quiet console
+    // that showed a message ends it with a line feed.
+    void finish();
+
   private:
+    // Shows a text (progress unless `mark` is that of a message) and logs it.
+    // Shows and logs a text; `flush` false leaves it for the next message to bring out.
+    void show(std::string_view text, char mark, bool flush = true);
+    void log(std::string_view text, char mark);
+    void endLogLine();
+    void writeLogLine(const std::string& line);
+
     std::ostream* stream_;
     std::uint8_t spinnerPosition_ = 0;
     std::string filled_; // reused for the filled messages
+    bool quiet_ = false;
+    bool shownQuietly_ = false; // a quiet console has shown a message
+    std::string heldProgress_;  // a quiet console's progress on the current line
+    // The log: lines are kept until logTo says where they go.
+    bool logKnown_ = false;
+    std::unique_ptr<ByteSink> log_;
+    std::string logName_;
+    std::vector<std::string> keptLines_;
+    std::string logLine_; // the current line, not ended yet
+    char logMark_ = ' ';
 };

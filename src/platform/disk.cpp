@@ -1,13 +1,17 @@
 #include "platform/disk.hpp"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -292,6 +296,104 @@ std::string RealDisk::finalTarget(const std::string& path) {
     std::string target = resolved;
     std::free(resolved);
     return target;
+}
+
+std::unique_ptr<ByteSink> RealDisk::openAppend(const std::string& path) {
+    if (namesNoFile(path)) {
+        return nullptr;
+    }
+    int fd = openRetrying(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return nullptr;
+    }
+    return std::make_unique<FileSink>(fd, true);
+}
+
+std::unique_ptr<ByteSink> RealDisk::createPrivate(std::string& path) {
+    const char* folder = std::getenv("TMPDIR");
+    std::string name = (folder != nullptr && *folder != '\0') ? folder : "/tmp";
+    name += "/spokeway.XXXXXX";
+    // mkstemp creates the file new, readable and writable by this user only.
+    int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) {
+        return nullptr;
+    }
+    path = name;
+    return std::make_unique<FileSink>(fd, true);
+}
+
+std::unique_ptr<FolderLock> RealDisk::lockFolderWaiting(const std::string& folder,
+                                                        std::optional<unsigned> seconds,
+                                                        const std::function<void()>& waiting,
+                                                        bool& timedOut) {
+    timedOut = false;
+    if (namesNoFile(folder)) {
+        return nullptr;
+    }
+    int fd =
+        openRetrying(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return nullptr;
+    }
+    auto tryLock = [fd](int how) {
+        int result;
+        do {
+            result = ::flock(fd, how);
+        } while (result != 0 && errno == EINTR);
+        return result;
+    };
+    if (tryLock(LOCK_EX | LOCK_NB) == 0) {
+        return std::make_unique<FileLock>(fd);
+    }
+    if (errno != EWOULDBLOCK) {
+        ::close(fd);
+        return nullptr;
+    }
+    waiting();
+    if (!seconds) {
+        if (tryLock(LOCK_EX) == 0) {
+            return std::make_unique<FileLock>(fd);
+        }
+        ::close(fd);
+        return nullptr;
+    }
+    // Polled, so that no signal handler is needed: the lock is taken within
+    // a tenth of a second of its release.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(*seconds);
+    for (;;) {
+        if (tryLock(LOCK_EX | LOCK_NB) == 0) {
+            return std::make_unique<FileLock>(fd);
+        }
+        if (errno != EWOULDBLOCK) {
+            break;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            timedOut = true;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ::close(fd);
+    return nullptr;
+}
+
+int runProgram(const std::vector<std::string>& arguments) {
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    if (::posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
+        return -1;
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR) {
+            return -1;
+        }
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 std::unique_ptr<TextReader> openText(Disk& disk, const std::string& path, std::size_t bufferSize) {

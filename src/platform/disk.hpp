@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,6 +50,32 @@ class Disk {
     virtual bool isSameFile(const std::string& path, const ByteSource::Identity& file) = 0;
     // The file a symbolic link finally points to; any other path as it is.
     virtual std::string finalTarget(const std::string& path) = 0;
+
+    // Opens a file for appending, creating it when missing (never
+    // truncating); null when it cannot.
+    virtual std::unique_ptr<ByteSink> openAppend(const std::string& path) {
+        (void)path;
+        return nullptr;
+    }
+    // Creates a new file that only this user may read, in the system's
+    // temporary folder ($TMPDIR, else /tmp); its name goes to `path`.
+    virtual std::unique_ptr<ByteSink> createPrivate(std::string& path) {
+        (void)path;
+        return nullptr;
+    }
+    // Locks the folder as lockFolder does, but when another process holds
+    // the lock calls `waiting` once and waits at most `seconds` (none: as
+    // long as it takes). `timedOut` tells a wait past the bound from a folder
+    // that cannot be locked at all.
+    virtual std::unique_ptr<FolderLock> lockFolderWaiting(const std::string& folder,
+                                                          std::optional<unsigned> seconds,
+                                                          const std::function<void()>& waiting,
+                                                          bool& timedOut) {
+        (void)seconds;
+        (void)waiting;
+        timedOut = false;
+        return lockFolder(folder);
+    }
 };
 
 // The operating system's file system.
@@ -64,7 +92,18 @@ class RealDisk : public Disk {
     bool folderIdentity(const std::string& folder, Identity& identity) override;
     bool isSameFile(const std::string& path, const ByteSource::Identity& file) override;
     std::string finalTarget(const std::string& path) override;
+    std::unique_ptr<ByteSink> openAppend(const std::string& path) override;
+    std::unique_ptr<ByteSink> createPrivate(std::string& path) override;
+    std::unique_ptr<FolderLock> lockFolderWaiting(const std::string& folder,
+                                                  std::optional<unsigned> seconds,
+                                                  const std::function<void()>& waiting,
+                                                  bool& timedOut) override;
 };
+
+// Runs a program (found on the PATH) with the arguments, its standard output
+// and error those of this process; its exit status, or -1 when it could not
+// be run or did not end normally.
+int runProgram(const std::vector<std::string>& arguments);
 
 // Opens a text file through the disk; null when it cannot be opened.
 std::unique_ptr<TextReader> openText(Disk& disk, const std::string& path,

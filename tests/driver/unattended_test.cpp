@@ -1,0 +1,180 @@
+// Whole runs of the binary on a real hub (net 2:460 of a real nodelist) with
+// the options for unattended use: --stdout, --diff, --if-changed, --wait,
+// -q and the LogFile.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "test_support.hpp"
+
+using namespace testing_support;
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path Nodelist =
+    fs::path(SPOKEWAY_SHARED_DATA_DIR) / "nodelists" / "nodelistdb" / "nodelist.002";
+
+const std::string Epoch = "SOURCE_DATE_EPOCH=915181500";
+
+struct Unattended : ::testing::Test {
+    ScratchDir dir;
+
+    void SetUp() override {
+        if (!fs::exists(Nodelist)) {
+            GTEST_SKIP() << "real nodelist not found at " << Nodelist;
+        }
+        fs::copy_file(Nodelist, dir.path() / "nodelist.002");
+        writeConfig("");
+        dir.write("route.cfg", "head\n; begin\nold table\n; end\ntail\n");
+    }
+    void writeConfig(const std::string& more) {
+        dir.write("pathgen.cfg", ConfigText{.minimize = "yes",
+                                            .links = "Link 2:460/1 c\n",
+                                            .more = "Spokeway nodelist.002 Z 2 460\n"
+                                                    "DefaultRoute 2:460/1 World\n" +
+                                                    more});
+    }
+    ProcessResult run(const std::vector<std::string>& args, const std::string& prefix = Epoch) {
+        return runBinary(dir.path(), args, prefix);
+    }
+    // The lines of route.cfg between the marker lines.
+    std::string region() const {
+        const std::string text = dir.read("route.cfg");
+        const std::size_t begin = text.find('\n', text.find("; begin")) + 1;
+        return text.substr(begin, text.find("; end", begin) - begin);
+    }
+};
+
+TEST_F(Unattended, StandardOutputIsTheRegionARunWritesAndTouchesNothing) {
+    for (const std::string eol : {"\n", "\r\n"}) {
+        const std::string before = "head" + eol + "; begin" + eol + "old" + eol + "; end" + eol;
+        dir.write("route.cfg", before);
+        ProcessResult shown = run({"--stdout"});
+        EXPECT_EQ(shown.exitCode, 0);
+        EXPECT_EQ(dir.read("route.cfg"), before);
+        EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
+        EXPECT_EQ(shown.standardOutput.find(eol == "\n" ? "\r" : "\n;\n"), std::string::npos);
+        ASSERT_EQ(run({}).exitCode, 0);
+        EXPECT_EQ(shown.standardOutput, region()) << "line ends " << eol.size();
+    }
+    // The destination's marker errors are reported as in a run.
+    dir.write("route.cfg", "; begin\n");
+    ProcessResult missingEnd = run({"--stdout"});
+    EXPECT_EQ(missingEnd.exitCode, 1);
+    EXPECT_EQ(missingEnd.standardOutput, "");
+    EXPECT_NE(missingEnd.standardError.find("Missing \"RouteEnd\" in dest file."),
+              std::string::npos);
+}
+
+TEST_F(Unattended, PatchTurnsTheDestinationIntoWhatARunWritesFromTheDiff) {
+    ScratchDir temporary;
+    ProcessResult diff =
+        run({"--diff"}, Epoch + " TMPDIR=" + shellQuote(temporary.path().string()));
+    EXPECT_EQ(diff.exitCode, 0);
+    EXPECT_EQ(diff.standardOutput.rfind("--- route.cfg\n+++ route.cfg\n@@ -1,5 +1,", 0), 0u);
+    EXPECT_TRUE(folderContents(temporary.path()).empty()) << "the private copy is removed";
+    EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
+    dir.write("patched.cfg", dir.read("route.cfg"));
+    dir.write("diff", diff.standardOutput);
+    EXPECT_EQ(runCommand("cd " + shellQuote(dir.path()) + " && patch -s patched.cfg diff").exitCode,
+              0);
+    ASSERT_EQ(run({}).exitCode, 0);
+    EXPECT_EQ(dir.read("patched.cfg"), dir.read("route.cfg"));
+    // Nothing would change: no diff.
+    EXPECT_EQ(run({"--diff"}).standardOutput, "");
+}
+
+TEST_F(Unattended, IfChangedKeepsTheFileWhenOnlyTheTimeWouldChange) {
+    ASSERT_EQ(run({}).exitCode, 0);
+    struct stat first {};
+    ASSERT_EQ(::stat(dir.file("route.cfg").c_str(), &first), 0);
+    const std::string written = dir.read("route.cfg");
+    ::usleep(20000);
+    ProcessResult later = run({"--if-changed"}, "SOURCE_DATE_EPOCH=1700000000");
+    EXPECT_EQ(later.exitCode, 5);
+    EXPECT_TRUE(
+        later.standardError.ends_with(" items.\nRouting unchanged, dest file left as it was."))
+        << later.standardError;
+    struct stat second {};
+    ASSERT_EQ(::stat(dir.file("route.cfg").c_str(), &second), 0);
+    EXPECT_EQ(second.st_ino, first.st_ino);
+    EXPECT_EQ(second.st_mtim.tv_nsec, first.st_mtim.tv_nsec);
+    EXPECT_EQ(dir.read("route.cfg"), written);
+    EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
+    // A real change replaces it.
+    writeConfig("Link 2:460/2 h\n");
+    EXPECT_EQ(run({"--if-changed"}).exitCode, 0);
+    EXPECT_NE(dir.read("route.cfg"), written);
+}
+
+TEST_F(Unattended, QuietRunsPrintOnlyWhatNeedsAttention) {
+    ProcessResult quiet = run({"-q"});
+    EXPECT_EQ(quiet.exitCode, 0);
+    EXPECT_EQ(quiet.standardError + quiet.standardOutput, "");
+    // An error that continues a progress line keeps that line.
+    writeConfig("RouteFile missing.txt\n");
+    ProcessResult failed = run({"--quiet"});
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_EQ(failed.standardError, "pathgen.cfg 10: Cannot open file.\n");
+}
+
+TEST_F(Unattended, TheLogGrowsByAppendingWithOneLinePerEvent) {
+    writeConfig("LogFile spokeway.log\n");
+    ASSERT_EQ(run({}).exitCode, 0);
+    const std::string first = dir.read("spokeway.log");
+    writeConfig("LogFile spokeway.log\nRouteFile missing.txt\n");
+    ASSERT_EQ(run({"-q"}).exitCode, 1);
+    const std::string both = dir.read("spokeway.log");
+    EXPECT_EQ(both.substr(0, first.size()), first);
+    EXPECT_EQ(both.find('\b'), std::string::npos);
+    std::istringstream lines(both);
+    std::vector<std::string> texts;
+    const std::regex form(R"([+*!] \d\d [A-Z][a-z]{2} \d\d:\d\d:\d\d SPKW (.+))");
+    for (std::string line; std::getline(lines, line);) {
+        std::smatch match;
+        ASSERT_TRUE(std::regex_match(line, match, form)) << line;
+        texts.push_back(line.substr(0, 2) + match[1].str());
+    }
+    const std::vector<std::string> expected = {
+        "+ " + Title.substr(0, Title.size() - 1),
+        "+ Begin, config pathgen.cfg",
+        "+ Scanning config file...",
+        "+ Scanning nodelist nodelist.002 for 2:460 spokeway...",
+        "+ Adjusting routing...",
+        "+ Writing routing..."};
+    ASSERT_GE(texts.size(), expected.size() + 3);
+    EXPECT_EQ(std::vector<std::string>(texts.begin(), texts.begin() + 6), expected);
+    const std::size_t firstRun =
+        static_cast<std::size_t>(std::count(first.begin(), first.end(), '\n'));
+    EXPECT_EQ(texts[firstRun - 2].rfind("+ Done! Total of ", 0), 0u);
+    EXPECT_EQ(texts[firstRun - 1], "+ End, exit status 0");
+    EXPECT_EQ(texts.back(), "! End, exit status 1");
+    EXPECT_EQ(texts[texts.size() - 2],
+              "! pathgen.cfg 11: Cannot open file. (missing.txt: No such file or directory)");
+    // A log that cannot be opened is reported once and does not fail the run.
+    writeConfig("LogFile no-such-folder/spokeway.log\n");
+    ProcessResult unlogged = run({"-q"});
+    EXPECT_EQ(unlogged.exitCode, 0);
+    EXPECT_EQ(unlogged.standardError, "Cannot write log file no-such-folder/spokeway.log.\n");
+}
+
+TEST_F(Unattended, ABoundedWaitGivesUpAndLeavesTheDestination) {
+    const std::string before = dir.read("route.cfg");
+    const int folder = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(folder, 0);
+    ASSERT_EQ(::flock(folder, LOCK_EX), 0);
+    ProcessResult waited = run({"--wait=1"});
+    ::close(folder);
+    EXPECT_EQ(waited.exitCode, 6);
+    EXPECT_TRUE(waited.standardError.ends_with(
+        "\nWaiting for the run that holds route.cfg...\nGave up waiting for the run that holds "
+        "route.cfg."))
+        << waited.standardError;
+    EXPECT_EQ(dir.read("route.cfg"), before);
+    EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
+    EXPECT_EQ(run({"--wait=1"}).exitCode, 0);
+}
+
+} // namespace
