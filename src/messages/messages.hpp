@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "messages/diagnostics.hpp"
+
 enum class Message : int {
     NoMemory = 0,
     OpenConfig = 1,
@@ -50,6 +52,7 @@ enum class ExitCode : int {
     Failed = 1,     // a configuration or input fault: nothing was written
     NoMemory = 2,   // the tables outgrew their limits or memory ran out
     NotWritten = 3, // the table was made but could not replace the destination
+    Warnings = 4,   // --check, --strict: the run would succeed, but warnings were found
 };
 
 // Standard error as the run talks to it: messages as they stand, the spinner
@@ -69,7 +72,11 @@ class Console {
     // Prints a message with its "%s" filled.
     void errorWith(Message message, std::string_view text);
 
+    // What the run found wrong or doubtful, collected silently.
+    Diagnostics& diagnostics() { return diagnostics_; }
+
   private:
+    Diagnostics diagnostics_;
     std::ostream* stream_;
     std::uint8_t spinnerPosition_ = 0;
 };

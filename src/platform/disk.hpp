@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,6 +38,9 @@ class Disk {
     virtual bool isSameFile(const std::string& path, const ByteSource::Identity& file) = 0;
     // The file a symbolic link finally points to; any other path as it is.
     virtual std::string finalTarget(const std::string& path) = 0;
+    // The modification time of a file (nanoseconds since the epoch); false
+    // when it cannot be told, as on a disk that keeps no times.
+    virtual bool modifiedTime(const std::string& /*path*/, std::int64_t& /*time*/) { return false; }
 };
 
 // The operating system's file system.
@@ -50,6 +54,7 @@ class RealDisk : public Disk {
               std::vector<std::string>& names) override;
     bool replace(const std::string& from, const std::string& to) override;
     void remove(const std::string& path) override;
+    bool modifiedTime(const std::string& path, std::int64_t& time) override;
     bool isSameFile(const std::string& path, const ByteSource::Identity& file) override;
     std::string finalTarget(const std::string& path) override;
 };

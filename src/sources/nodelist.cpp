@@ -79,6 +79,58 @@ std::uint16_t numberAt(std::string_view line, std::size_t offset) {
     return offset < line.size() ? wordValue(line.substr(offset)) : 0;
 }
 
+// CRC-16 CCITT (polynomial 0x1021, initial value 0), as nodelists carry it.
+std::uint16_t addCrc(std::uint16_t crc, std::string_view bytes) {
+    for (char c : bytes) {
+        crc = static_cast<std::uint16_t>(crc ^ (static_cast<unsigned char>(c) << 8));
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = static_cast<std::uint16_t>((crc & 0x8000) != 0 ? (crc << 1) ^ 0x1021 : crc << 1);
+        }
+    }
+    return crc;
+}
+
+// Adds a line (or a piece of one) to the CRC with a CR LF line end, whatever
+// end it has, so that a copy with LF line ends checks the same.
+std::uint16_t addLineCrc(std::uint16_t crc, std::string_view line) {
+    if (line.empty() || line.back() != '\n') {
+        return addCrc(crc, line);
+    }
+    line.remove_suffix(1);
+    if (!line.empty() && line.back() == '\r') {
+        line.remove_suffix(1);
+    }
+    return addCrc(addCrc(crc, line), "\r\n");
+}
+
+// The CRC a publication line states: ";A ... : 12345".
+bool statedCrc(std::string_view line, std::uint16_t& crc) {
+    if (line.substr(0, 2) != ";A") {
+        return false;
+    }
+    std::size_t end = line.size();
+    while (end > 0 && isWhiteSpace(line[end - 1])) {
+        --end;
+    }
+    std::size_t start = end;
+    while (start > 0 && line[start - 1] >= '0' && line[start - 1] <= '9') {
+        --start;
+    }
+    std::size_t colon = start;
+    while (colon > 0 && isBlank(line[colon - 1])) {
+        --colon;
+    }
+    if (start == end || end - start > 5 || colon == 0 || line[colon - 1] != ':') {
+        return false;
+    }
+    const std::int32_t value = decimalValue(line.substr(start, end - start));
+    if (value > 65535) {
+        return false;
+    }
+    crc = static_cast<std::uint16_t>(value);
+    return true;
+}
+
 NodelistLine classify(std::string_view line) {
     using Kind = NodelistLineKind;
     if (line.front() == ';') {
@@ -113,7 +165,7 @@ NodelistLine classify(std::string_view line) {
 // Resolves the nodelist path: a wildcard pattern picks the matching file
 // with the greatest numeric extension; other paths are taken as they are.
 // False when no file qualifies.
-bool findNodelist(Disk& disk, std::string_view pathWord, std::string& path) {
+bool findNodelist(Disk& disk, std::string_view pathWord, std::string& path, std::string& newer) {
     PathParts parts = splitPath(pathWord);
     if (pathWord.find_first_of("?*") == std::string_view::npos) {
         path = std::string(pathWord);
@@ -124,6 +176,7 @@ bool findNodelist(Disk& disk, std::string_view pathWord, std::string& path) {
         return false;
     }
     std::int32_t best = -1;
+    std::string bestName;
     for (const std::string& name : names) {
         std::size_t dot = name.rfind('.');
         if (dot == std::string::npos) {
@@ -132,6 +185,7 @@ bool findNodelist(Disk& disk, std::string_view pathWord, std::string& path) {
         std::int16_t number = static_cast<std::int16_t>(decimalValue(name.substr(dot + 1)));
         if (number > best) {
             best = number;
+            bestName = name;
             parts.name = name.substr(0, dot);
             parts.ext = name.substr(dot + 1);
         }
@@ -143,6 +197,27 @@ bool findNodelist(Disk& disk, std::string_view pathWord, std::string& path) {
     // is rebuilt as listed.
     parts.ext.insert(0, ".");
     path = makePath(parts);
+    // A file the pattern matches that is newer than the one chosen (after the
+    // turn of the year, day 003 follows day 362).
+    std::int64_t chosenTime = 0;
+    if (disk.modifiedTime(path, chosenTime)) {
+        std::int64_t newest = chosenTime;
+        for (const std::string& name : names) {
+            PathParts other = splitPath(pathWord);
+            const std::size_t dot = name.rfind('.');
+            if (name == bestName || dot == std::string::npos) {
+                continue;
+            }
+            other.name = name.substr(0, dot);
+            other.ext = name.substr(dot);
+            const std::string otherPath = makePath(other);
+            std::int64_t time = 0;
+            if (disk.modifiedTime(otherPath, time) && time > newest) {
+                newest = time;
+                newer = otherPath;
+            }
+        }
+    }
     return true;
 }
 
@@ -154,6 +229,11 @@ std::shared_ptr<const NodelistIndex> readNodelist(TextReader& file) {
     std::uint32_t lastZone = 0;
     while (file.readLine(line, NodelistLineLimit)) {
         const auto at = static_cast<std::uint32_t>(index->lines.size());
+        if (at == 0) {
+            index->statesCrc = statedCrc(line, index->statedCrc);
+        } else {
+            index->actualCrc = addLineCrc(index->actualCrc, line);
+        }
         NodelistLine entry = classify(line);
         index->lastZoneLine.push_back(lastZone);
         if (entry.kind == Kind::Zone) {
@@ -188,7 +268,7 @@ std::shared_ptr<const NodelistIndex> readNodelist(TextReader& file) {
 // the nodes before the first hub). Only the lines of the selected net are
 // looked at; the spinner turns as if every line of the file were read.
 void scanNodelist(RoutingState& state, Console& console, const NodelistIndex& index,
-                  const NetScan& mode) {
+                  const std::string& path, const NetScan& mode) {
     using Kind = NodelistLineKind;
     const std::size_t period =
         (mode.zoneMode ? ZoneSpinnerInterval : SegmentSpinnerInterval) + std::size_t{1};
@@ -198,6 +278,8 @@ void scanNodelist(RoutingState& state, Console& console, const NodelistIndex& in
             console.spin();
         }
     };
+    bool netFound = false;
+    bool routed = false;
     auto hosts = index.hostsOfNet.find(mode.net);
     if (hosts != index.hostsOfNet.end()) {
         for (std::uint32_t host : hosts->second) {
@@ -207,6 +289,7 @@ void scanNodelist(RoutingState& state, Console& console, const NodelistIndex& in
                     continue; // outside the selected zone
                 }
             }
+            netFound = true;
             const std::uint32_t end =
                 mode.zoneMode ? index.nextZoneModeEnd[host] : index.nextSegmentModeEnd[host];
             linesRead(host + std::size_t{1});
@@ -218,12 +301,24 @@ void scanNodelist(RoutingState& state, Console& console, const NodelistIndex& in
                     via = findOrAddItem(state, FtnAddress{mode.zone, mode.net, line.number});
                 } else if (line.kind == Kind::Node) {
                     linesRead(k + std::size_t{1});
+                    routed = true;
                     routeVia(state, console, via, FtnAddress{mode.zone, mode.net, line.number});
                 }
             }
         }
     }
     linesRead(index.lines.size());
+    const std::string net = std::to_string(mode.zone) + ":" + std::to_string(mode.net);
+    if (!netFound) {
+        console.diagnostics().warn("net " + net + " is not in the nodelist " + path +
+                                   (mode.zoneMode ? " (in zone mode: no Host line of net " +
+                                                        std::to_string(mode.net) + " in zone " +
+                                                        std::to_string(mode.zone) + ")"
+                                                  : ""));
+    } else if (!routed) {
+        console.diagnostics().warn("net " + net + " gives no route: the nodelist " + path +
+                                   " lists no node in it");
+    }
 }
 
 } // namespace
@@ -265,7 +360,8 @@ NodelistDefinition readNodelistDefinition(std::string_view text) {
 }
 
 std::unique_ptr<TextReader> NodelistReader::open(std::string_view pathWord, std::string& path) {
-    if (!findNodelist(disk_, pathWord, path)) {
+    newerFile_.clear();
+    if (!findNodelist(disk_, pathWord, path, newerFile_)) {
         return nullptr;
     }
     return openText(disk_, path, NodelistBufferSize);
@@ -276,10 +372,17 @@ bool NodelistReader::scanNet(RoutingState& state, Console& console, TextReader& 
     auto& cached = cache_.byPath[path];
     if (!cached || !(cached->file == file.identity())) {
         cached = readNodelist(file);
+        if (cached && cached->statesCrc && cached->statedCrc != cached->actualCrc) {
+            console.diagnostics().reportAt(
+                Severity::Warning, path, 1,
+                "the nodelist's CRC is " + std::to_string(cached->actualCrc) + ", not the " +
+                    std::to_string(cached->statedCrc) +
+                    " its first line states: the file is damaged, cut short or not a nodelist");
+        }
     }
     if (!cached) {
         return false;
     }
-    scanNodelist(state, console, *cached, scan);
+    scanNodelist(state, console, *cached, path, scan);
     return true;
 }

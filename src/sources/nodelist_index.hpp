@@ -21,6 +21,12 @@ struct NodelistIndex {
     // The file it was read from, to tell a changed file.
     TextReader::Identity file;
 
+    // The CRC the first line states (";A ... : NNNNN") and the one the rest
+    // of the file has, counted with CR LF line ends.
+    bool statesCrc = false;
+    std::uint16_t statedCrc = 0;
+    std::uint16_t actualCrc = 0;
+
     std::vector<NodelistLine> lines;
     // Host lines of each net, in file order.
     std::map<std::uint16_t, std::vector<std::uint32_t>> hostsOfNet;

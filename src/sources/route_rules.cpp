@@ -16,14 +16,33 @@ bool readSourceFile(RoutingState& state, Console& console, Disk& disk, const std
         return false;
     }
     console.say("\nScanning route file " + name + "...");
+    Diagnostics& diagnostics = console.diagnostics();
+    const Diagnostics::Place outer = diagnostics.place();
     std::string line;
+    unsigned long number = 0;
     while (file->readLine(line, 29999)) {
+        diagnostics.setPlace({name, ++number});
         applyLine(state, console, line);
     }
+    diagnostics.setPlace(outer);
     return !file->failed();
 }
 
 } // namespace
+
+FtnAddress readCheckedAddress(AddressNotation& notation, Console& console, std::string_view text,
+                              std::size_t& cursor) {
+    const std::size_t start = cursor;
+    const FtnAddress address = parseAddress(notation, text, cursor);
+    const std::string fault = addressFault(text, start, cursor, address);
+    if (!fault.empty()) {
+        console.diagnostics().warn(fault);
+    }
+    if (hasWildcard(address)) {
+        console.diagnostics().mention(addressText(address));
+    }
+    return address;
+}
 
 void readRouteLine(RoutingState& state, Console& console, std::string_view text) {
     std::size_t cursor = 0;
@@ -42,13 +61,13 @@ void readRouteLine(RoutingState& state, Console& console, std::string_view text)
             return; // an arrow and nothing after it
         }
     }
-    FtnAddress viaNode = parseAddress(notation, text, cursor);
+    FtnAddress viaNode = readCheckedAddress(notation, console, text, cursor);
     if (arrow && isOwnAddress(state, viaNode)) {
         skipBlanks(text, cursor);
         if (atLineEnd(text, cursor)) {
             return; // an own address and no node reached from it
         }
-        viaNode = parseAddress(notation, text, cursor);
+        viaNode = readCheckedAddress(notation, console, text, cursor);
         routeVia(state, console, findOrAddItem(state, state.mainAddress()), viaNode);
     }
     std::uint16_t via = findOrAddItem(state, viaNode);
@@ -57,7 +76,7 @@ void readRouteLine(RoutingState& state, Console& console, std::string_view text)
         if (atLineEnd(text, cursor)) {
             return;
         }
-        routeVia(state, console, via, parseAddress(notation, text, cursor));
+        routeVia(state, console, via, readCheckedAddress(notation, console, text, cursor));
     }
 }
 
