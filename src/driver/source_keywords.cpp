@@ -1,12 +1,34 @@
 // Handlers of the keywords that read routes: WriteTo, which opens the run's
 // output, and the route sources.
+#include <cerrno>
+
 #include "driver/config_reader.hpp"
 #include "sources/sources.hpp"
+
+namespace {
+
+// Reads a route or trust file; on failure the message and, for --check, the
+// file's name and the system's reason.
+bool readSource(ConfigContext& context, std::string_view rest, const char* kind,
+                bool (*read)(RoutingState&, Console&, Disk&, const std::string&)) {
+    std::string name;
+    copyFileName(rest, name);
+    errno = 0;
+    if (!read(context.state, context.console, context.disk, name)) {
+        const int error = errno;
+        context.failAt(Message::OpenFile, std::string("cannot read the ") + kind + " \"" + name +
+                                              "\": " + systemReason(error, "not a regular file"));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
 
 bool writeToKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
     // One WriteTo line only, even when the first one failed.
     if (context.writeToSeen) {
-        context.errorAt(Message::RepeatedWriteTo);
+        context.failAt(Message::RepeatedWriteTo, "a second WriteTo line");
         return false;
     }
     context.writeToSeen = true;
@@ -22,42 +44,44 @@ bool defaultRouteKeyword(ConfigContext& context, std::string_view rest, KeywordT
 }
 
 bool routeFileKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
-    std::string name;
-    copyFileName(rest, name);
-    if (!readRouteFile(context.state, context.console, context.disk, name)) {
-        context.errorAt(Message::OpenFile);
-        return false;
-    }
-    return true;
+    return readSource(context, rest, "route file", readRouteFile);
 }
 
 bool trustFileKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
-    std::string name;
-    copyFileName(rest, name);
-    if (!readTrustFile(context.state, context.console, context.disk, name)) {
-        context.errorAt(Message::OpenFile);
-        return false;
-    }
-    return true;
+    return readSource(context, rest, "trust file", readTrustFile);
 }
 
 bool spokewayKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
     const NodelistDefinition definition = readNodelistDefinition(rest);
     std::string path;
+    errno = 0;
     std::unique_ptr<TextReader> file = context.nodelists.open(definition.pathWord, path);
     if (!file) {
-        context.errorAt(Message::OpenFile);
+        const int error = errno;
+        const bool pattern = definition.pathWord.find_first_of("?*") != std::string::npos;
+        context.failAt(Message::OpenFile,
+                       path.empty() && pattern
+                           ? "no file matches the nodelist pattern \"" + definition.pathWord + "\""
+                           : "cannot open the nodelist \"" +
+                                 (path.empty() ? definition.pathWord : path) +
+                                 "\": " + systemReason(error, "not a regular file"));
         return false;
     }
+    if (!context.nodelists.newerFile().empty()) {
+        context.diagnostics().warn("the pattern \"" + definition.pathWord + "\" chose \"" + path +
+                                   "\" by its number, but \"" + context.nodelists.newerFile() +
+                                   "\" is newer");
+    }
     if (!definition.valid) {
-        context.errorAt(Message::Spokeway);
+        context.failAt(Message::Spokeway,
+                       "Spokeway needs a nodelist, a mode (N, R or Z), a zone and a net");
         return false;
     }
     const NetScan& scan = definition.scan;
     context.console.say("\nScanning nodelist " + path + " for " + std::to_string(scan.zone) + ":" +
                         std::to_string(scan.net) + " spokeway...");
     if (!context.nodelists.scanNet(context.state, context.console, *file, path, scan)) {
-        context.errorAt(Message::OpenFile);
+        context.failAt(Message::OpenFile, "cannot read the nodelist \"" + path + "\"");
         return false;
     }
     return true;
