@@ -186,3 +186,13 @@ std::string addressFault(std::string_view text, std::size_t start, std::size_t e
     return "\"" + std::string(word) + "\" is not wholly an address (" + fault + "), taken as" +
            addressText(taken);
 }
+
+std::string plainAddressText(FtnAddress address) {
+    std::string text;
+    appendPart(text, address.zone, "*");
+    text += ':';
+    appendPart(text, address.net, "*");
+    text += '/';
+    appendPart(text, address.node, "*");
+    return text;
+}

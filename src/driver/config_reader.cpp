@@ -238,16 +238,16 @@ void checkNormalisedTwins(ConfigContext& context) {
         if (added || first->second == item.address) {
             continue;
         }
-        const std::string firstText = addressText(first->second);
-        const std::string text = addressText(item.address);
+        const std::string firstText = plainAddressText(first->second);
+        const std::string text = plainAddressText(item.address);
         const Diagnostics::Place* firstPlace = context.diagnostics().mentioned(firstText);
         const Diagnostics::Place* place = context.diagnostics().mentioned(text);
         std::string where;
         if (firstPlace != nullptr) {
             where = " (" + firstPlace->file + ":" + std::to_string(firstPlace->line) + ")";
         }
-        const std::string warning = "\"" + text.substr(1) + "\" and \"" + firstText.substr(1) +
-                                    "\"" + where + " both become" + addressText(normal) +
+        const std::string warning = "\"" + text + "\" and \"" + firstText + "\"" + where +
+                                    " both become " + plainAddressText(normal) +
                                     " when wildcards are normalised: the table gets two lines for "
                                     "it and the tosser takes the first";
         if (place != nullptr) {

@@ -39,7 +39,7 @@ FtnAddress readCheckedAddress(AddressNotation& notation, Console& console, std::
         console.diagnostics().warn(fault);
     }
     if (hasWildcard(address)) {
-        console.diagnostics().mention(addressText(address));
+        console.diagnostics().mention(plainAddressText(address));
     }
     return address;
 }
