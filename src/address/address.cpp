@@ -156,6 +156,13 @@ std::string wordFault(std::string_view word) {
                                        : "a part is missing";
             }
         }
+        // A point 0 and a domain change nothing ("2:5020/52.0@fidonet").
+        if (slash && word.substr(i, 2) == ".0" && (i + 2 == word.size() || word[i + 2] == '@')) {
+            i += 2;
+        }
+        if (slash && i < word.size() && word[i] == '@' && i + 1 < word.size()) {
+            i = word.size();
+        }
         if (i >= word.size()) {
             return "";
         }
