@@ -143,7 +143,7 @@ std::string unroutedAddresses(const RoutingState& state, bool crlf, std::time_t 
     for (std::string line; std::getline(lines, line);) {
         const std::size_t arrows = line.find(">>>");
         if (arrows != std::string::npos) {
-            addresses += line.substr(arrows + 3);
+            addresses += line.substr(arrows + 4); // after ">>> "
         }
     }
     while (!addresses.empty() && (addresses.back() == ' ' || addresses.back() == '\r')) {
