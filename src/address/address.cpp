@@ -125,3 +125,85 @@ std::string addressText(FtnAddress address) {
     formatAddress(notation, address, text, FullForm);
     return text;
 }
+
+namespace {
+
+// What is wrong with one address word; empty when nothing is.
+std::string wordFault(std::string_view word) {
+    if (startsWithNoCase(word, "world")) {
+        return word.size() == 5 ? "" : "junk after \"World\"";
+    }
+    std::size_t i = 0;
+    bool colon = false;
+    bool slash = false;
+    for (;;) {
+        if (startsWithNoCase(word.substr(i), "all")) {
+            i += 3;
+        } else if (i < word.size() && word[i] == '*') {
+            ++i;
+        } else {
+            const std::size_t digits = i;
+            unsigned long value = 0;
+            while (i < word.size() && word[i] >= '0' && word[i] <= '9') {
+                value = value * 10 + static_cast<unsigned long>(word[i] - '0');
+                if (value > 65535) {
+                    while (i < word.size() && word[i] >= '0' && word[i] <= '9') {
+                        ++i;
+                    }
+                    return "part " + std::string(word.substr(digits, i - digits)) +
+                           " is over 65535";
+                }
+                ++i;
+            }
+            if (i == digits) {
+                return i < word.size() ? "junk \"" + std::string(word.substr(i)) + "\""
+                                       : "a part is missing";
+            }
+        }
+        // A point 0 and a domain change nothing ("2:5020/52.0@fidonet").
+        if (slash && word.substr(i, 2) == ".0" && (i + 2 == word.size() || word[i + 2] == '@')) {
+            i += 2;
+        }
+        if (slash && i < word.size() && word[i] == '@' && i + 1 < word.size()) {
+            i = word.size();
+        }
+        if (i >= word.size()) {
+            return "";
+        }
+        if (word[i] == ':' && !colon && !slash) {
+            colon = true;
+            ++i;
+            continue;
+        }
+        if (word[i] == '/' && !slash) {
+            slash = true;
+            ++i;
+            continue;
+        }
+        return "junk \"" + std::string(word.substr(i)) + "\"";
+    }
+}
+
+} // namespace
+
+std::string addressFault(std::string_view text, std::size_t start, std::size_t end,
+                         FtnAddress taken) {
+    skipBlanks(text, start);
+    std::string_view word = text.substr(start, end > start ? end - start : 0);
+    std::string fault = wordFault(word);
+    if (fault.empty()) {
+        return fault;
+    }
+    return "\"" + std::string(word) + "\" is not wholly an address (" + fault + "), taken as" +
+           addressText(taken);
+}
+
+std::string plainAddressText(FtnAddress address) {
+    std::string text;
+    appendPart(text, address.zone, "*");
+    text += ':';
+    appendPart(text, address.net, "*");
+    text += '/';
+    appendPart(text, address.node, "*");
+    return text;
+}

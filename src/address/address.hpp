@@ -72,3 +72,13 @@ std::size_t formatAddress(AddressNotation& notation, FtnAddress address, std::st
 
 // The full form for messages, with its leading blank: " 2:460/5", " World".
 std::string addressText(FtnAddress address);
+
+// Every part written, "*" for a wildcard: "*:*/5", which addressText would
+// show as the world.
+std::string plainAddressText(FtnAddress address);
+
+// Checks the text parseAddress read from `start` to `end` (where it left the
+// cursor): empty when it is wholly an address, otherwise a description of the
+// fault naming the text and the address it was taken as.
+std::string addressFault(std::string_view text, std::size_t start, std::size_t end,
+                         FtnAddress taken);

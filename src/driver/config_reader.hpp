@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <span>
 #include <string>
 #include <string_view>
@@ -38,9 +39,22 @@ struct ConfigContext {
     AddressNotation notation;
     // A WriteTo line was handled (whatever its result).
     bool writeToSeen = false;
+    // --check: a failed pass does not stop the reading, so that every
+    // problem is found.
+    bool keepGoing = false;
+    // The lines of RouteBegin and RouteEnd, and of each link with its flavour.
+    unsigned long routeBeginLine = 0;
+    unsigned long routeEndLine = 0;
+    std::map<FtnAddress, std::pair<unsigned long, std::uint16_t>> linkLines{};
 
     // Prints a message tagged with the configuration file and line.
     void errorAt(Message message) { console.errorAt(message, path, line); }
+    // The same, and the error with what is at fault for --check.
+    void failAt(Message message, std::string_view detail) {
+        errorAt(message);
+        diagnostics().fail(detail);
+    }
+    Diagnostics& diagnostics() { return console.diagnostics(); }
 };
 
 // The setting a keyword row hands to its handler: a text or a word, or none.

@@ -1,7 +1,10 @@
 #include "driver/run.hpp"
 
+#include <algorithm>
 #include <memory>
 #include <new>
+#include <sstream>
+#include <streambuf>
 #include <string>
 
 #include "driver/config_reader.hpp"
@@ -22,6 +25,20 @@ std::unique_ptr<TableOutput> makeOutput(const RunOptions& options, RunEnvironmen
     return splice;
 }
 
+std::time_t runTimeOf(const RunEnvironment& environment) {
+    return environment.fixedRunTime ? *environment.fixedRunTime : std::time(nullptr);
+}
+
+// Prints the diagnostics of at least the given severity, one line each.
+void showDiagnostics(Console& console, const Diagnostics& diagnostics, Severity least,
+                     std::string_view before) {
+    std::ostringstream text;
+    diagnostics.print(text, least);
+    if (!text.str().empty()) {
+        console.say(std::string(before) + text.str());
+    }
+}
+
 ExitCode run(RunEnvironment& environment, const RunOptions& options, TableOutput& output) {
     auto* splice = dynamic_cast<Splice*>(&output);
     Console& console = environment.console;
@@ -31,21 +48,31 @@ ExitCode run(RunEnvironment& environment, const RunOptions& options, TableOutput
     ConfigContext config{state,     console,    environment.disk,   output,
                          nodelists, routeFiles, options.configPath, 0,
                          {},        false};
+    const Diagnostics& diagnostics = console.diagnostics();
     if (!readConfig(config)) {
         // A run that stops after WriteTo leaves the temporary file holding
         // the destination's head; the destination itself is never touched.
         output.abandon();
+        if (options.strict) {
+            showDiagnostics(console, diagnostics, Severity::Warning, "\n");
+        }
         if (splice != nullptr && splice->timedOut()) {
             return ExitCode::LockTimeout;
         }
         return output.writeFailed() ? ExitCode::NotWritten : ExitCode::Failed;
     }
     console.say("\nWriting routing...");
-    const std::time_t runTime =
-        environment.fixedRunTime ? *environment.fixedRunTime : std::time(nullptr);
+    const std::time_t runTime = runTimeOf(environment);
     LineWriter writer(state, output.stream(), output.crlf(), runTime);
     RouteTypes[state.settings.routeType - 1].write(writer);
     writeUnrouted(writer);
+    if (options.strict && diagnostics.count(Severity::Warning) != 0) {
+        // Decided before the commit: the destination stays as it is, and the
+        // temporary file goes.
+        output.discard();
+        showDiagnostics(console, diagnostics, Severity::Warning, "\n");
+        return ExitCode::Warnings;
+    }
     if (splice != nullptr && options.ifChanged && options.output == OutputMode::Splice) {
         splice->keepWhenOnlyDiffering(localTimeText(runTime));
     }
@@ -61,6 +88,186 @@ ExitCode run(RunEnvironment& environment, const RunOptions& options, TableOutput
     return ExitCode::Success;
 }
 
+// What --check does with the console's messages: the informational ones
+// (re-routing, routed via us, route loop, Minimize assumed) become notes at
+// the place being read; progress and the numbered errors, which the checks
+// report with what is at fault, are dropped.
+class NoteBuffer : public std::streambuf {
+  public:
+    void collectInto(Diagnostics& diagnostics) { diagnostics_ = &diagnostics; }
+    // The last message dropped, for a failure no check explained.
+    const std::string& lastDropped() const { return lastDropped_; }
+
+  protected:
+    int overflow(int c) override {
+        if (c != traits_type::eof()) {
+            text_ += static_cast<char>(c);
+        }
+        return traits_type::not_eof(c);
+    }
+    std::streamsize xsputn(const char* data, std::streamsize size) override {
+        text_.append(data, static_cast<std::size_t>(size));
+        return size;
+    }
+    int sync() override {
+        takeMessage();
+        return 0;
+    }
+
+  private:
+    void takeMessage() {
+        std::string message;
+        for (std::size_t i = 0; i < text_.size(); ++i) {
+            if (i + 1 < text_.size() && text_[i + 1] == '\b') {
+                ++i; // a spinner step
+            } else if (text_[i] == '\n' || text_[i] == ' ') {
+                if (!message.empty() && message.back() != ' ') {
+                    message += ' ';
+                }
+            } else {
+                message += text_[i];
+            }
+        }
+        text_.clear();
+        while (!message.empty() && message.back() == ' ') {
+            message.pop_back();
+        }
+        if (message.empty()) {
+            return;
+        }
+        static constexpr std::string_view Informational[] = {
+            "Re-routing for", "is routed via us", "RouteLoop detected for", "\"Minimize\" keyword"};
+        for (std::string_view words : Informational) {
+            if (message.find(words) != std::string::npos) {
+                diagnostics_->note(message);
+                return;
+            }
+        }
+        lastDropped_ = message;
+    }
+
+    Diagnostics* diagnostics_ = nullptr;
+    std::string text_;
+    std::string lastDropped_;
+};
+
+// The addresses the unrouted report would list, as one text (empty: none).
+std::string unroutedAddresses(const RoutingState& state, bool crlf, std::time_t runTime) {
+    std::ostringstream report;
+    LineWriter writer(state, report, crlf, runTime);
+    writeUnrouted(writer);
+    std::string addresses;
+    std::istringstream lines(report.str());
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t arrows = line.find(">>>");
+        if (arrows != std::string::npos) {
+            addresses += line.substr(arrows + 4); // after ">>> "
+        }
+    }
+    while (!addresses.empty() && (addresses.back() == ' ' || addresses.back() == '\r')) {
+        addresses.pop_back();
+    }
+    return addresses;
+}
+
+// --check: reads everything a run reads, writes nothing, and reports every
+// problem it finds.
+ExitCode check(RunEnvironment& environment, const RunOptions& options) {
+    NoteBuffer buffer;
+    std::ostream stream(&buffer);
+    Console console(stream);
+    buffer.collectInto(console.diagnostics());
+    Diagnostics& diagnostics = console.diagnostics();
+    CheckedDestination output(environment.disk, console);
+    RoutingState state;
+    NodelistReader nodelists(environment.disk);
+    RouteFileReader routeFiles(environment.disk);
+    ConfigContext config{state,     console,    environment.disk,   output,
+                         nodelists, routeFiles, options.configPath, 0,
+                         {},        false};
+    config.keepGoing = true;
+    ExitCode code = ExitCode::Success;
+    try {
+        if (!readConfig(config)) {
+            code = ExitCode::Failed;
+        } else {
+            const std::string unrouted =
+                unroutedAddresses(state, output.crlf(), runTimeOf(environment));
+            if (!unrouted.empty()) {
+                diagnostics.reportAt(Severity::Note, options.configPath, 0,
+                                     "not routed (listed as Unrouted in the table):" + unrouted);
+            }
+        }
+    } catch (const TableFull&) {
+        code = ExitCode::NoMemory;
+    } catch (const std::bad_alloc&) {
+        code = ExitCode::NoMemory;
+    }
+    if (code == ExitCode::NoMemory) {
+        diagnostics.fail("the tables outgrew their limits (65534 items, 65535 links or own "
+                         "addresses) or memory ran out");
+    } else if (code != ExitCode::Success && diagnostics.count(Severity::Error) == 0) {
+        diagnostics.fail(buffer.lastDropped());
+    }
+    showDiagnostics(environment.console, diagnostics, Severity::Note, "");
+    if (code == ExitCode::Success && diagnostics.count(Severity::Warning) != 0) {
+        code = ExitCode::Warnings;
+    }
+    return code;
+}
+
+void printHelp(Disk& disk) {
+    std::string text = "Usage: spokeway [OPTION]... [CONFIG]\n"
+                       "Writes the routing table that CONFIG (default pathgen.cfg) describes\n"
+                       "between the markers of its destination.\n\nOptions:\n";
+    // Each option's text starts in column 23 and is wrapped to 79 columns.
+    constexpr std::size_t Indent = 22;
+    constexpr std::size_t Width = 79;
+    for (const OptionRow& option : OptionTable) {
+        std::string line = std::string("  ") + option.name;
+        if (*option.valueName != '\0') {
+            line += std::string("=") + option.valueName;
+        }
+        line.resize(std::max(line.size() + 2, Indent), ' ');
+        std::istringstream words(option.help);
+        bool first = true;
+        for (std::string word; words >> word; first = false) {
+            if (!first && line.size() + 1 + word.size() > Width) {
+                text += line + "\n";
+                line = std::string(Indent, ' ');
+                first = true;
+            }
+            line += (first ? "" : " ") + word;
+        }
+        text += line + "\n";
+    }
+    text += "  --                  end of options: the next argument is the configuration\n"
+            "\nWarnings (--check shows them, --strict refuses to write after one): a word\n"
+            "that is no keyword; an address with junk, a part over 65535 or text after it;\n"
+            "a RouteType taken by its first letters; a Spokeway net not in the nodelist or\n"
+            "giving no route; a nodelist whose CRC does not match, or a newer file matching\n"
+            "its pattern; a marker not beginning with the route type's comment character;\n"
+            "a Link with a wildcard or on two lines with different flavours; two entries\n"
+            "that become one address when wildcards are normalised.\n"
+            "\nExit status:\n"
+            "  0  success\n"
+            "  1  a fault in the configuration or an input: nothing was written\n"
+            "  2  the tables outgrew their limits or memory ran out\n"
+            "  3  the table was made but could not be written or replace the destination\n"
+            "  4  --check, --strict: warnings were found (--strict wrote nothing)\n"
+            "  5  --if-changed: only the header's time line would change; nothing replaced\n"
+            "  6  --wait: another run held the destination's folder past the bound\n";
+    OutputFile out(disk.standardOutput(), false);
+    out.stream() << text;
+    out.close();
+}
+
+void printVersion(Disk& disk) {
+    OutputFile out(disk.standardOutput(), false);
+    out.stream() << "spokeway 1.31beta\n";
+    out.close();
+}
+
 ExitCode runOnce(RunEnvironment& environment, std::span<const char* const> args) {
     Console& console = environment.console;
     RunOptions options;
@@ -74,9 +281,20 @@ ExitCode runOnce(RunEnvironment& environment, std::span<const char* const> args)
                           error.argument);
         return ExitCode::Failed;
     }
-    if (options.usage || options.help) {
+    if (options.usage) {
         console.say("\nUsage: Route [config]\n");
         return ExitCode::Success;
+    }
+    if (options.help) {
+        printHelp(environment.disk);
+        return ExitCode::Success;
+    }
+    if (options.version) {
+        printVersion(environment.disk);
+        return ExitCode::Success;
+    }
+    if (options.check) {
+        return check(environment, options);
     }
     if (options.output == OutputMode::None) {
         return ExitCode::Failed; // modes still to come: never a live run instead

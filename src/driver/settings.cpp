@@ -3,6 +3,7 @@
 
 #include "driver/config_reader.hpp"
 #include "model/tables.hpp"
+#include "sources/sources.hpp"
 #include "writers/route_types.hpp"
 
 void copyFileName(std::string_view text, std::string& target) {
@@ -46,17 +47,44 @@ void readFlavourLetters(std::string_view text, std::uint16_t& flavour) {
     }
 }
 
+namespace {
+
+// The first word of a keyword's value, for messages.
+std::string_view firstWord(std::string_view text) {
+    std::size_t end = 0;
+    while (end < text.size() && !isWhiteSpace(text[end])) {
+        ++end;
+    }
+    return text.substr(0, end);
+}
+
+} // namespace
+
 bool addressKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
     std::size_t cursor = 0;
-    appendAka(context.state, parseAddress(context.notation, rest, cursor));
+    appendAka(context.state, readCheckedAddress(context.notation, context.console, rest, cursor));
+    skipBlanks(rest, cursor);
+    if (cursor < rest.size() && rest[cursor] != ';' && rest[cursor] != '\n') {
+        std::string_view trailing = rest.substr(cursor);
+        while (!trailing.empty() && isWhiteSpace(trailing.back())) {
+            trailing.remove_suffix(1);
+        }
+        context.diagnostics().warn("text after the address is ignored: \"" + std::string(trailing) +
+                                   "\"");
+    }
     return true;
 }
 
 bool routeTypeKeyword(ConfigContext& context, std::string_view rest, KeywordTarget target) {
     const RouteType* type = findRouteType(rest);
+    const std::string_view word = firstWord(rest);
     if (type == nullptr) {
-        context.errorAt(Message::RouteType);
+        context.failAt(Message::RouteType, "unsupported route type \"" + std::string(word) + "\"");
         return false;
+    }
+    if (word.size() != std::string_view(type->name).size()) {
+        context.diagnostics().warn("route type \"" + std::string(word) + "\" taken as \"" +
+                                   type->name + "\" (by its first letters)");
     }
     context.state.settings.*target.word = static_cast<std::uint16_t>(type - RouteTypes.data() + 1);
     return true;
@@ -76,7 +104,8 @@ bool minimizeKeyword(ConfigContext& context, std::string_view rest, KeywordTarge
             return true;
         }
     }
-    context.errorAt(Message::Minimize);
+    context.failAt(Message::Minimize,
+                   "Minimize \"" + std::string(firstWord(rest)) + "\" is none of yes, on, no, off");
     return false;
 }
 
@@ -96,8 +125,24 @@ bool defaultFlavorKeyword(ConfigContext& context, std::string_view rest, Keyword
 bool linkKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
     LinkEntry link;
     std::size_t cursor = 0;
-    link.address = parseAddress(context.notation, rest, cursor);
+    link.address = readCheckedAddress(context.notation, context.console, rest, cursor);
     readFlavourLetters(rest.substr(cursor), link.flavour);
+    if (hasWildcard(link.address)) {
+        context.diagnostics().warn(
+            "link" + addressText(link.address) +
+            " has a wildcard part: no node has that address, and the "
+            "adjustment makes it" +
+            addressText(FtnAddress{link.address.zone,
+                                   link.address.zone == Wildcard ? Wildcard : link.address.net,
+                                   Wildcard}));
+    }
+    auto [seen, first] = context.linkLines.try_emplace(link.address, context.line, link.flavour);
+    if (!first && seen->second.second != link.flavour) {
+        context.diagnostics().warn(
+            "link" + addressText(link.address) + " is also on line " +
+            std::to_string(seen->second.first) +
+            " with another flavour: its own mail and what is routed via it go different ways");
+    }
     RoutingState& state = context.state;
     if (findItem(state, link.address) == NoVia) {
         appendItem(state, RouteItem{NoVia, 0, link.address});
@@ -107,15 +152,23 @@ bool linkKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
 }
 
 bool quotedTextKeyword(ConfigContext& context, std::string_view rest, KeywordTarget target) {
+    const bool begin = target.text == &Settings::routeBeginText;
+    (begin ? context.routeBeginLine : context.routeEndLine) = context.line;
+    const char* keyword = begin ? "RouteBegin" : "RouteEnd";
+    // A marker must be quoted: an unquoted one would be taken as empty, and
+    // an empty marker matches every line of the destination.
     if (rest.empty() || rest.front() != '"') {
-        return true;
+        context.failAt(Message::QuotedString,
+                       std::string(keyword) + " needs its text in double quotes");
+        return false;
     }
     std::size_t end = 1;
     while (end < rest.size() && rest[end] != '"' && rest[end] != '\n') {
         ++end;
     }
     if (end >= rest.size() || rest[end] != '"') {
-        context.errorAt(Message::QuotedString);
+        context.failAt(Message::QuotedString,
+                       std::string(keyword) + " text has no closing double quote");
         return false;
     }
     (context.state.settings.*target.text).assign(rest.substr(1, end - 1));

@@ -6,10 +6,37 @@
 #include "driver/config_reader.hpp"
 #include "sources/sources.hpp"
 
+namespace {
+
+// The log line of "Cannot open file." also names the file and the system's
+// reason (errno, cleared before the failed call).
+void logReason(ConfigContext& context, const std::string& name, int error) {
+    context.console.logDetail(name + ": " + (error != 0 ? std::strerror(error) : "failed"));
+}
+
+// Reads a route or trust file; on failure the message and, for --check and
+// the log, the file's name and the system's reason.
+bool readSource(ConfigContext& context, std::string_view rest, const char* kind,
+                bool (RouteFileReader::*read)(RoutingState&, Console&, const std::string&)) {
+    std::string name;
+    copyFileName(rest, name);
+    errno = 0;
+    if (!(context.routeFiles.*read)(context.state, context.console, name)) {
+        const int error = errno;
+        context.failAt(Message::OpenFile, std::string("cannot read the ") + kind + " \"" + name +
+                                              "\": " + systemReason(error, "not a regular file"));
+        logReason(context, name, error);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 bool writeToKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
     // One WriteTo line only, even when the first one failed.
     if (context.writeToSeen) {
-        context.errorAt(Message::RepeatedWriteTo);
+        context.failAt(Message::RepeatedWriteTo, "a second WriteTo line");
         return false;
     }
     context.writeToSeen = true;
@@ -24,37 +51,12 @@ bool defaultRouteKeyword(ConfigContext& context, std::string_view rest, KeywordT
     return true;
 }
 
-namespace {
-
-// The log line of "Cannot open file." also names the file and the system's
-// reason (errno, cleared before the failed call).
-void logReason(ConfigContext& context, const std::string& name) {
-    context.console.logDetail(name + ": " + (errno != 0 ? std::strerror(errno) : "failed"));
-}
-
-// Reads the file the first word names with `read`; a tagged message when it
-// cannot be opened or read.
-bool readFileKeyword(ConfigContext& context, std::string_view rest,
-                     bool (RouteFileReader::*read)(RoutingState&, Console&, const std::string&)) {
-    std::string name;
-    copyFileName(rest, name);
-    errno = 0;
-    if (!(context.routeFiles.*read)(context.state, context.console, name)) {
-        context.errorAt(Message::OpenFile);
-        logReason(context, name);
-        return false;
-    }
-    return true;
-}
-
-} // namespace
-
 bool routeFileKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
-    return readFileKeyword(context, rest, &RouteFileReader::readRouteFile);
+    return readSource(context, rest, "route file", &RouteFileReader::readRouteFile);
 }
 
 bool trustFileKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
-    return readFileKeyword(context, rest, &RouteFileReader::readTrustFile);
+    return readSource(context, rest, "trust file", &RouteFileReader::readTrustFile);
 }
 
 bool spokewayKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
@@ -63,20 +65,34 @@ bool spokewayKeyword(ConfigContext& context, std::string_view rest, KeywordTarge
     errno = 0;
     std::unique_ptr<TextReader> file = context.nodelists.open(definition.pathWord, path);
     if (!file) {
-        context.errorAt(Message::OpenFile);
-        logReason(context, path.empty() ? std::string(definition.pathWord) : path);
+        const int error = errno;
+        const bool pattern = definition.pathWord.find_first_of("?*") != std::string::npos;
+        context.failAt(Message::OpenFile,
+                       path.empty() && pattern
+                           ? "no file matches the nodelist pattern \"" + definition.pathWord + "\""
+                           : "cannot open the nodelist \"" +
+                                 (path.empty() ? definition.pathWord : path) +
+                                 "\": " + systemReason(error, "not a regular file"));
+        logReason(context, path.empty() ? definition.pathWord : path, error);
         return false;
     }
+    if (!context.nodelists.newerFile().empty()) {
+        context.diagnostics().warn("the pattern \"" + definition.pathWord + "\" chose \"" + path +
+                                   "\" by its number, but \"" + context.nodelists.newerFile() +
+                                   "\" is newer");
+    }
     if (!definition.valid) {
-        context.errorAt(Message::Spokeway);
+        context.failAt(Message::Spokeway,
+                       "Spokeway needs a nodelist, a mode (N, R or Z), a zone and a net");
         return false;
     }
     const NetScan& scan = definition.scan;
     context.console.say("\nScanning nodelist " + path + " for " + std::to_string(scan.zone) + ":" +
                         std::to_string(scan.net) + " spokeway...");
     if (!context.nodelists.scanNet(context.state, context.console, *file, path, scan)) {
-        context.errorAt(Message::OpenFile);
-        logReason(context, path);
+        const int error = errno;
+        context.failAt(Message::OpenFile, "cannot read the nodelist \"" + path + "\"");
+        logReason(context, path, error);
         return false;
     }
     return true;

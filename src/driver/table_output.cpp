@@ -274,6 +274,52 @@ void Splice::abandon() {
     lock_.reset();
 }
 
+void Splice::discard() {
+    destination_.reset();
+    if (output_) {
+        // Removed while the folder is still locked, so that it is this run's.
+        output_->close();
+        output_.reset();
+        disk_.remove(tempPath_);
+    }
+    lock_.reset();
+}
+
+bool CheckedDestination::open(const std::string& destination, const std::string& beginMarker,
+                              const std::string& endMarker) {
+    Diagnostics& diagnostics = console_.diagnostics();
+    const std::string named = "the destination \"" + destination + "\"";
+    errno = 0;
+    const std::string target = disk_.finalTarget(destination);
+    std::unique_ptr<TextReader> file = openText(disk_, target);
+    if (!file) {
+        const int error = errno;
+        console_.error(Message::OpenDest);
+        diagnostics.fail("cannot open " + named + ": " + systemReason(error, "not a regular file"));
+        return false;
+    }
+    if (disk_.isSameFile(Splice::temporaryPathFor(target), file->identity())) {
+        console_.error(Message::OpenTemp);
+        diagnostics.fail(named + " bears the name of the run's temporary file");
+        return false;
+    }
+    const Head head = readHead(*file, nullptr, beginMarker, endMarker, crlf_);
+    if (head != Head::Found) {
+        console_.error(headMessage(head));
+        diagnostics.fail(
+            head == Head::NoBegin ? named + " has no line that begins with the RouteBegin text \"" +
+                                        beginMarker + "\""
+            : head == Head::NoEnd ? named +
+                                        " has no line after the begin marker that begins with "
+                                        "the RouteEnd text \"" +
+                                        endMarker + "\""
+                                  : "cannot read " + named);
+        return false;
+    }
+    open_ = true;
+    return true;
+}
+
 bool StandardOutputTable::open(const std::string& destination, const std::string& beginMarker,
                                const std::string& endMarker) {
     const std::string target = disk_.finalTarget(destination);

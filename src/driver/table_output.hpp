@@ -32,6 +32,8 @@ class TableOutput {
     // Opening failed because the output could not be written (not because
     // of the configuration or the destination's content).
     virtual bool writeFailed() const { return false; }
+    // Stops without finishing and leaves nothing behind (no temporary file).
+    virtual void discard() { abandon(); }
 };
 
 // Splices the table into the destination between its markers, through a
@@ -68,6 +70,8 @@ class Splice : public TableOutput {
     // the operator to look at; the destination is untouched.
     void abandon() override;
     bool writeFailed() const override { return writeFailed_; }
+
+    void discard() override;
 
     // The temporary file of a destination: PG$TABLE.$$$ beside it.
     static std::string temporaryPathFor(const std::string& destination);
@@ -112,5 +116,30 @@ class StandardOutputTable : public TableOutput {
     Disk& disk_;
     Console& console_;
     std::unique_ptr<OutputFile> output_;
+    bool crlf_ = false;
+};
+
+// Reads the destination as a splice would, to find its markers, and writes
+// nothing: no lock, no temporary file, the destination untouched (--check).
+// What is wrong with it goes to the diagnostics too, with its name and the
+// system's reason.
+class CheckedDestination : public TableOutput {
+  public:
+    CheckedDestination(Disk& disk, Console& console) : disk_(disk), console_(console) {}
+
+    bool open(const std::string& destination, const std::string& beginMarker,
+              const std::string& endMarker) override;
+    bool isOpen() const override { return open_; }
+    // The table's lines go nowhere.
+    std::ostream& stream() override { return nowhere_; }
+    bool crlf() const override { return crlf_; }
+    bool commit(const std::string&) override { return open_; }
+    void abandon() override { open_ = false; }
+
+  private:
+    Disk& disk_;
+    Console& console_;
+    std::ostream nowhere_{nullptr};
+    bool open_ = false;
     bool crlf_ = false;
 };

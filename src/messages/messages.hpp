@@ -11,6 +11,8 @@
 
 #include "platform/platform.hpp"
 
+#include "messages/diagnostics.hpp"
+
 enum class Message : int {
     NoMemory = 0,
     OpenConfig = 1,
@@ -59,6 +61,7 @@ enum class ExitCode : int {
     Failed = 1,      // a configuration or input fault: nothing was written
     NoMemory = 2,    // the tables outgrew their limits or memory ran out
     NotWritten = 3,  // the table was made but could not replace the destination
+    Warnings = 4,    // --check, --strict: the run would succeed, but warnings were found
     Unchanged = 5,   // --if-changed: only the header's time would change; nothing replaced
     LockTimeout = 6, // --wait: another run held the folder's lock past the bound
 };
@@ -97,7 +100,11 @@ class Console {
     // that showed a message ends it with a line feed.
     void finish();
 
+    // What the run found wrong or doubtful, collected silently.
+    Diagnostics& diagnostics() { return diagnostics_; }
+
   private:
+    Diagnostics diagnostics_;
     // Shows a text (progress unless `mark` is that of a message) and logs it.
     // Shows and logs a text; `flush` false leaves it for the next message to bring out.
     void show(std::string_view text, char mark, bool flush = true);

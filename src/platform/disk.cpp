@@ -403,3 +403,12 @@ std::unique_ptr<TextReader> openText(Disk& disk, const std::string& path, std::s
     }
     return std::make_unique<TextReader>(std::move(source), bufferSize);
 }
+
+bool RealDisk::modifiedTime(const std::string& path, std::int64_t& time) {
+    struct stat info {};
+    if (namesNoFile(path) || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return false;
+    }
+    time = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    return true;
+}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -76,6 +77,9 @@ class Disk {
         timedOut = false;
         return lockFolder(folder);
     }
+    // The modification time of a file (nanoseconds since the epoch); false
+    // when it cannot be told, as on a disk that keeps no times.
+    virtual bool modifiedTime(const std::string& /*path*/, std::int64_t& /*time*/) { return false; }
 };
 
 // The operating system's file system.
@@ -90,6 +94,7 @@ class RealDisk : public Disk {
     bool replace(const std::string& from, const std::string& to) override;
     void remove(const std::string& path) override;
     bool folderIdentity(const std::string& folder, Identity& identity) override;
+    bool modifiedTime(const std::string& path, std::int64_t& time) override;
     bool isSameFile(const std::string& path, const ByteSource::Identity& file) override;
     std::string finalTarget(const std::string& path) override;
     std::unique_ptr<ByteSink> openAppend(const std::string& path) override;

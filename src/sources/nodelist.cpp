@@ -78,6 +78,58 @@ std::uint16_t numberAt(std::string_view line, std::size_t offset) {
     return offset < line.size() ? wordValue(line.substr(offset)) : 0;
 }
 
+// CRC-16 CCITT (polynomial 0x1021, initial value 0), as nodelists carry it.
+std::uint16_t addCrc(std::uint16_t crc, std::string_view bytes) {
+    for (char c : bytes) {
+        crc = static_cast<std::uint16_t>(crc ^ (static_cast<unsigned char>(c) << 8));
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = static_cast<std::uint16_t>((crc & 0x8000) != 0 ? (crc << 1) ^ 0x1021 : crc << 1);
+        }
+    }
+    return crc;
+}
+
+// Adds a line (or a piece of one) to the CRC with a CR LF line end, whatever
+// end it has, so that a copy with LF line ends checks the same.
+std::uint16_t addLineCrc(std::uint16_t crc, std::string_view line) {
+    if (line.empty() || line.back() != '\n') {
+        return addCrc(crc, line);
+    }
+    line.remove_suffix(1);
+    if (!line.empty() && line.back() == '\r') {
+        line.remove_suffix(1);
+    }
+    return addCrc(addCrc(crc, line), "\r\n");
+}
+
+// The CRC a publication line states: ";A ... : 12345".
+bool statedCrc(std::string_view line, std::uint16_t& crc) {
+    if (line.substr(0, 2) != ";A") {
+        return false;
+    }
+    std::size_t end = line.size();
+    while (end > 0 && isWhiteSpace(line[end - 1])) {
+        --end;
+    }
+    std::size_t start = end;
+    while (start > 0 && line[start - 1] >= '0' && line[start - 1] <= '9') {
+        --start;
+    }
+    std::size_t colon = start;
+    while (colon > 0 && isBlank(line[colon - 1])) {
+        --colon;
+    }
+    if (start == end || end - start > 5 || colon == 0 || line[colon - 1] != ':') {
+        return false;
+    }
+    const std::int32_t value = decimalValue(line.substr(start, end - start));
+    if (value > 65535) {
+        return false;
+    }
+    crc = static_cast<std::uint16_t>(value);
+    return true;
+}
+
 // The number of a nodelist's extension as atoi reads it (white space, a
 // sign, then digits; none is 0), given as its digits without leading zeros,
 // so that numbers of any length compare by length and then digit by digit.
@@ -101,10 +153,36 @@ bool extensionNumber(std::string_view text, std::string& digits) {
     return !negative || digits.empty();
 }
 
+// A file the pattern matches that is newer (by modification time) than the
+// one chosen by its number, as after the turn of the year, when day 003
+// follows day 362; empty when there is none.
+std::string newerMatch(Disk& disk, const PathParts& pattern, const std::vector<std::string>& names,
+                       const std::string& chosen) {
+    PathParts parts = pattern;
+    parts.name = chosen;
+    parts.ext.clear();
+    std::int64_t newest = 0;
+    if (!disk.modifiedTime(makePath(parts), newest)) {
+        return "";
+    }
+    std::string newer;
+    for (const std::string& name : names) {
+        parts.name = name;
+        std::int64_t time = 0;
+        if (name != chosen && name.find('.') != std::string::npos &&
+            disk.modifiedTime(makePath(parts), time) && time > newest) {
+            newest = time;
+            newer = makePath(parts);
+        }
+    }
+    return newer;
+}
+
 // Resolves the nodelist path: a wildcard pattern picks the matching file
 // with the greatest numeric extension; other paths are taken as they are.
 // False when no file qualifies.
-bool findNodelist(Disk& disk, NodelistCache& cache, std::string_view pathWord, std::string& path) {
+bool findNodelist(Disk& disk, NodelistCache& cache, std::string_view pathWord, std::string& path,
+                  std::string& newer) {
     PathParts parts = splitPath(pathWord);
     if (pathWord.find_first_of("?*") == std::string_view::npos) {
         path = std::string(pathWord);
@@ -136,6 +214,9 @@ bool findNodelist(Disk& disk, NodelistCache& cache, std::string_view pathWord, s
                 resolved.ext = name.substr(dot + 1);
             }
         }
+        if (resolved.found) {
+            resolved.newer = newerMatch(disk, parts, names, resolved.name + "." + resolved.ext);
+        }
         if (stamped) {
             resolved.folder = folder;
         }
@@ -148,6 +229,7 @@ bool findNodelist(Disk& disk, NodelistCache& cache, std::string_view pathWord, s
     parts.name = resolved.name;
     parts.ext = "." + resolved.ext;
     path = makePath(parts);
+    newer = resolved.newer;
     return true;
 }
 
@@ -218,6 +300,11 @@ std::shared_ptr<const NodelistIndex> readNodelist(TextReader& file) {
         }
     };
     for (; file.readLine(line); ++index->lineCount) {
+        if (index->lineCount == 0) {
+            index->statesCrc = statedCrc(line, index->statedCrc);
+        } else {
+            index->actualCrc = addLineCrc(index->actualCrc, line);
+        }
         const ClassifiedLine entry = classify(line);
         const auto at = static_cast<std::uint32_t>(index->lineCount);
         switch (entry.kind) {
@@ -270,7 +357,7 @@ std::shared_ptr<const NodelistIndex> readNodelist(TextReader& file) {
 // the nodes before the first hub). Only the lines of the selected net are
 // looked at; the spinner turns as if every line of the file were read.
 void scanNodelist(RoutingState& state, Console& console, const NodelistIndex& index,
-                  const NetScan& mode, bool routes) {
+                  const std::string& path, const NetScan& mode, bool routes) {
     using Kind = NodelistLineKind;
     const std::uint64_t period =
         (mode.zoneMode ? ZoneSpinnerInterval : SegmentSpinnerInterval) + std::uint64_t{1};
@@ -291,6 +378,7 @@ void scanNodelist(RoutingState& state, Console& console, const NodelistIndex& in
         auto found = index.netsByNumber.find(mode.net);
         nets = found == index.netsByNumber.end() ? nullptr : &found->second;
     }
+    bool routed = false;
     if (nets != nullptr) {
         for (std::uint32_t net : *nets) {
             const NodelistNet& range = index.nets[net];
@@ -303,12 +391,27 @@ void scanNodelist(RoutingState& state, Console& console, const NodelistIndex& in
                 if (line.kind == Kind::Hub) {
                     via = findOrAddItem(state, FtnAddress{mode.zone, mode.net, line.number});
                 } else {
+                    routed = true;
                     routeVia(state, console, via, FtnAddress{mode.zone, mode.net, line.number});
                 }
             }
         }
     }
     linesRead(index.lineCount);
+    if (!routes) {
+        return; // said when the same scan was made before
+    }
+    const std::string net = std::to_string(mode.zone) + ":" + std::to_string(mode.net);
+    if (nets == nullptr) {
+        console.diagnostics().warn("net " + net + " is not in the nodelist " + path +
+                                   (mode.zoneMode ? " (in zone mode: no Host line of net " +
+                                                        std::to_string(mode.net) + " in zone " +
+                                                        std::to_string(mode.zone) + ")"
+                                                  : ""));
+    } else if (!routed) {
+        console.diagnostics().warn("net " + net + " gives no route: the nodelist " + path +
+                                   " lists no node in it");
+    }
 }
 
 } // namespace
@@ -350,7 +453,8 @@ NodelistDefinition readNodelistDefinition(std::string_view text) {
 }
 
 std::unique_ptr<TextReader> NodelistReader::open(std::string_view pathWord, std::string& path) {
-    if (!findNodelist(disk_, cache_, pathWord, path)) {
+    newerFile_.clear();
+    if (!findNodelist(disk_, cache_, pathWord, path, newerFile_)) {
         return nullptr;
     }
     return openText(disk_, path, NodelistBufferSize);
@@ -362,6 +466,13 @@ bool NodelistReader::scanNet(RoutingState& state, Console& console, TextReader& 
     if (!cached || !(cached->file == file.identity())) {
         cached = nullptr; // the old one is let go before the new one is read
         cached = readNodelist(file);
+        if (cached && cached->statesCrc && cached->statedCrc != cached->actualCrc) {
+            console.diagnostics().reportAt(
+                Severity::Warning, path, 1,
+                "the nodelist's CRC is " + std::to_string(cached->actualCrc) + ", not the " +
+                    std::to_string(cached->statedCrc) +
+                    " its first line states: the file is damaged, cut short or not a nodelist");
+        }
     }
     if (!cached) {
         return false;
@@ -372,7 +483,7 @@ bool NodelistReader::scanNet(RoutingState& state, Console& console, TextReader& 
     const bool unchanged = last.index == cached && last.changesBefore == last.changesAfter &&
                            last.changesAfter == state.itemChanges;
     const std::uint64_t before = state.itemChanges;
-    scanNodelist(state, console, *cached, scan, !unchanged);
+    scanNodelist(state, console, *cached, path, scan, !unchanged);
     last = ScanRecord{cached, before, state.itemChanges};
     return true;
 }

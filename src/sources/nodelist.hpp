@@ -37,6 +37,9 @@ class NodelistReader {
     // matching file with the greatest numeric extension. Null when no file
     // qualifies or it cannot be opened; `path` is the file chosen.
     std::unique_ptr<TextReader> open(std::string_view pathWord, std::string& path);
+    // After open with a pattern: the newest matching file when it is newer
+    // than the one chosen, else empty.
+    const std::string& newerFile() const { return newerFile_; }
     // Routes the nodes of the net via their hubs, turning the console's
     // spinner; false on a read error.
     bool scanNet(RoutingState& state, Console& console, TextReader& file, const std::string& path,
@@ -45,4 +48,5 @@ class NodelistReader {
   private:
     Disk& disk_;
     NodelistCache cache_;
+    std::string newerFile_;
 };

@@ -36,6 +36,12 @@ struct NodelistIndex {
     // The file it was read from, to tell a changed file.
     TextReader::Identity file;
 
+    // The CRC the first line states (";A ... : NNNNN") and the one the rest
+    // of the file has, counted with CR LF line ends.
+    bool statesCrc = false;
+    std::uint16_t statedCrc = 0;
+    std::uint16_t actualCrc = 0;
+
     std::uint64_t lineCount = 0;
     std::vector<NodelistLine> lines; // Host, Hub and node lines, in file order
     std::vector<NodelistNet> nets;   // in file order
@@ -60,6 +66,8 @@ struct ResolvedPattern {
     bool found = false;
     std::string name;
     std::string ext;
+    // A matching file newer than the one chosen, or empty.
+    std::string newer;
 };
 
 struct NodelistCache {

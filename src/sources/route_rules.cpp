@@ -11,6 +11,20 @@ bool atLineEnd(std::string_view text, std::size_t cursor) {
 
 } // namespace
 
+FtnAddress readCheckedAddress(AddressNotation& notation, Console& console, std::string_view text,
+                              std::size_t& cursor) {
+    const std::size_t start = cursor;
+    const FtnAddress address = parseAddress(notation, text, cursor);
+    const std::string fault = addressFault(text, start, cursor, address);
+    if (!fault.empty()) {
+        console.diagnostics().warn(fault);
+    }
+    if (hasWildcard(address)) {
+        console.diagnostics().mention(plainAddressText(address));
+    }
+    return address;
+}
+
 void readRouteLine(RoutingState& state, Console& console, std::string_view text) {
     std::size_t cursor = 0;
     skipBlanks(text, cursor);
@@ -28,13 +42,13 @@ void readRouteLine(RoutingState& state, Console& console, std::string_view text)
             return; // an arrow and nothing after it
         }
     }
-    FtnAddress viaNode = parseAddress(notation, text, cursor);
+    FtnAddress viaNode = readCheckedAddress(notation, console, text, cursor);
     if (arrow && isOwnAddress(state, viaNode)) {
         skipBlanks(text, cursor);
         if (atLineEnd(text, cursor)) {
             return; // an own address and no node reached from it
         }
-        viaNode = parseAddress(notation, text, cursor);
+        viaNode = readCheckedAddress(notation, console, text, cursor);
         routeVia(state, console, findOrAddItem(state, state.mainAddress()), viaNode);
     }
     std::uint16_t via = findOrAddItem(state, viaNode);
@@ -43,7 +57,7 @@ void readRouteLine(RoutingState& state, Console& console, std::string_view text)
         if (atLineEnd(text, cursor)) {
             return;
         }
-        routeVia(state, console, via, parseAddress(notation, text, cursor));
+        routeVia(state, console, via, readCheckedAddress(notation, console, text, cursor));
     }
 }
 
@@ -86,14 +100,20 @@ bool RouteFileReader::read(RoutingState& state, Console& console, const std::str
         }
     }
     const std::uint64_t changesBefore = state.itemChanges;
+    Diagnostics& diagnostics = console.diagnostics();
+    const Diagnostics::Place outer = diagnostics.place();
+    unsigned long number = 0;
     std::size_t start = 0;
     for (std::size_t end : lineEnds) {
+        diagnostics.setPlace({name, ++number});
         applyLine(state, console, std::string_view(text).substr(start, end - start));
         start = end;
     }
     while (!whole && file->readLine(line)) {
+        diagnostics.setPlace({name, ++number});
         applyLine(state, console, line);
     }
+    diagnostics.setPlace(outer);
     if (file->failed()) {
         return false;
     }

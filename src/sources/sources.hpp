@@ -16,6 +16,11 @@ void readRouteLine(RoutingState& state, Console& console, std::string_view text)
 // Applies one line of a trust file.
 void readTrustLine(RoutingState& state, Console& console, std::string_view text);
 
+// Reads an address as parseAddress does, and warns (at the console's
+// diagnostics place) when the text read is not wholly an address.
+FtnAddress readCheckedAddress(AddressNotation& notation, Console& console, std::string_view text,
+                              std::size_t& cursor);
+
 using LineRule = void (*)(RoutingState&, Console&, std::string_view);
 
 // A route or trust file whose lines, applied to the table, changed nothing:

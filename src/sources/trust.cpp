@@ -20,13 +20,13 @@ void readTrustLine(RoutingState& state, Console& console, std::string_view text)
     AddressNotation notation;
     notation.main = notation.context = state.mainAddress();
     std::size_t cursor = 0;
-    const FtnAddress trusted = parseAddress(notation, text, cursor);
+    const FtnAddress trusted = readCheckedAddress(notation, console, text, cursor);
     for (;;) {
         skipBlanks(text, cursor);
         if (atLineEnd(text, cursor)) {
             return;
         }
-        FtnAddress listed = parseAddress(notation, text, cursor);
+        FtnAddress listed = readCheckedAddress(notation, console, text, cursor);
         if (isLinkAddress(state, listed)) {
             routeVia(state, console, findOrAddItem(state, listed), trusted);
         }

@@ -19,11 +19,11 @@ void writeFtrack(LineWriter& w);
 namespace {
 
 constexpr RouteType Rows[] = {
-    {"squish", writeSquish},   {"itrack", writeItrack}, {"tmailn", writeTmailn},
-    {"tmail", writeTmail},     {"bpack", writeBpack},   {"imbink", writeImbink},
-    {"xmail", writeXmail},     {"ifmail", writeIfmail}, {"bip", writeBip},
-    {"unimail", writeUnimail}, {"qecho", writeQecho},   {"fidogate", writeFidogate},
-    {"ftrack", writeFtrack},
+    {"squish", writeSquish, ';'},   {"itrack", writeItrack, ';'}, {"tmailn", writeTmailn, ';'},
+    {"tmail", writeTmail, ';'},     {"bpack", writeBpack, ';'},   {"imbink", writeImbink, '#'},
+    {"xmail", writeXmail, ';'},     {"ifmail", writeIfmail, '#'}, {"bip", writeBip, ';'},
+    {"unimail", writeUnimail, ';'}, {"qecho", writeQecho, '#'},   {"fidogate", writeFidogate, '#'},
+    {"ftrack", writeFtrack, '\\'},
 };
 
 } // namespace

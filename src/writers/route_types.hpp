@@ -10,6 +10,9 @@
 struct RouteType {
     const char* name;
     void (*write)(LineWriter& w);
+    // What begins a comment line in the table's syntax (the header's lines):
+    // the marker lines must begin with it too, or the consumer reads them.
+    char commentChar;
 };
 
 // In the order the RouteType keyword tries them; a name is matched by its

@@ -22,6 +22,7 @@ struct ParseCase {
     FtnAddress result;
     FtnAddress contextAfter;
     std::string restAfter; // the text after the cursor
+    bool whole = true;     // the text read is wholly an address
 };
 
 void checkParse(const ParseCase& c) {
@@ -34,6 +35,7 @@ void checkParse(const ParseCase& c) {
     EXPECT_EQ(result, c.result);
     EXPECT_EQ(state.context, c.contextAfter);
     EXPECT_EQ(c.input.substr(cursor), c.restAfter);
+    EXPECT_EQ(addressFault(c.input, 0, cursor, result).empty(), c.whole);
 }
 
 } // namespace
@@ -49,10 +51,19 @@ TEST(ParseAddress, WorkedExamples) {
         {"1:*/*", {1, W, W}, {1, W, W}, ""},
         {"*:*/*", AllWild, AllWild, ""},
         {"world", AllWild, Main, ""},
-        {"1:100/11.5", {1, 100, 11}, {1, 100, 11}, ""},
-        {"", {1, 100, 0}, {1, 100, 0}, ""},
+        {"1:100/11.5", {1, 100, 11}, {1, 100, 11}, "", false},
+        // A domain and point 0 change nothing.
+        {"1:100/11.0@fidonet", {1, 100, 11}, {1, 100, 11}, ""},
+        {"", {1, 100, 0}, {1, 100, 0}, "", false},
         // After "1:" the blank is skipped and 200, followed by a blank, is the node.
-        {"1: 200 /1", {1, 100, 200}, {1, 100, 200}, " /1"},
+        {"1: 200 /1", {1, 100, 200}, {1, 100, 200}, " /1", false},
+        {"ALL:*/65534", {W, W, 65534}, {W, W, 65534}, ""},
+        {"2:5020/l46", {2, 5020, 0}, {2, 5020, 0}, "", false},
+        {"2:5020/70146", {2, 5020, 4610}, {2, 5020, 4610}, "", false},
+        {"garbage", {1, 100, 0}, {1, 100, 0}, "", false},
+        {"2:3:4/5", {3, 4, 5}, {3, 4, 5}, "", false},
+        {"2/3/4", {1, 3, 4}, {1, 3, 4}, "", false},
+        {"3/", {1, 3, 0}, {1, 3, 0}, "", false},
     };
     for (const ParseCase& c : cases) {
         checkParse(c);
@@ -62,8 +73,8 @@ TEST(ParseAddress, WorkedExamples) {
 TEST(ParseAddress, NumbersWrapAt65536And65535IsTheWildcard) {
     const std::vector<ParseCase> cases = {
         {"65535", {1, 100, W}, {1, 100, W}, ""},
-        {"65536", {1, 100, 0}, {1, 100, 0}, ""},
-        {"70000", {1, 100, 4464}, {1, 100, 4464}, ""},
+        {"65536", {1, 100, 0}, {1, 100, 0}, "", false},
+        {"70000", {1, 100, 4464}, {1, 100, 4464}, "", false},
         {"65535:65534/1", {W, 65534, 1}, {W, 65534, 1}, ""},
     };
     for (const ParseCase& c : cases) {
@@ -79,19 +90,19 @@ TEST(ParseAddress, WorldTakesExactlyFiveCharacters) {
 TEST(ParseAddress, WordEndsAtBlankOrLineFeed) {
     const std::vector<ParseCase> cases = {
         // Nothing after a keyword: the context's zone and net with node 0.
-        {"\n", {1, 100, 0}, {1, 100, 0}, "\n"},
-        {"7.5\n8", {1, 100, 7}, {1, 100, 7}, "\n8"},
+        {"\n", {1, 100, 0}, {1, 100, 0}, "\n", false},
+        {"7.5\n8", {1, 100, 7}, {1, 100, 7}, "\n8", false},
         {"1:200/1\r\n", {1, 200, 1}, {1, 200, 1}, "\r\n"},
         {"1:100/11@fidonet 12", {1, 100, 11}, {1, 100, 11}, " 12"},
         {" \t200/1\t300/2", {1, 200, 1}, {1, 200, 1}, "\t300/2"},
         // No blank is allowed before ":" or "/": the 1 is a node.
         {"1 :200/1", {1, 100, 1}, {1, 100, 1}, " :200/1"},
         // Text that is no address still yields one.
-        {"abc def", {1, 100, 0}, {1, 100, 0}, " def"},
+        {"abc def", {1, 100, 0}, {1, 100, 0}, " def", false},
         {"ALL", {1, 100, W}, {1, 100, W}, ""},
         {"all/5", {1, W, 5}, {1, W, 5}, ""},
         // A NUL byte is an ordinary character inside the word.
-        {std::string("7\0:1 8", 6), {1, 100, 7}, {1, 100, 7}, " 8"},
+        {std::string("7\0:1 8", 6), {1, 100, 7}, {1, 100, 7}, " 8", false},
     };
     for (const ParseCase& c : cases) {
         checkParse(c);
@@ -99,8 +110,8 @@ TEST(ParseAddress, WordEndsAtBlankOrLineFeed) {
 }
 
 TEST(ParseAddress, LaterSeparatorOverridesEarlierOfSameKind) {
-    checkParse({"1:2:3/4", {2, 3, 4}, {2, 3, 4}, ""});
-    checkParse({"5/6/7", {1, 6, 7}, {1, 6, 7}, ""});
+    checkParse({"1:2:3/4", {2, 3, 4}, {2, 3, 4}, "", false});
+    checkParse({"5/6/7", {1, 6, 7}, {1, 6, 7}, "", false});
 }
 
 TEST(ParseAddress, ListAbbreviatesFromThePreviousAddress) {

@@ -35,6 +35,10 @@ struct ConfigReader : ::testing::Test {
         dir.write("pathgen.cfg", config);
         return readConfig(run.context);
     }
+    // The same with both markers given on lines after the others.
+    bool readWithMarkers(const std::string& config) {
+        return read(config + "RouteBegin \"; begin\"\nRouteEnd \"; end\"\n");
+    }
     std::string console() const { return captured.console.str(); }
     std::vector<FtnAddress> linkAddresses() const {
         std::vector<FtnAddress> addresses;
@@ -90,26 +94,27 @@ TEST_F(ConfigReader, KeywordsAreHandledInTheirPassWhateverTheLineOrder) {
 }
 
 TEST_F(ConfigReader, KeywordIsAWholeWordInAnyCase) {
-    ASSERT_TRUE(read("address 1:100/10\n"
-                     "ADDRESS 1:100/11\n"
-                     "Address: 1:100/12\n"
-                     "Address2:1/1\n"
-                     "Addresses 1:100/13\n"
-                     "AdDrEsS 1:100/14\n"
-                     "routetype SQUISH\n"
-                     "MINIMIZE yes\n"
-                     "writeTO route.cfg\n"
-                     "Links 1:100/20\n"
-                     "LINK 1:100/21\n"));
+    ASSERT_TRUE(readWithMarkers("address 1:100/10\n"
+                                "ADDRESS 1:100/11\n"
+                                "Address: 1:100/12\n"
+                                "Address2:1/1\n"
+                                "Addresses 1:100/13\n"
+                                "AdDrEsS 1:100/14\n"
+                                "routetype SQUISH\n"
+                                "MINIMIZE yes\n"
+                                "writeTO route.cfg\n"
+                                "Links 1:100/20\n"
+                                "LINK 1:100/21\n"));
     EXPECT_EQ(state.akas, (std::vector<FtnAddress>{{1, 100, 10}, {1, 100, 11}, {1, 100, 14}}));
     EXPECT_EQ(linkAddresses(), (std::vector<FtnAddress>{{1, 100, 21}}));
     EXPECT_EQ(console(), "\nScanning config file...\nAdjusting routing...");
 }
 
 TEST_F(ConfigReader, OverlongFirstWordIsAnUnknownWord) {
-    ASSERT_TRUE(read("Address 1:100/10\n" + std::string(60, 'A') + " 1:100/11\n" + "Address" +
-                     std::string(45, 'x') + " 1:100/12\n" + std::string(5000, 'L') +
-                     "\nRouteType squish\nMinimize yes\nWriteTo route.cfg\n"));
+    ASSERT_TRUE(readWithMarkers("Address 1:100/10\n" + std::string(60, 'A') + " 1:100/11\n" +
+                                "Address" + std::string(45, 'x') + " 1:100/12\n" +
+                                std::string(5000, 'L') +
+                                "\nRouteType squish\nMinimize yes\nWriteTo route.cfg\n"));
     EXPECT_EQ(state.akas, (std::vector<FtnAddress>{{1, 100, 10}}));
     EXPECT_EQ(console(), "\nScanning config file...\nAdjusting routing...");
 }
@@ -126,6 +131,7 @@ TEST_F(ConfigReader, CommentsAndBlankLinesAreSkipped) {
                      "\tRouteType squish\r\n"
                      "Minimize yes ; comment after the value\n"
                      "WriteTo route.cfg\n"
+                     "RouteBegin \"; begin\"\nRouteEnd \"; end\"\n"
                      "   \n"
                      "Link 1:100/11 c"));
     EXPECT_EQ(state.akas, (std::vector<FtnAddress>{{1, 100, 10}}));
@@ -138,6 +144,7 @@ TEST_F(ConfigReader, CommentsAndBlankLinesAreSkipped) {
 
 TEST_F(ConfigReader, TextEndsAtCtrlZ) {
     ASSERT_TRUE(read("Address 1:100/10\nRouteType squish\nMinimize yes\nWriteTo route.cfg\n"
+                     "RouteBegin \"; begin\"\nRouteEnd \"; end\"\n"
                      "Link 1:100/11\x1a\nRouteType fido\n"));
     EXPECT_EQ(state.settings.routeType, 1);
     EXPECT_EQ(linkAddresses(), (std::vector<FtnAddress>{{1, 100, 11}}));
@@ -162,16 +169,16 @@ TEST_F(ConfigReader, AllErrorsOfAPassAreReportedAndLaterPassesAreNotRead) {
 
 TEST_F(ConfigReader, LineNumbersCountEveryPhysicalLineAnewInEachPass) {
     dir.write("routes.txt", "2:460/1 2:460/5\n");
-    EXPECT_FALSE(read("Address 2:460/10\n"
-                      "RouteType squish\n"
-                      "; comment\n"
-                      "Minimize yes\n"
-                      "WriteTo route.cfg\n"
-                      "RouteFile routes.txt\n"
-                      "\n"
-                      "RouteFile missing.txt\n"
-                      "RouteFile routes.txt\n"
-                      "DefaultRoute 2:460/2 2:460/5\n"));
+    EXPECT_FALSE(readWithMarkers("Address 2:460/10\n"
+                                 "RouteType squish\n"
+                                 "; comment\n"
+                                 "Minimize yes\n"
+                                 "WriteTo route.cfg\n"
+                                 "RouteFile routes.txt\n"
+                                 "\n"
+                                 "RouteFile missing.txt\n"
+                                 "RouteFile routes.txt\n"
+                                 "DefaultRoute 2:460/2 2:460/5\n"));
     // Every RouteFile line of the pass is still handled; pass 5 is not.
     EXPECT_EQ(console(), "\nScanning config file..."
                          "\nScanning route file routes.txt..."
@@ -216,8 +223,8 @@ TEST_F(ConfigReader, MissingRouteTypeIsReportedBeforeMissingMinimize) {
 TEST_F(ConfigReader, MissingMinimizeIsAcceptedAsYes) {
     dir.write("routes.txt", "\n");
     // A node number of 0 in the main address is accepted.
-    ASSERT_TRUE(read("Address 2:460/0\nRouteType squish\nRouteFile routes.txt\n"
-                     "WriteTo route.cfg\n"));
+    ASSERT_TRUE(readWithMarkers("Address 2:460/0\nRouteType squish\nRouteFile routes.txt\n"
+                                "WriteTo route.cfg\n"));
     EXPECT_EQ(console(), "\nScanning config file..."
                          "\nMissing \"Minimize\" keyword. YES Accepted."
                          "\nScanning route file routes.txt..."
@@ -226,8 +233,8 @@ TEST_F(ConfigReader, MissingMinimizeIsAcceptedAsYes) {
 }
 
 TEST_F(ConfigReader, MissingWriteToStopsAfterTheLinks) {
-    EXPECT_FALSE(read("Address 2:460/10\nRouteType squish\nMinimize yes\n"
-                      "Link 2:460/1\nRouteFile missing.txt\n"));
+    EXPECT_FALSE(readWithMarkers("Address 2:460/10\nRouteType squish\nMinimize yes\n"
+                                 "Link 2:460/1\nRouteFile missing.txt\n"));
     EXPECT_EQ(console(), "\nScanning config file...\nMissing \"WriteTo\" keyword.");
     EXPECT_EQ(linkAddresses(), (std::vector<FtnAddress>{{2, 460, 1}}));
     EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
@@ -236,13 +243,13 @@ TEST_F(ConfigReader, MissingWriteToStopsAfterTheLinks) {
 
 TEST_F(ConfigReader, SecondWriteToFailsAndKeepsTheFirstDestination) {
     dir.write("other.cfg", "; begin\n; end\n");
-    EXPECT_FALSE(read("Address 2:460/10\nRouteType squish\nMinimize yes\n"
-                      "RouteBegin \"; begin\"\nRouteEnd \"; end\"\n"
-                      "WriteTo route.cfg\n"
-                      "Link 2:460/1\n"
-                      "WriteTo other.cfg\n"
-                      "Link 2:460/2\n"
-                      "RouteFile missing.txt\n"));
+    EXPECT_FALSE(readWithMarkers("Address 2:460/10\nRouteType squish\nMinimize yes\n"
+                                 "RouteBegin \"; begin\"\nRouteEnd \"; end\"\n"
+                                 "WriteTo route.cfg\n"
+                                 "Link 2:460/1\n"
+                                 "WriteTo other.cfg\n"
+                                 "Link 2:460/2\n"
+                                 "RouteFile missing.txt\n"));
     EXPECT_EQ(console(), "\nScanning config file..."
                          "\npathgen.cfg 8: Repeated \"WriteTo\" keyword.");
     EXPECT_EQ(linkAddresses(), (std::vector<FtnAddress>{{2, 460, 1}, {2, 460, 2}}));
@@ -254,9 +261,9 @@ TEST_F(ConfigReader, SecondWriteToFailsAndKeepsTheFirstDestination) {
 }
 
 TEST_F(ConfigReader, SecondWriteToIsRefusedAlsoAfterAFailedFirst) {
-    EXPECT_FALSE(read("Address 2:460/10\nRouteType squish\nMinimize yes\n"
-                      "WriteTo missing.cfg\n"
-                      "WriteTo route.cfg\n"));
+    EXPECT_FALSE(readWithMarkers("Address 2:460/10\nRouteType squish\nMinimize yes\n"
+                                 "WriteTo missing.cfg\n"
+                                 "WriteTo route.cfg\n"));
     EXPECT_EQ(console(), "\nScanning config file..."
                          "\nCannot open dest file."
                          "\npathgen.cfg 5: Repeated \"WriteTo\" keyword.");
@@ -264,11 +271,11 @@ TEST_F(ConfigReader, SecondWriteToIsRefusedAlsoAfterAFailedFirst) {
 }
 
 TEST_F(ConfigReader, AbbreviationsRunOnThroughTheFileInPassOrder) {
-    ASSERT_TRUE(read("Link 11\n"
-                     "Link 300/5\n"
-                     "Address 1:100/10\n"
-                     "Address 2:200/20\n"
-                     "RouteType squish\nMinimize no\nWriteTo route.cfg\n"));
+    ASSERT_TRUE(readWithMarkers("Link 11\n"
+                                "Link 300/5\n"
+                                "Address 1:100/10\n"
+                                "Address 2:200/20\n"
+                                "RouteType squish\nMinimize no\nWriteTo route.cfg\n"));
     EXPECT_EQ(state.mainAddress(), (FtnAddress{1, 100, 10}));
     EXPECT_EQ(linkAddresses(), (std::vector<FtnAddress>{{2, 200, 11}, {2, 300, 5}}));
 }

@@ -213,9 +213,9 @@ TEST_F(Hardening, EveryByteOutsideTheRegionSurvives) {
          "; begin" + std::string(29991, 'b') + "; end of a piece\nold\n; end\ntail\n",
          "; begin" + std::string(29991, 'b') + "; end of a piece\n" + emptySquishTable() +
              "; end\ntail\n"},
-        {"no markers: a long first line stays whole before the table", "",
-         std::string(35000, 'f') + "\nsecond\n",
-         std::string(35000, 'f') + "\n" + emptySquishTable() + "\nsecond\n"},
+        {"a long first line stays whole before the region", markerLines(),
+         std::string(35000, 'f') + "\n; begin\nold\n; end\nsecond\n",
+         std::string(35000, 'f') + "\n; begin\n" + emptySquishTable() + "; end\nsecond\n"},
         {"an end marker line without a line feed at the end of the file", markerLines(),
          "a\n; begin\nold\n; end", "a\n; begin\n" + emptySquishTable() + "; end\n"},
     };

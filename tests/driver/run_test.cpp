@@ -3,9 +3,11 @@
 
 #include <filesystem>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "driver/options.hpp"
 #include "test_support.hpp"
 
 using namespace testing_support;
@@ -20,7 +22,7 @@ const ConfigText Config{.minimize = "yes", .links = "Link 2:460/1 c\n"};
 
 TEST(Run, UsageTouchesNothing) {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"?"}, {"-?"}, {"/?"}, {"-h"}, {"--help"}, {"?", "pathgen.cfg"}}) {
+             {"?"}, {"-?"}, {"/?"}, {"?", "pathgen.cfg"}, {"?", "--check"}}) {
         SCOPED_TRACE(args.front());
         ScratchDir dir;
         dir.write("pathgen.cfg", Config);
@@ -34,6 +36,32 @@ TEST(Run, UsageTouchesNothing) {
         EXPECT_EQ(result.standardOutput, "");
         EXPECT_EQ(folderContents(dir.path()), before);
     }
+}
+
+TEST(Run, HelpAndVersionGoToStandardOutput) {
+    ScratchDir dir;
+    dir.write("pathgen.cfg", Config);
+    dir.write("route.cfg", Destination);
+    const auto before = folderContents(dir.path());
+    for (const char* option : {"-h", "--help"}) {
+        ProcessResult result = runBinary(dir.path(), {"pathgen.cfg", option});
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(result.standardError, Title);
+        EXPECT_EQ(result.standardOutput.rfind("Usage: spokeway [OPTION]... [CONFIG]\n", 0), 0u);
+        for (const OptionRow& row : OptionTable) {
+            EXPECT_NE(result.standardOutput.find(std::string("  ") + row.name), std::string::npos)
+                << row.name;
+        }
+        EXPECT_NE(result.standardOutput.find("\n  4  "), std::string::npos);
+        std::istringstream lines(result.standardOutput);
+        for (std::string line; std::getline(lines, line);) {
+            EXPECT_LE(line.size(), 79u) << line;
+        }
+    }
+    ProcessResult version = runBinary(dir.path(), {"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.standardOutput, "spokeway 1.31beta\n");
+    EXPECT_EQ(folderContents(dir.path()), before);
 }
 
 TEST(Run, OnlyTheFirstArgumentCounts) {

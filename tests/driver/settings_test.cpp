@@ -218,14 +218,16 @@ TEST_F(QuotedTextKeyword, TextBetweenQuotesIsTakenAsItStands) {
     EXPECT_EQ(console(), "");
 }
 
-TEST_F(QuotedTextKeyword, UnquotedValueIsIgnoredWithoutMessage) {
-    EXPECT_TRUE(handle("RouteBegin", "; begin\n"));
+TEST_F(QuotedTextKeyword, UnquotedValueFailsAsAnIllegalQuotedString) {
+    EXPECT_FALSE(handle("RouteBegin", "; begin\n"));
     EXPECT_EQ(settings.routeBeginText, "");
     settings.routeEndText = "; end";
-    EXPECT_TRUE(handle("RouteEnd", "x \"; other\"\n"));
-    EXPECT_TRUE(handle("RouteEnd", ""));
+    EXPECT_FALSE(handle("RouteEnd", "x \"; other\"\n"));
+    EXPECT_FALSE(handle("RouteEnd", ""));
     EXPECT_EQ(settings.routeEndText, "; end");
-    EXPECT_EQ(console(), "");
+    EXPECT_EQ(console(), "\npathgen.cfg 4: Illegal quoted string."
+                         "\npathgen.cfg 4: Illegal quoted string."
+                         "\npathgen.cfg 4: Illegal quoted string.");
 }
 
 TEST_F(QuotedTextKeyword, MissingClosingQuoteFails) {

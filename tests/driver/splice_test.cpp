@@ -55,24 +55,26 @@ TEST_F(Splicing, ASecondBeginMarkerInTheOldRegionGoesWithIt) {
                   "a\n; begin\n" + emptySquishTable() + "; end\nb\n");
 }
 
-TEST_F(Splicing, WithoutMarkersTablesPileUpAfterTheFirstLine) {
-    // Unquoted marker values are ignored, so both markers stay empty.
-    std::string configText = ConfigText{.markers = "RouteBegin ; begin\nRouteEnd ; end\n"};
-    expectSpliced(configText, "first\n; begin\nsecond\n",
-                  "first\n" + emptySquishTable() + "\n; begin\nsecond\n");
-    ProcessResult again = runBinary(dir.path(), {});
-    EXPECT_EQ(again.exitCode, 0);
-    EXPECT_EQ(destination(),
-              "first\n" + emptySquishTable() + "\n" + emptySquishTable() + "\n; begin\nsecond\n");
-}
-
-TEST_F(Splicing, WithOnlyABeginMarkerTheTableIsInsertedAfterIt) {
-    expectSpliced(ConfigText{.markers = "RouteBegin \"; begin\"\n"}, "a\n; begin\nold\n; end\nb\n",
-                  "a\n; begin\n" + emptySquishTable() + "\nold\n; end\nb\n");
-}
-
-TEST_F(Splicing, ABeginMarkerLineWithoutLineFeedIsEndedBeforeTheTable) {
-    expectSpliced(ConfigText{.markers = ""}, "first", "first\n" + emptySquishTable() + "\n");
+TEST_F(Splicing, MarkersMustBeGivenQuotedAndNotEmpty) {
+    // An empty marker would match every line: the operator's lines would go,
+    // or one more table would pile up on every run.
+    const struct {
+        const char* markers;
+        const char* messages;
+    } cases[] = {
+        {"RouteBegin ; begin\nRouteEnd ; end\n",
+         "\npathgen.cfg 5: Illegal quoted string.\npathgen.cfg 6: Illegal quoted string."},
+        {"RouteBegin \"; begin\"\n", "\nMissing \"RouteEnd\" keyword."},
+        {"RouteBegin \"\"\nRouteEnd \"; end\"\n", "\nMissing \"RouteBegin\" keyword."},
+        {"", "\nMissing \"RouteBegin\" keyword.\nMissing \"RouteEnd\" keyword."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.markers);
+        const std::string before = "first\n; begin\nsecond\n; end\n";
+        ProcessResult result = run(ConfigText{.markers = c.markers}, before);
+        expectUntouched(result, 1, Banner + c.messages, before);
+        EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
+    }
 }
 
 TEST_F(Splicing, DestinationLinesAreReadWhole) {

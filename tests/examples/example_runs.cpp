@@ -33,6 +33,11 @@ void checkExampleRun(const std::string& program, const fs::path& from, const std
 
     ScratchDir work;
     fs::copy(from, work.path(), fs::copy_options::recursive);
+    // The example is sound: --check finds no warning and no error, and writes nothing.
+    ProcessResult check = runProgram(program, work.path(), {"--check"});
+    EXPECT_EQ(check.exitCode, 0) << name << "\n" << check.standardError;
+    EXPECT_EQ(check.standardError.find(": warning: "), std::string::npos) << name;
+    EXPECT_EQ(folderContents(work.path()), folderContents(from)) << name;
     ProcessResult result = runProgram(program, work.path(), {});
     EXPECT_EQ(result.exitCode, 0) << name;
     EXPECT_EQ(result.standardError, readFile(expectations / "expected.stderr")) << name;

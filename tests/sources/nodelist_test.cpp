@@ -315,13 +315,15 @@ TEST(SpokewayRun, OwnHubMakesItsNodesLinks) {
 
 TEST(SpokewayRun, DefinitionWithOnlyThePathFailsTheRun) {
     TableRun result = runTable(
-        ConfigText{.markers = "", .more = "Spokeway NODELIST.120\nRouteFile routes.txt\n"},
-        {{"NODELIST.120", netWithNode("1")}, {"routes.txt", "2:460/1 2:460/2\n"}}, "unchanged\n");
+        ConfigText{.markers = "",
+                   .more = "Spokeway NODELIST.120\nRouteFile routes.txt\n" + markerLines()},
+        {{"NODELIST.120", netWithNode("1")}, {"routes.txt", "2:460/1 2:460/2\n"}},
+        "unchanged\n; begin\n; end\n");
 
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.console, Banner + "\npathgen.cfg 5: Cannot open file."
                                        "\nScanning route file routes.txt...");
-    EXPECT_EQ(result.destination, "unchanged\n");
+    EXPECT_EQ(result.destination, "unchanged\n; begin\n; end\n");
 }
 
 TEST(SpokewayRun, SpinnerTurnsEvery21stOr1001stLineAcrossScans) {
@@ -337,9 +339,10 @@ TEST(SpokewayRun, SpinnerTurnsEvery21stOr1001stLineAcrossScans) {
         ConfigText{.markers = "",
                    .more = "Spokeway SEGMENT.45 N 2 460\n"
                            "Spokeway ZONE.2002 Z 2 460\n"
-                           "Spokeway SEGMENT.41 r 2 460\n"},
+                           "Spokeway SEGMENT.41 r 2 460\n" +
+                           markerLines()},
         {{"SEGMENT.45", lines(45)}, {"ZONE.2002", lines(2001) + ";"}, {"SEGMENT.41", lines(41)}},
-        "head\n");
+        "head\n; begin\n; end\n");
 
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.console, Banner + "\nScanning nodelist SEGMENT.45 for 2:460 spokeway..."

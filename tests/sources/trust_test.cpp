@@ -132,11 +132,12 @@ TEST(TrustFile, OverridesRouteFilesAndIsOverriddenByDefaultRoutes) {
 
 TEST(TrustFile, MissingFileFailsTheRunWithItsLine) {
     TableRun run =
-        runTable(ConfigText{.markers = "", .more = "TrustFile missing.txt\nTrustFile trust.txt\n"},
-                 {{"trust.txt", "2:461/2 2:460/1\n"}}, "unchanged\n");
+        runTable(ConfigText{.markers = "",
+                            .more = "TrustFile missing.txt\nTrustFile trust.txt\n" + markerLines()},
+                 {{"trust.txt", "2:461/2 2:460/1\n"}}, "unchanged\n; begin\n; end\n");
 
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.console, Banner + "\npathgen.cfg 5: Cannot open file."
                                     "\nScanning route file trust.txt...");
-    EXPECT_EQ(run.destination, "unchanged\n");
+    EXPECT_EQ(run.destination, "unchanged\n; begin\n; end\n");
 }
