@@ -39,6 +39,11 @@ struct ConfigContext {
 
     // Prints a message tagged with the configuration file and line.
     void errorAt(Message message) { console.errorAt(message, path, line); }
+    // Makes the line being handled the origin of the routes and links it sets.
+    void markOrigin() {
+        state.provenance.setCurrent(
+            Origin{state.provenance.fileNumber(path), static_cast<std::uint32_t>(line)});
+    }
 };
 
 // The setting a keyword row hands to its handler: a text or a word, or none.

@@ -99,10 +99,12 @@ bool linkKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
     link.address = parseAddress(context.notation, rest, cursor);
     readFlavourLetters(rest.substr(cursor), link.flavour);
     RoutingState& state = context.state;
+    context.markOrigin();
     if (findItem(state, link.address) == NoVia) {
         appendItem(state, RouteItem{NoVia, 0, link.address});
     }
     appendLink(state, link);
+    state.provenance.recordLink(state.links.size() - 1);
     return true;
 }
 

@@ -100,6 +100,9 @@ void giveDefaultRoutes(RoutingState& state) {
         if (!loops) {
             items[i].via = best;
             routed.add(items[i].address, i);
+            state.provenance.record(RouteEventKind::DefaultRoute, i, best);
+        } else {
+            state.provenance.record(RouteEventKind::NoDefault, i, best);
         }
     }
     dropItemIndex(state);
@@ -114,6 +117,7 @@ void addLinksRoutedViaUs(RoutingState& state, Console& console) {
             continue;
         }
         appendLink(state, LinkEntry{state.settings.defaultFlavour, item.address});
+        state.provenance.record(RouteEventKind::MadeLink, static_cast<std::uint16_t>(j), item.via);
         console.errorWith(Message::RoutedViaUs, addressText(item.address));
     }
 }
@@ -149,6 +153,7 @@ void shortenChains(RoutingState& state, Console& console) {
             continue;
         }
         const FtnAddress remembered = items[j].address;
+        const std::uint16_t before = items[j].via;
         const std::uint32_t walk = j + 1u;
         passed.clear();
         metIn[items[j].via] = walk;
@@ -166,6 +171,11 @@ void shortenChains(RoutingState& state, Console& console) {
             compressible = compressible && !sharesAddress[v] && !sharesAddress[w];
             if (items[w].address == remembered) {
                 console.errorWith(Message::RouteLoop, addressText(remembered));
+                if (w != j) {
+                    state.provenance.record(RouteEventKind::ChainCut, j, w, before);
+                }
+                state.provenance.record(RouteEventKind::LoopBroken, w, NoVia,
+                                        w == j ? before : items[w].via, j);
                 items[w].via = NoVia;
                 break;
             }
@@ -173,13 +183,21 @@ void shortenChains(RoutingState& state, Console& console) {
                 // The chain runs into a loop of other entries: this entry
                 // cannot be routed; the loop is broken at its own first entry.
                 console.errorWith(Message::RouteLoop, addressText(remembered));
+                state.provenance.record(RouteEventKind::LoopBroken, j, NoVia, before, j);
                 items[j].via = NoVia;
                 break;
             }
             metIn[w] = walk;
         }
+        if (ended && items[j].via != before) {
+            state.provenance.record(RouteEventKind::ChainCut, j, items[j].via, before);
+        }
         if (ended && compressible) {
             for (std::uint16_t entry : passed) {
+                if (items[entry].via != items[j].via) {
+                    state.provenance.record(RouteEventKind::ChainCut, entry, items[j].via,
+                                            items[entry].via);
+                }
                 items[entry].via = items[j].via;
             }
         }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "address/address.hpp"
+#include "model/provenance.hpp"
 
 // Item index values with a meaning of their own.
 constexpr std::uint16_t NoVia = 65535; // no via; also "nothing found"
@@ -93,6 +94,8 @@ struct RoutingState {
     mutable WalkIndex walkIndex;
 
     Settings settings;
+    // Where each route came from; rules set its current origin before they route.
+    Provenance provenance;
 
     FtnAddress mainAddress() const { return akas.empty() ? FtnAddress{} : akas[0]; }
 };

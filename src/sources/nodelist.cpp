@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -162,6 +163,9 @@ std::shared_ptr<const NodelistIndex> readNodelist(TextReader& file) {
             index->hostsOfNet[entry.number].push_back(at);
         }
         index->lines.push_back(entry);
+        if (line.empty() || line.back() != '\n') {
+            index->continued.push_back(at);
+        }
     }
     if (file.failed()) {
         return nullptr;
@@ -184,11 +188,20 @@ std::shared_ptr<const NodelistIndex> readNodelist(TextReader& file) {
     return index;
 }
 
+// The line number in the file of the piece at `at`.
+std::uint32_t fileLine(const NodelistIndex& index, std::uint32_t at) {
+    const auto before = std::lower_bound(index.continued.begin(), index.continued.end(), at) -
+                        index.continued.begin();
+    return at + 1 - static_cast<std::uint32_t>(before);
+}
+
 // Routes the nodes of the selected net via their hubs (or via the host for
 // the nodes before the first hub). Only the lines of the selected net are
 // looked at; the spinner turns as if every line of the file were read.
 void scanNodelist(RoutingState& state, Console& console, const NodelistIndex& index,
-                  const NetScan& mode) {
+                  const NetScan& mode, std::uint32_t fileNumber) {
+    // Nodes are routed by the Host or Hub line they stand under.
+    Provenance& provenance = state.provenance;
     using Kind = NodelistLineKind;
     const std::size_t period =
         (mode.zoneMode ? ZoneSpinnerInterval : SegmentSpinnerInterval) + std::size_t{1};
@@ -210,11 +223,13 @@ void scanNodelist(RoutingState& state, Console& console, const NodelistIndex& in
             const std::uint32_t end =
                 mode.zoneMode ? index.nextZoneModeEnd[host] : index.nextSegmentModeEnd[host];
             linesRead(host + std::size_t{1});
+            provenance.setCurrent(Origin{fileNumber, fileLine(index, host)});
             std::uint16_t via = findOrAddItem(state, FtnAddress{mode.zone, mode.net, 0});
             for (std::uint32_t k = host + 1; k < end; ++k) {
                 const NodelistLine& line = index.lines[k];
                 if (line.kind == Kind::Hub) {
                     linesRead(k + std::size_t{1});
+                    provenance.setCurrent(Origin{fileNumber, fileLine(index, k)});
                     via = findOrAddItem(state, FtnAddress{mode.zone, mode.net, line.number});
                 } else if (line.kind == Kind::Node) {
                     linesRead(k + std::size_t{1});
@@ -280,6 +295,6 @@ bool NodelistReader::scanNet(RoutingState& state, Console& console, TextReader& 
     if (!cached) {
         return false;
     }
-    scanNodelist(state, console, *cached, scan);
+    scanNodelist(state, console, *cached, scan, state.provenance.fileNumber(path));
     return true;
 }

@@ -22,6 +22,9 @@ struct NodelistIndex {
     TextReader::Identity file;
 
     std::vector<NodelistLine> lines;
+    // The lines read in pieces: each entry is a piece the next one continues,
+    // so that a piece's line number in the file can be told.
+    std::vector<std::uint32_t> continued;
     // Host lines of each net, in file order.
     std::map<std::uint16_t, std::vector<std::uint32_t>> hostsOfNet;
     // Per line: 1 + the index of the last Zone line before it (0: none).

@@ -16,9 +16,15 @@ bool readSourceFile(RoutingState& state, Console& console, Disk& disk, const std
         return false;
     }
     console.say("\nScanning route file " + name + "...");
+    // A line longer than a piece is read in pieces; each counts as its line.
+    Provenance& provenance = state.provenance;
+    provenance.setCurrent(Origin{provenance.fileNumber(name), 1});
     std::string line;
     while (file->readLine(line, 29999)) {
         applyLine(state, console, line);
+        if (!line.empty() && line.back() == '\n') {
+            provenance.setCurrentLine(provenance.current().line + 1);
+        }
     }
     return !file->failed();
 }

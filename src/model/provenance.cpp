@@ -1,0 +1,45 @@
+#include "model/provenance.hpp"
+
+std::uint32_t Provenance::fileNumber(std::string_view name) {
+    for (std::size_t k = 0; k < files_.size(); ++k) {
+        if (files_[k] == name) {
+            return static_cast<std::uint32_t>(k + 1);
+        }
+    }
+    files_.emplace_back(name);
+    return static_cast<std::uint32_t>(files_.size());
+}
+
+bool setsRoute(RouteEventKind kind) {
+    return kind == RouteEventKind::Routed || kind == RouteEventKind::Rerouted ||
+           kind == RouteEventKind::RoutedAgain || kind == RouteEventKind::DefaultRoute;
+}
+
+void Provenance::record(RouteEventKind kind, std::uint16_t item, std::uint16_t via,
+                        std::uint16_t oldVia, std::uint32_t other) {
+    const bool rule = kind <= RouteEventKind::RoutedAgain;
+    if (kind == RouteEventKind::Rerouted && other == 0) {
+        other = lastRoute(item);
+    }
+    events_.push_back(RouteEvent{rule ? current_ : Origin{}, other, item, via, oldVia, kind});
+    if (setsRoute(kind)) {
+        if (item >= lastRoute_.size()) {
+            lastRoute_.resize(std::size_t{item} + 1, 0);
+        }
+        lastRoute_[item] = static_cast<std::uint32_t>(events_.size());
+    }
+}
+
+void Provenance::recordLink(std::size_t link) {
+    if (link >= linkOrigins_.size()) {
+        linkOrigins_.resize(link + 1);
+    }
+    linkOrigins_[link] = current_;
+}
+
+std::string Provenance::originText(Origin origin) const {
+    if (origin.file == 0 || origin.file > files_.size()) {
+        return "";
+    }
+    return files_[origin.file - 1] + ":" + std::to_string(origin.line);
+}
