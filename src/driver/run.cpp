@@ -5,13 +5,24 @@
 #include <string>
 
 #include "driver/config_reader.hpp"
+#include "driver/explain.hpp"
 #include "driver/options.hpp"
 #include "writers/route_types.hpp"
 #include "writers/writers.hpp"
 
 namespace {
 
-std::unique_ptr<TableOutput> makeOutput(OutputMode mode, RunEnvironment& environment) {
+// --explain and --graph read everything as a run does and print what they
+// find instead of the table.
+bool looksOnly(const RunOptions& options) {
+    return options.explainAddress.has_value() || options.graph;
+}
+
+std::unique_ptr<TableOutput> makeOutput(const RunOptions& options, RunEnvironment& environment) {
+    if (looksOnly(options)) {
+        return std::make_unique<NoTableOutput>();
+    }
+    const OutputMode mode = options.output;
     if (mode == OutputMode::StandardOutput) {
         return std::make_unique<StandardOutputTable>(environment.disk, environment.console);
     }
@@ -29,6 +40,19 @@ ExitCode run(RunEnvironment& environment, const RunOptions& options, TableOutput
         // the destination's head; the destination itself is never touched.
         output.abandon();
         return ExitCode::Failed;
+    }
+    if (looksOnly(options)) {
+        OutputFile out(environment.disk.standardOutput(), false);
+        if (options.explainAddress) {
+            explainAddress(state, *options.explainAddress, out.stream());
+        } else {
+            writeGraph(state, out.stream());
+        }
+        if (!out.close()) {
+            console.error(Message::WriteStandardOutput);
+            return ExitCode::NotWritten;
+        }
+        return ExitCode::Success;
     }
     console.say("\nWriting routing...");
     const std::time_t runTime =
@@ -60,10 +84,15 @@ ExitCode runSpokeway(RunEnvironment& environment, std::span<const char* const> a
         console.say("\nUsage: Route [config]\n");
         return ExitCode::Success;
     }
-    if (options.output == OutputMode::Diff || options.output == OutputMode::None) {
+    if (options.explainAddress && !isAddressText(*options.explainAddress)) {
+        console.errorWith(Message::BadOptionValue, "--explain " + *options.explainAddress);
+        return ExitCode::Failed;
+    }
+    if (options.output == OutputMode::Diff ||
+        (options.output == OutputMode::None && !looksOnly(options))) {
         return ExitCode::Failed; // modes still to come: never a live run instead
     }
-    std::unique_ptr<TableOutput> output = makeOutput(options.output, environment);
+    std::unique_ptr<TableOutput> output = makeOutput(options, environment);
     try {
         return run(environment, options, *output);
     } catch (const TableFull&) {
