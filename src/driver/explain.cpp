@@ -194,8 +194,9 @@ void explainAddress(const RoutingState& state, std::string_view text, std::ostre
     }
 
     // Where its route leads: the entry that decides it, then hop by hop.
+    const bool itself = isOwnAddress(state, address) || isLinkAddress(state, address);
     const std::uint16_t entry = decidingEntry(state, address);
-    if (own.empty()) {
+    if (own.empty() && !itself) {
         if (entry == NoVia) {
             out << name << " has no entry in the table and no routed wildcard entry covers it\n";
         } else {
@@ -204,7 +205,7 @@ void explainAddress(const RoutingState& state, std::string_view text, std::ostre
         }
     }
     FtnAddress shown = address;
-    if (entry != NoVia && !isLinkAddress(state, address) && !isOwnAddress(state, address)) {
+    if (entry != NoVia && !itself) {
         std::uint16_t hop = entry;
         if (state.items[hop].via == Covered) {
             hop = coveringEntryOf(state, hop);
