@@ -1,5 +1,7 @@
 #include "model/provenance.hpp"
 
+#include <algorithm>
+
 std::uint32_t Provenance::fileNumber(std::string_view name) {
     for (std::size_t k = 0; k < files_.size(); ++k) {
         if (files_[k] == name) {
@@ -15,19 +17,11 @@ bool setsRoute(RouteEventKind kind) {
            kind == RouteEventKind::RoutedAgain || kind == RouteEventKind::DefaultRoute;
 }
 
-void Provenance::record(RouteEventKind kind, std::uint16_t item, std::uint16_t via,
-                        std::uint16_t oldVia, std::uint32_t other) {
-    const bool rule = kind <= RouteEventKind::RoutedAgain;
-    if (kind == RouteEventKind::Rerouted && other == 0) {
-        other = lastRoute(item);
+void Provenance::setLastRoute(std::uint16_t item) {
+    if (item >= lastRoute_.size()) {
+        lastRoute_.resize(std::max<std::size_t>(std::size_t{item} + 1, lastRoute_.size() * 2), 0);
     }
-    events_.push_back(RouteEvent{rule ? current_ : Origin{}, other, item, via, oldVia, kind});
-    if (setsRoute(kind)) {
-        if (item >= lastRoute_.size()) {
-            lastRoute_.resize(std::size_t{item} + 1, 0);
-        }
-        lastRoute_[item] = static_cast<std::uint32_t>(events_.size());
-    }
+    lastRoute_[item] = static_cast<std::uint32_t>(events_.size());
 }
 
 void Provenance::recordLink(std::size_t link) {

@@ -53,8 +53,18 @@ class Provenance {
     Origin current() const { return current_; }
 
     // Records an event at the current rule (rule kinds) or at no file.
+    // Inline: a run records a few events per item.
     void record(RouteEventKind kind, std::uint16_t item, std::uint16_t via,
-                std::uint16_t oldVia = 0, std::uint32_t other = 0);
+                std::uint16_t oldVia = 0, std::uint32_t other = 0) {
+        const bool rule = kind <= RouteEventKind::RoutedAgain;
+        if (kind == RouteEventKind::Rerouted && other == 0) {
+            other = lastRoute(item);
+        }
+        events_.push_back(RouteEvent{rule ? current_ : Origin{}, other, item, via, oldVia, kind});
+        if (kind <= RouteEventKind::DefaultRoute && kind != RouteEventKind::ViaEntered) {
+            setLastRoute(item);
+        }
+    }
     // Records that link number `link` was made by the current rule.
     void recordLink(std::size_t link);
 
@@ -71,6 +81,8 @@ class Provenance {
     std::string originText(Origin origin) const;
 
   private:
+    void setLastRoute(std::uint16_t item);
+
     std::vector<std::string> files_;
     std::vector<RouteEvent> events_;
     std::vector<std::uint32_t> lastRoute_;
