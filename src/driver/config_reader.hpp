@@ -55,6 +55,11 @@ struct ConfigContext {
         diagnostics().fail(detail);
     }
     Diagnostics& diagnostics() { return console.diagnostics(); }
+    // Makes the line being handled the origin of the routes and links it sets.
+    void markOrigin() {
+        state.provenance.setCurrent(
+            Origin{state.provenance.fileNumber(path), static_cast<std::uint32_t>(line)});
+    }
 };
 
 // The setting a keyword row hands to its handler: a text or a word, or none.

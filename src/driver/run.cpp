@@ -8,14 +8,25 @@
 #include <string>
 
 #include "driver/config_reader.hpp"
+#include "driver/explain.hpp"
 #include "driver/options.hpp"
 #include "writers/route_types.hpp"
 #include "writers/writers.hpp"
 
 namespace {
 
+// --explain and --graph read everything as a run does and print what they
+// find instead of the table.
+bool looksOnly(const RunOptions& options) {
+    return options.explainAddress.has_value() || options.graph;
+}
+
 std::unique_ptr<TableOutput> makeOutput(const RunOptions& options, RunEnvironment& environment) {
-    if (options.output == OutputMode::StandardOutput) {
+    if (looksOnly(options)) {
+        return std::make_unique<NoTableOutput>();
+    }
+    const OutputMode mode = options.output;
+    if (mode == OutputMode::StandardOutput) {
         return std::make_unique<StandardOutputTable>(environment.disk, environment.console);
     }
     auto splice = std::make_unique<Splice>(
@@ -60,6 +71,19 @@ ExitCode run(RunEnvironment& environment, const RunOptions& options, TableOutput
             return ExitCode::LockTimeout;
         }
         return output.writeFailed() ? ExitCode::NotWritten : ExitCode::Failed;
+    }
+    if (looksOnly(options)) {
+        OutputFile out(environment.disk.standardOutput(), false);
+        if (options.explainAddress) {
+            explainAddress(state, *options.explainAddress, out.stream());
+        } else {
+            writeGraph(state, out.stream());
+        }
+        if (!out.close()) {
+            console.error(Message::WriteStandardOutput);
+            return ExitCode::NotWritten;
+        }
+        return ExitCode::Success;
     }
     console.say("\nWriting routing...");
     const std::time_t runTime = runTimeOf(environment);
@@ -296,8 +320,12 @@ ExitCode runOnce(RunEnvironment& environment, std::span<const char* const> args)
     if (options.check) {
         return check(environment, options);
     }
-    if (options.output == OutputMode::None) {
-        return ExitCode::Failed; // modes still to come: never a live run instead
+    if (options.explainAddress && !isAddressText(*options.explainAddress)) {
+        console.errorWith(Message::BadOptionValue, "--explain " + *options.explainAddress);
+        return ExitCode::Failed;
+    }
+    if (options.output == OutputMode::None && !looksOnly(options)) {
+        return ExitCode::Failed; // a mode without an output of its own: never a live run instead
     }
     console.logEvent('+', "Begin, config " + options.configPath);
     std::unique_ptr<TableOutput> output = makeOutput(options, environment);

@@ -144,10 +144,12 @@ bool linkKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
             " with another flavour: its own mail and what is routed via it go different ways");
     }
     RoutingState& state = context.state;
+    context.markOrigin();
     if (findItem(state, link.address) == NoVia) {
         appendItem(state, RouteItem{NoVia, 0, link.address});
     }
     appendLink(state, link);
+    state.provenance.recordLink(state.links.size() - 1);
     return true;
 }
 

@@ -47,6 +47,7 @@ bool writeToKeyword(ConfigContext& context, std::string_view rest, KeywordTarget
 }
 
 bool defaultRouteKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
+    context.markOrigin();
     readRouteLine(context.state, context.console, rest);
     return true;
 }

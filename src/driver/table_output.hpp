@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <sstream>
 #include <string>
 
 #include "messages/messages.hpp"
@@ -95,6 +96,26 @@ class Splice : public TableOutput {
     std::unique_ptr<OutputFile> output_;
     bool crlf_ = false;
     bool writeFailed_ = false;
+};
+
+// Takes the table nowhere, for the runs that only look at the routing
+// (--explain, --graph): the destination is neither read nor locked, and no
+// file is made.
+class NoTableOutput : public TableOutput {
+  public:
+    bool open(const std::string&, const std::string&, const std::string&) override {
+        open_ = true;
+        return true;
+    }
+    bool isOpen() const override { return open_; }
+    std::ostream& stream() override { return discard_; }
+    bool crlf() const override { return false; }
+    bool commit(const std::string&) override { return true; }
+    void abandon() override {}
+
+  private:
+    bool open_ = false;
+    std::ostringstream discard_;
 };
 
 // Prints the table to standard output: the lines a splice would put between

@@ -100,6 +100,9 @@ void giveDefaultRoutes(RoutingState& state) {
         if (!loops) {
             items[i].via = best;
             routed.add(items[i].address, i);
+            state.provenance.record(RouteEventKind::DefaultRoute, i, best);
+        } else {
+            state.provenance.record(RouteEventKind::NoDefault, i, best);
         }
     }
     dropItemIndex(state);
@@ -114,6 +117,7 @@ void addLinksRoutedViaUs(RoutingState& state, Console& console) {
             continue;
         }
         appendLink(state, LinkEntry{state.settings.defaultFlavour, item.address});
+        state.provenance.record(RouteEventKind::MadeLink, static_cast<std::uint16_t>(j), item.via);
         console.errorWith(Message::RoutedViaUs, addressText(item.address));
     }
 }
@@ -162,6 +166,7 @@ class ChainWalks {
 
     void walk(std::uint16_t j) {
         const FtnAddress remembered = items_[j].address;
+        const std::uint16_t before = items_[j].via;
         const bool unique = !sharesAddress_[j];
         const std::uint32_t walk = j + 1u;
         passed_.clear();
@@ -171,14 +176,22 @@ class ChainWalks {
             std::uint16_t v = items_[j].via;
             if (unique && leadsIntoLoop(v)) {
                 console_.errorWith(Message::RouteLoop, addressText(remembered));
+                state_.provenance.record(RouteEventKind::LoopBroken, j, NoVia, before, j);
                 noteWay(v);
                 loseVia(j);
                 return;
             }
             std::uint16_t w = items_[v].via;
             if (w == NoVia || concreteLink_[v]) {
+                if (items_[j].via != before) {
+                    state_.provenance.record(RouteEventKind::ChainCut, j, items_[j].via, before);
+                }
                 if (compressible) {
                     for (std::uint16_t entry : passed_) {
+                        if (items_[entry].via != v) {
+                            state_.provenance.record(RouteEventKind::ChainCut, entry, v,
+                                                     items_[entry].via);
+                        }
                         items_[entry].via = v;
                     }
                 }
@@ -190,6 +203,11 @@ class ChainWalks {
             passed_.push_back(v);
             if (items_[w].address == remembered) {
                 console_.errorWith(Message::RouteLoop, addressText(remembered));
+                if (w != j) {
+                    state_.provenance.record(RouteEventKind::ChainCut, j, w, before);
+                }
+                state_.provenance.record(RouteEventKind::LoopBroken, w, NoVia,
+                                         w == j ? before : items_[w].via, j);
                 loseVia(w);
                 return;
             }
@@ -200,6 +218,7 @@ class ChainWalks {
                 if (unique) {
                     noteLoop(w);
                 }
+                state_.provenance.record(RouteEventKind::LoopBroken, j, NoVia, before, j);
                 loseVia(j);
                 return;
             }

@@ -13,13 +13,19 @@ void minimizeRoutes(RoutingState& state, Console& console) {
     if (state.settings.minimize == MinimizeMode::No) {
         return;
     }
-    // The via each pattern address had before this pass; of entries with
-    // equal addresses the first in table order comes first in the sort.
-    std::unordered_map<std::uint64_t, std::uint16_t> patternVia;
+    // The via each pattern address had before this pass, and its entry; of
+    // entries with equal addresses the first in table order comes first in the sort.
+    struct Pattern {
+        std::uint16_t via;
+        std::uint16_t entry;
+    };
+    std::unordered_map<std::uint64_t, Pattern> patternVia;
     try {
-        for (const RouteItem& item : state.items) {
+        for (std::size_t i = 0; i < state.items.size(); ++i) {
+            const RouteItem& item = state.items[i];
             if (hasWildcard(item.address)) {
-                patternVia.emplace(addressKey(item.address), item.via);
+                patternVia.emplace(addressKey(item.address),
+                                   Pattern{item.via, static_cast<std::uint16_t>(i)});
             }
         }
     } catch (const std::bad_alloc&) {
@@ -45,7 +51,10 @@ void minimizeRoutes(RoutingState& state, Console& console) {
             if (found == patternVia.end()) {
                 continue;
             }
-            if (item.via == found->second && !isLinkItem(state, static_cast<std::uint16_t>(i))) {
+            if (item.via == found->second.via &&
+                !isLinkItem(state, static_cast<std::uint16_t>(i))) {
+                state.provenance.record(RouteEventKind::Covered, static_cast<std::uint16_t>(i),
+                                        Covered, item.via, found->second.entry);
                 item.via = Covered;
             }
             break;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "address/address.hpp"
+#include "model/provenance.hpp"
 
 // Item index values with a meaning of their own.
 constexpr std::uint16_t NoVia = 65535; // no via; also "nothing found"
@@ -104,6 +105,8 @@ struct RoutingState {
     std::uint64_t itemChanges = 0;
 
     Settings settings;
+    // Where each route came from; rules set its current origin before they route.
+    Provenance provenance;
 
     FtnAddress mainAddress() const { return akas.empty() ? FtnAddress{} : akas[0]; }
 };

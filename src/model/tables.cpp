@@ -75,7 +75,9 @@ std::uint16_t findOrAddItem(RoutingState& state, FtnAddress address) {
     if (found != NoVia) {
         return found;
     }
-    return appendItem(state, RouteItem{NoVia, 1, address});
+    const std::uint16_t added = appendItem(state, RouteItem{NoVia, 1, address});
+    state.provenance.record(RouteEventKind::ViaEntered, added, NoVia);
+    return added;
 }
 
 void routeVia(RoutingState& state, Console& console, std::uint16_t via, FtnAddress address) {
@@ -87,7 +89,8 @@ void routeVia(RoutingState& state, Console& console, std::uint16_t via, FtnAddre
         return;
     }
     if (found == NoVia) {
-        appendItem(state, RouteItem{via, 0, address});
+        const std::uint16_t added = appendItem(state, RouteItem{via, 0, address});
+        state.provenance.record(RouteEventKind::Routed, added, via);
         return;
     }
     RouteItem& item = state.items[found];
@@ -97,6 +100,10 @@ void routeVia(RoutingState& state, Console& console, std::uint16_t via, FtnAddre
     if (item.via != NoVia && item.via != via) {
         console.errorWith(Message::Rerouting, addressText(address));
     }
+    state.provenance.record(item.via == NoVia ? RouteEventKind::Routed
+                            : item.via == via ? RouteEventKind::RoutedAgain
+                                              : RouteEventKind::Rerouted,
+                            found, via, item.via);
     item.via = via;
     item.viaTarget = 0;
     state.walkIndex.built = false;

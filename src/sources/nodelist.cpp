@@ -353,11 +353,15 @@ std::shared_ptr<const NodelistIndex> readNodelist(TextReader& file) {
     return index;
 }
 
+
 // Routes the nodes of the selected net via their hubs (or via the host for
 // the nodes before the first hub). Only the lines of the selected net are
 // looked at; the spinner turns as if every line of the file were read.
 void scanNodelist(RoutingState& state, Console& console, const NodelistIndex& index,
                   const std::string& path, const NetScan& mode, bool routes) {
+    // Nodes are routed by the Host or Hub line they stand under.
+    Provenance& provenance = state.provenance;
+    const std::uint32_t fileNumber = provenance.fileNumber(path);
     using Kind = NodelistLineKind;
     const std::uint64_t period =
         (mode.zoneMode ? ZoneSpinnerInterval : SegmentSpinnerInterval) + std::uint64_t{1};
@@ -384,11 +388,13 @@ void scanNodelist(RoutingState& state, Console& console, const NodelistIndex& in
             const NodelistNet& range = index.nets[net];
             const std::uint32_t end = mode.zoneMode ? range.zoneModeEnd : range.segmentModeEnd;
             linesRead(index.lines[range.host].line + std::uint64_t{1});
+            provenance.setCurrent(Origin{fileNumber, index.lines[range.host].line + 1});
             std::uint16_t via = findOrAddItem(state, FtnAddress{mode.zone, mode.net, 0});
             for (std::uint32_t k = range.host + 1; k < end; ++k) {
                 const NodelistLine& line = index.lines[k];
                 linesRead(line.line + std::uint64_t{1});
                 if (line.kind == Kind::Hub) {
+                    provenance.setCurrent(Origin{fileNumber, line.line + 1});
                     via = findOrAddItem(state, FtnAddress{mode.zone, mode.net, line.number});
                 } else {
                     routed = true;

@@ -102,15 +102,19 @@ bool RouteFileReader::read(RoutingState& state, Console& console, const std::str
     const std::uint64_t changesBefore = state.itemChanges;
     Diagnostics& diagnostics = console.diagnostics();
     const Diagnostics::Place outer = diagnostics.place();
+    Provenance& provenance = state.provenance;
+    const std::uint32_t fileNumber = provenance.fileNumber(name);
     unsigned long number = 0;
     std::size_t start = 0;
     for (std::size_t end : lineEnds) {
         diagnostics.setPlace({name, ++number});
+        provenance.setCurrent(Origin{fileNumber, static_cast<std::uint32_t>(number)});
         applyLine(state, console, std::string_view(text).substr(start, end - start));
         start = end;
     }
     while (!whole && file->readLine(line)) {
         diagnostics.setPlace({name, ++number});
+        provenance.setCurrent(Origin{fileNumber, static_cast<std::uint32_t>(number)});
         applyLine(state, console, line);
     }
     diagnostics.setPlace(outer);

@@ -45,7 +45,9 @@ void writeLinkLines(LineWriter& w, const std::string& words, const LinkEntry& li
     prefix += separator;
     startLine(w, prefix);
     if (ownMask) {
-        formatAddress(w.notation, link.address, w.line, RelativeForm);
+        const std::size_t before = w.line.size();
+        noteAddress(w, link.address,
+                    formatAddress(w.notation, link.address, w.line, RelativeForm) != before);
     }
     appendRoutedViaLink(w, link.address, RelativeForm, formatter);
     finishLine(w);

@@ -100,6 +100,12 @@ void writeTableLines(LineWriter& w, const LetterTable& letters) {
         }
         line += ':';
         appendDomainName(w, targetAddress, line, FullForm);
+        noteAddress(w, w.tables.items[index].address, true);
+        if (w.markPending && w.notation.pass == 0) {
+            noteLine(w, std::string_view(line).substr(1));
+            w.markPending = true;
+        }
+        noteLine(w, line);
         line += '\n';
         // A node stands for itself and, with the leading dot, for the hosts
         // below it; wildcards only for the hosts below.

@@ -24,7 +24,15 @@ void writeText(LineWriter& w, std::string_view text) {
     w.out.write(text.data() + start, static_cast<std::streamsize>(text.size() - start));
 }
 
+void noteLine(LineWriter& w, std::string_view line) {
+    if (w.markPending) {
+        w.markedLines->emplace_back(line);
+        w.markPending = false;
+    }
+}
+
 void writeLineBuffer(LineWriter& w) {
+    noteLine(w, w.line);
     writeText(w, w.line);
     writeText(w, "\n");
 }

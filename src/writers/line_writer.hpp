@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "address/address.hpp"
 #include "model/routing_state.hpp"
@@ -32,11 +33,25 @@ struct LineWriter {
     FtnAddress continuationAddress;
     // Masks written for the present link (Ftrack).
     std::int32_t maskCount = 0;
+    // When set, the lines that carry markAddress are copied there too (to
+    // show where an address stands in the table).
+    std::vector<std::string>* markedLines = nullptr;
+    FtnAddress markAddress;
+    bool markPending = false;
 };
 
 // Writes text ("\n" becomes "\r\n" when the destination's lines end that way).
 void writeText(LineWriter& w, std::string_view text);
 // Writes the line and a line feed.
 void writeLineBuffer(LineWriter& w);
+// Notes that `address` was just put into the line being built (when
+// `written`): the line is copied to the marked lines when it is written.
+inline void noteAddress(LineWriter& w, FtnAddress address, bool written) {
+    if (w.markedLines != nullptr && written && address == w.markAddress) {
+        w.markPending = true;
+    }
+}
+// Copies a line being written to the marked lines when it carries the marked address.
+void noteLine(LineWriter& w, std::string_view line);
 // Starts the line again from the prefix.
 void restartLine(LineWriter& w);

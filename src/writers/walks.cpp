@@ -30,7 +30,9 @@ void writeLinkLine(LineWriter& w, std::uint16_t mask, std::uint16_t value,
         if ((link.flavour & mask) != value) {
             continue;
         }
+        const std::size_t before = w.line.size();
         std::size_t length = formatAddress(w.notation, link.address, w.line, RelativeForm);
+        noteAddress(w, link.address, length != before);
         if (length >= static_cast<std::size_t>(w.wrapWidth)) {
             writeLineBuffer(w);
             restartLine(w);
@@ -178,7 +180,9 @@ void walkChildren(LineWriter& w, std::uint16_t parent, int form, AddressFormatte
         if (parent != NoVia ? i == parent : item.viaTarget == 0) {
             continue;
         }
+        const std::size_t before = w.line.size();
         std::size_t length = formatter(w, item.address, w.line, form);
+        noteAddress(w, item.address, length != before);
         if (length >= static_cast<std::size_t>(w.wrapWidth)) {
             bool continuation = w.continuationAddress.zone != 0;
             if (continuation) {

@@ -10,6 +10,7 @@ namespace {
 
 // Writes the line buffer without the blank the first address began with.
 void writeAddressLine(LineWriter& w) {
+    noteLine(w, std::string_view(w.line).substr(1));
     writeText(w, std::string_view(w.line).substr(1));
     writeText(w, "\n");
 }
@@ -18,6 +19,7 @@ void writeLinksList(LineWriter& w) {
     for (const LinkEntry& link : w.tables.links) {
         w.line.clear();
         if (formatAddress(w.notation, link.address, w.line, RelativeForm) != 0) {
+            noteAddress(w, link.address, true);
             writeAddressLine(w);
         }
     }
@@ -36,6 +38,7 @@ void writeRouteLines(LineWriter& w) {
         if (formatAddress(w.notation, item.address, w.line, RelativeForm) == 0) {
             continue;
         }
+        noteAddress(w, item.address, true);
         w.line += " VIA ";
         formatAddress(w.notation, w.tables.items[item.via].address, w.line, FullForm);
         w.line += " /NC";
