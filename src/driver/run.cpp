@@ -10,6 +10,7 @@
 #include "driver/config_reader.hpp"
 #include "driver/explain.hpp"
 #include "driver/options.hpp"
+#include "model/provenance_text.hpp"
 #include "writers/route_types.hpp"
 #include "writers/writers.hpp"
 
@@ -159,8 +160,14 @@ class NoteBuffer : public std::streambuf {
         if (message.empty()) {
             return;
         }
-        static constexpr std::string_view Informational[] = {
-            "Re-routing for", "is routed via us", "RouteLoop detected for", "\"Minimize\" keyword"};
+        // Re-routings and route loops are told from the provenance, with the
+        // rules behind them (see provenanceNotes).
+        if (message.find("Re-routing for") != std::string::npos ||
+            message.find("RouteLoop detected for") != std::string::npos) {
+            return;
+        }
+        static constexpr std::string_view Informational[] = {"is routed via us",
+                                                             "\"Minimize\" keyword"};
         for (std::string_view words : Informational) {
             if (message.find(words) != std::string::npos) {
                 diagnostics_->note(message);
@@ -192,6 +199,34 @@ std::string unroutedAddresses(const RoutingState& state, bool crlf, std::time_t 
         addresses.pop_back();
     }
     return addresses;
+}
+
+// The re-routings and route loops as notes that name the rules behind them:
+// a re-routing at the later rule's place, with the old and the new target and
+// both rules' places; a loop at the place of the route that closed it.
+void provenanceNotes(const RoutingState& state, Diagnostics& diagnostics,
+                     const std::string& configPath) {
+    const Provenance& provenance = state.provenance;
+    const std::vector<RouteEvent>& events = provenance.events();
+    auto noteAt = [&](Origin origin, const std::string& text) {
+        const std::string place = provenance.originText(origin);
+        const std::size_t colon = place.rfind(':');
+        if (place.empty() || colon == std::string::npos) {
+            diagnostics.reportAt(Severity::Note, configPath, 0, text);
+            return;
+        }
+        diagnostics.reportAt(Severity::Note, place.substr(0, colon),
+                             std::stoul(place.substr(colon + 1)), text);
+    };
+    for (std::size_t k = 0; k < events.size(); ++k) {
+        const RouteEvent& event = events[k];
+        if (event.kind == RouteEventKind::Rerouted) {
+            noteAt(event.origin, describeRerouting(state, k));
+        } else if (event.kind == RouteEventKind::LoopBroken) {
+            const std::uint32_t closing = provenance.lastRoute(event.other);
+            noteAt(closing == 0 ? Origin{} : events[closing - 1].origin, describeLoop(state, k));
+        }
+    }
 }
 
 // --check: reads everything a run reads, writes nothing, and reports every
@@ -227,6 +262,7 @@ ExitCode check(RunEnvironment& environment, const RunOptions& options) {
     } catch (const std::bad_alloc&) {
         code = ExitCode::NoMemory;
     }
+    provenanceNotes(state, diagnostics, options.configPath);
     if (code == ExitCode::NoMemory) {
         diagnostics.fail("the tables outgrew their limits (65534 items, 65535 links or own "
                          "addresses) or memory ran out");
