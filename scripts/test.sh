@@ -15,48 +15,30 @@ jobs=$(nproc 2>/dev/null || echo 2)
 echo "=== layers ==="
 scripts/check-layers.sh
 
-# The package's lintian check (tests/install/) needs lintian. Under CI it is
-# installed from Debian's packages when missing (the test fails without it);
-# elsewhere that check skips.
-if ! command -v lintian >/dev/null 2>&1; then
-    if [ -n "${CI:-}" ]; then
-        echo "=== installing lintian ==="
-        mkdir -p build
-        install_lintian() {
-            DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends lintian \
-                >>build/apt-lintian.log 2>&1
-        }
-        : >build/apt-lintian.log
-        # The package lists may be missing or out of date.
-        if ! install_lintian && ! { apt-get update >>build/apt-lintian.log 2>&1 && install_lintian; }; then
-            tail -n 5 build/apt-lintian.log
-            echo "cannot install lintian: the package's lintian check will fail"
-        fi
-    else
-        echo "NOTE: lintian is not installed, so the package's lintian check is skipped"
+# Under CI a tool that a check needs is installed from Debian's packages when
+# missing (the check fails without it); elsewhere that check skips.
+install_for_ci() { # package, command, the check that needs it
+    local package=$1 command=$2 check=$3 log=build/apt-$1.log
+    command -v "$command" >/dev/null 2>&1 && return 0
+    if [ -z "${CI:-}" ]; then
+        echo "NOTE: $package is not installed, so $check is skipped"
+        return 0
     fi
-fi
-
-# The graph check (tests/driver/explain_test.cpp) renders --graph with dot.
-# Under CI graphviz is installed from Debian's packages when missing (the
-# check fails without it); elsewhere that check skips.
-if ! command -v dot >/dev/null 2>&1; then
-    if [ -n "${CI:-}" ]; then
-        echo "=== installing graphviz ==="
-        mkdir -p build
-        install_graphviz() {
-            DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends graphviz \
-                >>build/apt-graphviz.log 2>&1
-        }
-        : >build/apt-graphviz.log
-        if ! install_graphviz && ! { apt-get update >>build/apt-graphviz.log 2>&1 && install_graphviz; }; then
-            tail -n 5 build/apt-graphviz.log
-            echo "cannot install graphviz: the graph check will fail"
-        fi
-    else
-        echo "NOTE: graphviz is not installed, so the graph check is skipped"
+    echo "=== installing $package ==="
+    mkdir -p build
+    : >"$log"
+    apt_install() {
+        DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "$package" \
+            >>"$log" 2>&1
+    }
+    # The package lists may be missing or out of date.
+    if ! apt_install && ! { apt-get update >>"$log" 2>&1 && apt_install; }; then
+        tail -n 5 "$log"
+        echo "cannot install $package: $check will fail"
     fi
-fi
+}
+install_for_ci lintian lintian "the package's lintian check (tests/install/)"
+install_for_ci graphviz dot "the graph check (tests/driver/explain_test.cpp)"
 
 for variant in release sanitize; do
     dir=build/$variant

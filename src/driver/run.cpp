@@ -37,6 +37,17 @@ std::unique_ptr<TableOutput> makeOutput(const RunOptions& options, RunEnvironmen
     return splice;
 }
 
+// The tables and what reading the configuration into them needs.
+struct Reading {
+    Reading(Disk& disk, Console& console, TableOutput& output, const std::string& path)
+        : nodelists(disk), routeFiles(disk), config{state,      console, disk, output, nodelists,
+                                                    routeFiles, path,    0,    {},     false} {}
+    RoutingState state;
+    NodelistReader nodelists;
+    RouteFileReader routeFiles;
+    ConfigContext config;
+};
+
 std::time_t runTimeOf(const RunEnvironment& environment) {
     return environment.fixedRunTime ? *environment.fixedRunTime : std::time(nullptr);
 }
@@ -54,12 +65,9 @@ void showDiagnostics(Console& console, const Diagnostics& diagnostics, Severity 
 ExitCode run(RunEnvironment& environment, const RunOptions& options, TableOutput& output) {
     auto* splice = dynamic_cast<Splice*>(&output);
     Console& console = environment.console;
-    RoutingState state;
-    NodelistReader nodelists(environment.disk);
-    RouteFileReader routeFiles(environment.disk);
-    ConfigContext config{state,     console,    environment.disk,   output,
-                         nodelists, routeFiles, options.configPath, 0,
-                         {},        false};
+    Reading reading(environment.disk, console, output, options.configPath);
+    RoutingState& state = reading.state;
+    ConfigContext& config = reading.config;
     const Diagnostics& diagnostics = console.diagnostics();
     if (!readConfig(config)) {
         // A run that stops after WriteTo leaves the temporary file holding
@@ -238,12 +246,9 @@ ExitCode check(RunEnvironment& environment, const RunOptions& options) {
     buffer.collectInto(console.diagnostics());
     Diagnostics& diagnostics = console.diagnostics();
     CheckedDestination output(environment.disk, console);
-    RoutingState state;
-    NodelistReader nodelists(environment.disk);
-    RouteFileReader routeFiles(environment.disk);
-    ConfigContext config{state,     console,    environment.disk,   output,
-                         nodelists, routeFiles, options.configPath, 0,
-                         {},        false};
+    Reading reading(environment.disk, console, output, options.configPath);
+    RoutingState& state = reading.state;
+    ConfigContext& config = reading.config;
     config.keepGoing = true;
     ExitCode code = ExitCode::Success;
     try {
