@@ -68,6 +68,9 @@ ExitCode run(RunEnvironment& environment, const RunOptions& options, TableOutput
     Reading reading(environment.disk, console, output, options.configPath);
     RoutingState& state = reading.state;
     ConfigContext& config = reading.config;
+    if (options.check || looksOnly(options)) {
+        state.provenance.startRecording();
+    }
     const Diagnostics& diagnostics = console.diagnostics();
     if (!readConfig(config)) {
         // A run that stops after WriteTo leaves the temporary file holding
@@ -249,6 +252,9 @@ ExitCode check(RunEnvironment& environment, const RunOptions& options) {
     Reading reading(environment.disk, console, output, options.configPath);
     RoutingState& state = reading.state;
     ConfigContext& config = reading.config;
+    if (options.check || looksOnly(options)) {
+        state.provenance.startRecording();
+    }
     config.keepGoing = true;
     ExitCode code = ExitCode::Success;
     try {

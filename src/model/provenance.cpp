@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-std::uint32_t Provenance::fileNumber(std::string_view name) {
+std::uint32_t Provenance::numberOf(std::string_view name) {
     for (std::size_t k = 0; k < files_.size(); ++k) {
         if (files_[k] == name) {
             return static_cast<std::uint32_t>(k + 1);
@@ -25,6 +25,9 @@ void Provenance::setLastRoute(std::uint16_t item) {
 }
 
 void Provenance::recordLink(std::size_t link) {
+    if (!recording_) {
+        return;
+    }
     if (link >= linkOrigins_.size()) {
         linkOrigins_.resize(link + 1);
     }

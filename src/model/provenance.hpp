@@ -43,10 +43,16 @@ struct RouteEvent {
     RouteEventKind kind = RouteEventKind::Routed;
 };
 
+// Where every route came from. Kept only when asked for (--explain, --graph,
+// --check): a normal run records nothing and pays one test per event.
 class Provenance {
   public:
-    // The file's number for origins (the same name gives the same number).
-    std::uint32_t fileNumber(std::string_view name);
+    void startRecording() { recording_ = true; }
+    bool recording() const { return recording_; }
+
+    // The file's number for origins (the same name gives the same number; 0
+    // when nothing is recorded).
+    std::uint32_t fileNumber(std::string_view name) { return recording_ ? numberOf(name) : 0; }
     // The rule being applied: what routes set from now on came from.
     void setCurrent(Origin origin) { current_ = origin; }
     void setCurrentLine(std::uint32_t line) { current_.line = line; }
@@ -56,6 +62,9 @@ class Provenance {
     // Inline: a run records a few events per item.
     void record(RouteEventKind kind, std::uint16_t item, std::uint16_t via,
                 std::uint16_t oldVia = 0, std::uint32_t other = 0) {
+        if (!recording_) {
+            return;
+        }
         const bool rule = kind <= RouteEventKind::RoutedAgain;
         if (kind == RouteEventKind::Rerouted && other == 0) {
             other = lastRoute(item);
@@ -81,7 +90,10 @@ class Provenance {
     std::string originText(Origin origin) const;
 
   private:
+    std::uint32_t numberOf(std::string_view name);
     void setLastRoute(std::uint16_t item);
+
+    bool recording_ = false;
 
     std::vector<std::string> files_;
     std::vector<RouteEvent> events_;

@@ -134,6 +134,7 @@ TEST(ProvenanceText, ReroutingAndLoopNameTheirRules) {
     CapturedState c;
     c.state.akas.push_back({2, 460, 10});
     Provenance& provenance = c.state.provenance;
+    provenance.startRecording();
     auto apply = [&](const char* file, std::uint32_t line, const char* text) {
         provenance.setCurrent(Origin{provenance.fileNumber(file), line});
         readRouteLine(c.state, c.messages, text);
