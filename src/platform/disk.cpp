@@ -147,9 +147,9 @@ std::unique_ptr<ByteSource> RealDisk::openRead(const std::string& path) {
     if (fd < 0) {
         return nullptr;
     }
+    // O_NONBLOCK stays: it does not change how a regular file is read.
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         return nullptr;
     }
