@@ -91,9 +91,10 @@ void writeGraph(const RoutingState& state, std::ostream& out) {
     for (const auto& [key, group] : byLink) {
         const std::string parent = key.empty() ? "not routed" : key;
         const std::string prefix = key.empty() ? "unrouted " : key + " ";
+        const bool unrouted = key.empty();
         auto edge = [&](const std::string& id, const std::string& label) {
             out << "  " << quoted(prefix + id) << " [label=" << quoted(label)
-                << (key.empty() ? ", style=dashed" : "") << "];\n"
+                << (unrouted ? ", style=dashed" : "") << "];\n"
                 << "  " << quoted(parent) << " -> " << quoted(prefix + id) << ";\n";
         };
         for (FtnAddress wildcard : group.wildcards) {
