@@ -60,6 +60,19 @@ void copyExtendedAttributes(const std::string& from, const std::string& to) {
     errno = 0;
 }
 
+// The open gave a regular file (`info` tells it); else the descriptor, if
+// any, is closed.
+bool openedRegular(int fd, struct stat& info) {
+    if (fd < 0) {
+        return false;
+    }
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+}
+
 Disk::Identity identityOf(const struct stat& info) {
     return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
             static_cast<std::int64_t>(info.st_size),
@@ -143,14 +156,10 @@ std::unique_ptr<ByteSource> RealDisk::openRead(const std::string& path) {
     if (::stat(path.c_str(), &named) != 0 || !S_ISREG(named.st_mode)) {
         return nullptr;
     }
-    int fd = openRetrying(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        return nullptr;
-    }
     // O_NONBLOCK stays: it does not change how a regular file is read.
+    int fd = openRetrying(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
+    if (!openedRegular(fd, info)) {
         return nullptr;
     }
     return std::make_unique<FileSource>(fd, identityOf(info));
@@ -168,12 +177,8 @@ std::unique_ptr<ByteSink> RealDisk::createNew(const std::string& path) {
     // never exposed through it, not even when a run leaves it behind.
     ::unlink(path.c_str());
     int fd = openRetrying(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        return nullptr;
-    }
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
+    if (!openedRegular(fd, info)) {
         return nullptr;
     }
     return std::make_unique<FileSink>(fd, true);
