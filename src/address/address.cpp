@@ -1,5 +1,6 @@
 #include "address/address.hpp"
 
+#include <algorithm>
 #include <charconv>
 
 namespace {
@@ -35,14 +36,12 @@ bool startsWithNoCase(std::string_view text, std::string_view lowerWord) {
     return true;
 }
 
-void skipBlanks(std::string_view text, std::size_t& cursor) {
-    while (cursor < text.size() && isBlank(text[cursor])) {
-        ++cursor;
-    }
-}
-
 FtnAddress parseAddress(AddressNotation& notation, std::string_view text, std::size_t& cursor) {
-    FtnAddress address = notation.context;
+    // The parts are kept apart until the end: cheaper than a field of the
+    // address each time.
+    std::uint16_t zone = notation.context.zone;
+    std::uint16_t net = notation.context.net;
+    std::uint16_t node = notation.context.node;
     skipBlanks(text, cursor);
     if (startsWithNoCase(text.substr(cursor), "world")) {
         cursor += 5;
@@ -68,16 +67,17 @@ FtnAddress parseAddress(AddressNotation& notation, std::string_view text, std::s
         char next = cursor < text.size() ? text[cursor] : '\0';
         bool atEnd = cursor >= text.size();
         if (!atEnd && next == ':') {
-            address.zone = value;
+            zone = value;
             ++cursor;
         } else if (!atEnd && next == '/') {
-            address.net = value;
+            net = value;
             ++cursor;
         } else {
-            address.node = value;
+            node = value;
             break;
         }
     }
+    const FtnAddress address{zone, net, node};
     notation.context = address;
     while (cursor < text.size() && !isBlank(text[cursor]) && text[cursor] != '\n') {
         ++cursor;
@@ -119,14 +119,64 @@ std::size_t formatAddress(AddressNotation& notation, FtnAddress address, std::st
 }
 
 std::string addressText(FtnAddress address) {
-    AddressNotation notation;
-    notation.style.fullAddresses = true;
-    std::string text;
-    formatAddress(notation, address, text, FullForm);
-    return text;
+    // Written straight into a small buffer: one of these goes with every
+    // re-routing message.
+    if (address.zone == Wildcard && address.net == Wildcard) {
+        return " World";
+    }
+    char text[24];
+    char* end = text;
+    *end++ = ' ';
+    auto part = [&](std::uint16_t value, char after) {
+        if (value == Wildcard) {
+            end = std::copy_n("All", 3, end);
+        } else {
+            end = std::to_chars(end, text + sizeof text, value).ptr;
+        }
+        if (after != '\0') {
+            *end++ = after;
+        }
+    };
+    part(address.zone, ':');
+    part(address.net, '/');
+    part(address.node, '\0');
+    return std::string(text, end);
 }
 
 namespace {
+
+// The word is digits in one of the forms Z:N/F, Z:F, N/F or F, no part over
+// 65535: wholly an address, as wordFault would find, only quicker (the
+// words of a route file are nearly all like this).
+bool plainAddressWord(std::string_view word) {
+    bool colon = false;
+    bool slash = false;
+    std::size_t i = 0;
+    for (;;) {
+        const std::size_t digits = i;
+        std::uint32_t value = 0;
+        for (; i < word.size() && word[i] >= '0' && word[i] <= '9'; ++i) {
+            if (i - digits == 5) {
+                return false;
+            }
+            value = value * 10 + static_cast<std::uint32_t>(word[i] - '0');
+        }
+        if (i == digits || value > 65535) {
+            return false;
+        }
+        if (i == word.size()) {
+            return true;
+        }
+        if (word[i] == ':' && !colon && !slash) {
+            colon = true;
+        } else if (word[i] == '/' && !slash) {
+            slash = true;
+        } else {
+            return false;
+        }
+        ++i;
+    }
+}
 
 // What is wrong with one address word; empty when nothing is.
 std::string wordFault(std::string_view word) {
@@ -190,6 +240,9 @@ std::string addressFault(std::string_view text, std::size_t start, std::size_t e
                          FtnAddress taken) {
     skipBlanks(text, start);
     std::string_view word = text.substr(start, end > start ? end - start : 0);
+    if (plainAddressWord(word)) {
+        return {};
+    }
     std::string fault = wordFault(word);
     if (fault.empty()) {
         return fault;

@@ -53,7 +53,11 @@ inline bool isBlank(char c) {
 inline bool isWhiteSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
-void skipBlanks(std::string_view text, std::size_t& cursor);
+inline void skipBlanks(std::string_view text, std::size_t& cursor) {
+    while (cursor < text.size() && isBlank(text[cursor])) {
+        ++cursor;
+    }
+}
 
 // ASCII letters folded to lower case; every other character as it is.
 inline char lowerCase(char c) {
