@@ -20,10 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     NodelistReader reader(disk);
     const NodelistDefinition parsed = readNodelistDefinition(definition);
     std::string path;
-    std::unique_ptr<TextReader> file = reader.open(parsed.pathWord, path);
+    OpenNodelist nodelist = reader.open(parsed.pathWord, path);
     try {
-        if (file && parsed.valid) {
-            reader.scanNet(state, nullConsole(), *file, path, parsed.scan);
+        if (nodelist && parsed.valid) {
+            reader.scanNet(state, nullConsole(), nodelist, path, parsed.scan);
         }
     } catch (const TableFull&) {
     }

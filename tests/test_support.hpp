@@ -41,6 +41,11 @@ struct CapturedState {
     std::ostringstream console;
     Console messages{console};
     std::ostringstream output;
+    // What the console has shown, what it still holds included.
+    std::string shown() {
+        messages.flush();
+        return console.str();
+    }
     // A writer of the tables as they are now into `output`.
     LineWriter writer(bool crlf = false) { return LineWriter(state, output, crlf, 0); }
 };

@@ -64,8 +64,8 @@ bool spokewayKeyword(ConfigContext& context, std::string_view rest, KeywordTarge
     const NodelistDefinition definition = readNodelistDefinition(rest);
     std::string path;
     errno = 0;
-    std::unique_ptr<TextReader> file = context.nodelists.open(definition.pathWord, path);
-    if (!file) {
+    OpenNodelist nodelist = context.nodelists.open(definition.pathWord, path);
+    if (!nodelist) {
         const int error = errno;
         const bool pattern = definition.pathWord.find_first_of("?*") != std::string::npos;
         context.failAt(Message::OpenFile,
@@ -88,9 +88,17 @@ bool spokewayKeyword(ConfigContext& context, std::string_view rest, KeywordTarge
         return false;
     }
     const NetScan& scan = definition.scan;
-    context.console.say("\nScanning nodelist " + path + " for " + std::to_string(scan.zone) + ":" +
-                        std::to_string(scan.net) + " spokeway...");
-    if (!context.nodelists.scanNet(context.state, context.console, *file, path, scan)) {
+    // A nodelist read before takes no time: what is said of it comes out
+    // with what follows.
+    const std::string announcement = "\nScanning nodelist " + path + " for " +
+                                     std::to_string(scan.zone) + ":" + std::to_string(scan.net) +
+                                     " spokeway...";
+    if (nodelist.kept) {
+        context.console.sayLater(announcement);
+    } else {
+        context.console.say(announcement);
+    }
+    if (!context.nodelists.scanNet(context.state, context.console, nodelist, path, scan)) {
         const int error = errno;
         context.failAt(Message::OpenFile, "cannot read the nodelist \"" + path + "\"");
         logReason(context, path, error);

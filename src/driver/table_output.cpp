@@ -118,6 +118,7 @@ bool Splice::open(const std::string& destination, const std::string& beginMarker
         auto waiting = [&] {
             if (waitSeconds_) {
                 console_.errorWith(Message::WaitingForLock, destination);
+                console_.flush(); // shown while the wait lasts
             } else {
                 std::string text(messageText(Message::WaitingForLock));
                 console_.logEvent('+', text.replace(text.find("%s"), 2, destination).substr(1));
@@ -251,6 +252,7 @@ bool Splice::sameButTime() {
 // Prints the unified diff from the destination to the new file, both named
 // as the configuration names the destination.
 bool Splice::printDiff() {
+    console_.flush(); // what was said comes before what diff prints
     const int status = runProgram({"diff", "-u", "-a", "--label", destinationName_, "--label",
                                    destinationName_, target_, tempPath_});
     // diff: 0 the same, 1 different, anything else a failure.

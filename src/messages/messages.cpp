@@ -1,6 +1,7 @@
 #include "messages/messages.hpp"
 
 #include <algorithm>
+#include <array>
 #include <ctime>
 #include <iterator>
 
@@ -44,6 +45,15 @@ constexpr std::string_view Texts[] = {
 
 static_assert(std::size(Texts) == static_cast<std::size_t>(Message::CompareDest) + 1,
               "every message has a text");
+
+// Where each text's "%s" stands.
+constexpr auto FillPlaces = [] {
+    std::array<std::size_t, std::size(Texts)> places{};
+    for (std::size_t k = 0; k < places.size(); ++k) {
+        places[k] = Texts[k].find("%s");
+    }
+    return places;
+}();
 
 // The log's severity marks: information, a warning (the run goes on), an
 // error.
@@ -92,12 +102,34 @@ void Console::say(std::string_view text) {
     show(text, Information);
 }
 
+void Console::sayLater(std::string_view text) {
+    show(text, Information, false);
+}
+
+Console::~Console() {
+    flush();
+}
+
+void Console::put(std::string_view text) {
+    held_.append(text);
+    if (held_.size() >= HeldLimit) {
+        stream_->write(held_.data(), static_cast<std::streamsize>(held_.size()));
+        held_.clear();
+    }
+}
+
+void Console::flush() {
+    stream_->write(held_.data(), static_cast<std::streamsize>(held_.size()));
+    held_.clear();
+    stream_->flush();
+}
+
 void Console::show(std::string_view text, char mark, bool flush) {
     log(text, mark);
     if (!quiet_) {
-        stream_->write(text.data(), static_cast<std::streamsize>(text.size()));
+        put(text);
         if (flush) {
-            stream_->flush();
+            this->flush();
         }
         return;
     }
@@ -118,8 +150,30 @@ void Console::show(std::string_view text, char mark, bool flush) {
         shown.erase(0, 1);
     }
     shownQuietly_ = true;
-    stream_->write(shown.data(), static_cast<std::streamsize>(shown.size()));
-    stream_->flush();
+    put(shown);
+    this->flush();
+}
+
+void Console::show(std::initializer_list<std::string_view> parts, char mark, bool flush) {
+    if (quiet_) {
+        std::string text;
+        for (std::string_view part : parts) {
+            text += part;
+        }
+        show(text, mark, flush);
+        return;
+    }
+    const bool logging = !logKnown_ || log_;
+    for (std::string_view part : parts) {
+        if (logging) {
+            log(part, mark);
+        }
+        held_ += part;
+    }
+    put({});
+    if (flush) {
+        this->flush();
+    }
 }
 
 void Console::log(std::string_view text, char mark) {
@@ -201,9 +255,9 @@ void Console::finish() {
         log_.reset();
     }
     if (quiet_ && shownQuietly_) {
-        stream_->write("\n", 1);
-        stream_->flush();
+        put("\n");
     }
+    flush();
 }
 
 void Console::spin(std::size_t turns) {
@@ -221,8 +275,7 @@ void Console::spin(std::size_t turns) {
     }();
     while (turns > 0) {
         const std::size_t chunk = std::min<std::size_t>(turns, cycle.size() / 2 - 3);
-        stream_->write(cycle.data() + 2 * (spinnerPosition_ & 3),
-                       static_cast<std::streamsize>(2 * chunk));
+        put(std::string_view(cycle).substr(2 * (spinnerPosition_ & 3), 2 * chunk));
         spinnerPosition_ = static_cast<std::uint8_t>((spinnerPosition_ + chunk) & 3);
         turns -= chunk;
     }
@@ -244,7 +297,10 @@ void Console::errorWith(Message message, std::string_view text) {
     // These come in runs (one per re-routed node, say): not flushed one by
     // one; the next message brings them out.
     const std::string_view format = messageText(message);
-    const std::size_t at = format.find("%s");
-    filled_.assign(format.substr(0, at)).append(text).append(format.substr(at + 2));
-    show(filled_, markOf(message), false);
+    const std::size_t at = FillPlaces[static_cast<std::size_t>(message)];
+    if (at == std::string_view::npos) {
+        show(format, markOf(message), false);
+        return;
+    }
+    show({format.substr(0, at), text, format.substr(at + 2)}, markOf(message), false);
 }

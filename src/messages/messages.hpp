@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <ostream>
 #include <span>
@@ -72,9 +73,18 @@ enum class ExitCode : int {
 class Console {
   public:
     explicit Console(std::ostream& stream) : stream_(&stream) {}
+    Console(const Console&) = delete;
+    Console& operator=(const Console&) = delete;
+    // What is still held back comes out.
+    ~Console();
 
     // Writes a text as it stands.
     void say(std::string_view text);
+    // Writes a text that the next message or flush brings out: progress that
+    // more follows at once (a file named again and known unchanged, say).
+    void sayLater(std::string_view text);
+    // Brings out what was said and is still held back.
+    void flush();
     // Turns the spinner `turns` steps; it comes out with the next message.
     void spin(std::size_t turns = 1);
     // Prints a message as it stands.
@@ -108,13 +118,20 @@ class Console {
     // Shows a text (progress unless `mark` is that of a message) and logs it.
     // Shows and logs a text; `flush` false leaves it for the next message to bring out.
     void show(std::string_view text, char mark, bool flush = true);
+    // The same for a text in parts, as they come (no copy).
+    void show(std::initializer_list<std::string_view> parts, char mark, bool flush);
     void log(std::string_view text, char mark);
     void endLogLine();
     void writeLogLine(const std::string& line);
 
+    // Adds to what the console holds; a full buffer goes to the stream.
+    void put(std::string_view text);
+
     std::ostream* stream_;
+    // What was shown and has not gone to the stream yet.
+    static constexpr std::size_t HeldLimit = 65536;
+    std::string held_;
     std::uint8_t spinnerPosition_ = 0;
-    std::string filled_; // reused for the filled messages
     bool quiet_ = false;
     bool shownQuietly_ = false; // a quiet console has shown a message
     std::string heldProgress_;  // a quiet console's progress on the current line

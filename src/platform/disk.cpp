@@ -76,7 +76,8 @@ bool openedRegular(int fd, struct stat& info) {
 Disk::Identity identityOf(const struct stat& info) {
     return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
             static_cast<std::int64_t>(info.st_size),
-            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
+            static_cast<std::int64_t>(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec};
 }
 
 // A file as it was when it was opened.
@@ -409,11 +410,11 @@ std::unique_ptr<TextReader> openText(Disk& disk, const std::string& path, std::s
     return std::make_unique<TextReader>(std::move(source), bufferSize);
 }
 
-bool RealDisk::modifiedTime(const std::string& path, std::int64_t& time) {
+bool RealDisk::fileIdentity(const std::string& path, Identity& identity) {
     struct stat info {};
     if (namesNoFile(path) || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
         return false;
     }
-    time = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    identity = identityOf(info);
     return true;
 }

@@ -77,9 +77,10 @@ class Disk {
         timedOut = false;
         return lockFolder(folder);
     }
-    // The modification time of a file (nanoseconds since the epoch); false
-    // when it cannot be told, as on a disk that keeps no times.
-    virtual bool modifiedTime(const std::string& /*path*/, std::int64_t& /*time*/) { return false; }
+    // The identity a regular file (links followed) has now, as openRead
+    // would give it, without opening it; false when there is none or it
+    // cannot be told, as on a disk that keeps no times.
+    virtual bool fileIdentity(const std::string& /*path*/, Identity& /*identity*/) { return false; }
 };
 
 // The operating system's file system.
@@ -94,7 +95,7 @@ class RealDisk : public Disk {
     bool replace(const std::string& from, const std::string& to) override;
     void remove(const std::string& path) override;
     bool folderIdentity(const std::string& folder, Identity& identity) override;
-    bool modifiedTime(const std::string& path, std::int64_t& time) override;
+    bool fileIdentity(const std::string& path, Identity& identity) override;
     bool isSameFile(const std::string& path, const ByteSource::Identity& file) override;
     std::string finalTarget(const std::string& path) override;
     std::unique_ptr<ByteSink> openAppend(const std::string& path) override;

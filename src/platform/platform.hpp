@@ -22,12 +22,15 @@ class ByteSource {
     // Starts again from the beginning; false on failure.
     virtual bool rewind() = 0;
 
-    // What tells this file from another: device, inode, size, modification.
+    // What tells this file from another, and from itself after a change:
+    // device, inode, size, the times of the last change to its bytes and to
+    // the file as a whole (its mode and owner too).
     struct Identity {
         std::uint64_t device = 0;
         std::uint64_t inode = 0;
         std::int64_t size = 0;
         std::int64_t modified = 0;
+        std::int64_t changed = 0;
         bool operator==(const Identity&) const = default;
     };
     virtual Identity identity() const = 0;

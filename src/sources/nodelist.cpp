@@ -161,17 +161,17 @@ std::string newerMatch(Disk& disk, const PathParts& pattern, const std::vector<s
     PathParts parts = pattern;
     parts.name = chosen;
     parts.ext.clear();
-    std::int64_t newest = 0;
-    if (!disk.modifiedTime(makePath(parts), newest)) {
+    Disk::Identity file;
+    if (!disk.fileIdentity(makePath(parts), file)) {
         return "";
     }
+    std::int64_t newest = file.modified;
     std::string newer;
     for (const std::string& name : names) {
         parts.name = name;
-        std::int64_t time = 0;
         if (name != chosen && name.find('.') != std::string::npos &&
-            disk.modifiedTime(makePath(parts), time) && time > newest) {
-            newest = time;
+            disk.fileIdentity(makePath(parts), file) && file.modified > newest) {
+            newest = file.modified;
             newer = makePath(parts);
         }
     }
@@ -353,7 +353,6 @@ std::shared_ptr<const NodelistIndex> readNodelist(TextReader& file) {
     return index;
 }
 
-
 // Routes the nodes of the selected net via their hubs (or via the host for
 // the nodes before the first hub). Only the lines of the selected net are
 // looked at; the spinner turns as if every line of the file were read.
@@ -458,20 +457,31 @@ NodelistDefinition readNodelistDefinition(std::string_view text) {
     return definition;
 }
 
-std::unique_ptr<TextReader> NodelistReader::open(std::string_view pathWord, std::string& path) {
+OpenNodelist NodelistReader::open(std::string_view pathWord, std::string& path) {
     newerFile_.clear();
     if (!findNodelist(disk_, cache_, pathWord, path, newerFile_)) {
-        return nullptr;
+        return {};
     }
-    return openText(disk_, path, NodelistBufferSize);
+    // The file read before, not changed since (not even its mode), is not
+    // opened again.
+    const auto cached = cache_.byPath.find(path);
+    TextReader::Identity now;
+    if (cached != cache_.byPath.end() && cached->second &&
+        !(cached->second->file == TextReader::Identity{}) && disk_.fileIdentity(path, now) &&
+        cached->second->file == now) {
+        return {nullptr, cached->second};
+    }
+    return {openText(disk_, path, NodelistBufferSize), nullptr};
 }
 
-bool NodelistReader::scanNet(RoutingState& state, Console& console, TextReader& file,
+bool NodelistReader::scanNet(RoutingState& state, Console& console, OpenNodelist& nodelist,
                              const std::string& path, const NetScan& scan) {
     auto& cached = cache_.byPath[path];
-    if (!cached || !(cached->file == file.identity())) {
+    if (nodelist.kept) {
+        cached = nodelist.kept;
+    } else if (!cached || !(cached->file == nodelist.file->identity())) {
         cached = nullptr; // the old one is let go before the new one is read
-        cached = readNodelist(file);
+        cached = readNodelist(*nodelist.file);
         if (cached && cached->statesCrc && cached->statedCrc != cached->actualCrc) {
             console.diagnostics().reportAt(
                 Severity::Warning, path, 1,

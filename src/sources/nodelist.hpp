@@ -28,22 +28,30 @@ struct NodelistDefinition {
 };
 NodelistDefinition readNodelistDefinition(std::string_view text);
 
+// A nodelist ready for scanning: the file opened, or, when it is the one
+// read before and has not changed since, what was kept of it.
+struct OpenNodelist {
+    std::unique_ptr<TextReader> file;
+    std::shared_ptr<const NodelistIndex> kept;
+    explicit operator bool() const { return file || kept; }
+};
+
 // Reads nodelists, each one once per run however many nets are scanned in it.
 class NodelistReader {
   public:
     explicit NodelistReader(Disk& disk) : disk_(disk) {}
 
     // Opens the nodelist the path word names: a wildcard pattern picks the
-    // matching file with the greatest numeric extension. Null when no file
+    // matching file with the greatest numeric extension. Empty when no file
     // qualifies or it cannot be opened; `path` is the file chosen.
-    std::unique_ptr<TextReader> open(std::string_view pathWord, std::string& path);
+    OpenNodelist open(std::string_view pathWord, std::string& path);
     // After open with a pattern: the newest matching file when it is newer
     // than the one chosen, else empty.
     const std::string& newerFile() const { return newerFile_; }
     // Routes the nodes of the net via their hubs, turning the console's
     // spinner; false on a read error.
-    bool scanNet(RoutingState& state, Console& console, TextReader& file, const std::string& path,
-                 const NetScan& scan);
+    bool scanNet(RoutingState& state, Console& console, OpenNodelist& nodelist,
+                 const std::string& path, const NetScan& scan);
 
   private:
     Disk& disk_;

@@ -1,5 +1,7 @@
 // Route lines (DefaultRoute arguments and route file lines) and the reading
 // of route and trust files.
+#include <algorithm>
+
 #include "model/tables.hpp"
 #include "sources/sources.hpp"
 
@@ -65,22 +67,34 @@ RouteFileReader::RouteFileReader(Disk& disk) : disk_(disk) {}
 
 bool RouteFileReader::read(RoutingState& state, Console& console, const std::string& name,
                            LineRule applyLine) {
-    std::unique_ptr<TextReader> file = openText(disk_, name);
-    if (!file) {
-        return false;
-    }
-    console.say("\nScanning route file " + name + "...");
     // A small file is read whole first: the same lines applied to a table
     // they left unchanged before are left out (a file named many times).
     auto sameTable = [&](const AppliedSourceFile& entry) {
         return entry.applyLine == applyLine && entry.changes == state.itemChanges &&
                entry.links == state.links.size() && entry.akas == state.akas.size();
     };
+    auto appliedBefore = [&](const TextReader::Identity& identity) {
+        return !(identity == TextReader::Identity{}) &&
+               std::ranges::any_of(applied_, [&](const AppliedSourceFile& entry) {
+                   return sameTable(entry) && entry.file == identity;
+               });
+    };
+    const std::string announcement = "\nScanning route file " + name + "...";
+    // The same file as before, not changed since (not even its mode), is
+    // not opened again.
+    TextReader::Identity now;
+    if (disk_.fileIdentity(name, now) && appliedBefore(now)) {
+        console.sayLater(announcement);
+        return true;
+    }
+    std::unique_ptr<TextReader> file = openText(disk_, name);
+    if (!file) {
+        return false;
+    }
+    console.say(announcement);
     const TextReader::Identity identity = file->identity();
-    for (const AppliedSourceFile& entry : applied_) {
-        if (sameTable(entry) && entry.file == identity && !(identity == TextReader::Identity{})) {
-            return true;
-        }
+    if (appliedBefore(identity)) {
+        return true;
     }
     std::string text;
     std::vector<std::size_t> lineEnds;

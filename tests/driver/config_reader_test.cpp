@@ -39,7 +39,7 @@ struct ConfigReader : ::testing::Test {
     bool readWithMarkers(const std::string& config) {
         return read(config + "RouteBegin \"; begin\"\nRouteEnd \"; end\"\n");
     }
-    std::string console() const { return captured.console.str(); }
+    std::string console() { return captured.shown(); }
     std::vector<FtnAddress> linkAddresses() const {
         std::vector<FtnAddress> addresses;
         for (const LinkEntry& link : state.links) {

@@ -41,7 +41,7 @@ struct SettingsFixture : ::testing::Test {
     std::string routeType() const {
         return settings.routeType == 0 ? "" : RouteTypes[settings.routeType - 1].name;
     }
-    std::string console() const { return captured.console.str(); }
+    std::string console() { return captured.shown(); }
 };
 
 } // namespace

@@ -177,4 +177,25 @@ TEST_F(Unattended, ABoundedWaitGivesUpAndLeavesTheDestination) {
     EXPECT_EQ(run({"--wait=1"}).exitCode, 0);
 }
 
+TEST_F(Unattended, AWaitIsShownWhileItLasts) {
+    // Not inherited by the run: the lock goes with the close below.
+    const int folder = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(folder, 0);
+    ASSERT_EQ(::flock(folder, LOCK_EX), 0);
+    const std::string command = "cd " + shellQuote(dir.path().string()) + " && " + Epoch + " " +
+                                shellQuote(SPOKEWAY_BINARY) +
+                                " --wait=60 2>errors >/dev/null; echo $? >status";
+    ASSERT_EQ(std::system(("(" + command + ") </dev/null &").c_str()), 0);
+    auto waitFor = [&](const std::string& file, const std::string& text) {
+        for (int k = 0; k < 400 && !(dir.exists(file) && dir.read(file).ends_with(text)); ++k) {
+            ::usleep(50000);
+        }
+        return dir.exists(file) ? dir.read(file) : "";
+    };
+    const std::string waiting = "\nWaiting for the run that holds route.cfg...";
+    EXPECT_TRUE(waitFor("errors", waiting).ends_with(waiting));
+    ::close(folder);
+    EXPECT_EQ(waitFor("status", "\n"), "0\n");
+}
+
 } // namespace

@@ -42,7 +42,7 @@ TEST_F(Adjustment, DefaultRoutesGoThroughTheMostSpecificCoveringEntry) {
                                 "6 3:1/1 via - target\n"
                                 "7 *:*/* via - target\n"
                                 "8 3:*/* via - target\n");
-    EXPECT_EQ(captured.console.str(), "");
+    EXPECT_EQ(captured.shown(), "");
 }
 
 TEST_F(Adjustment, LaterEntriesAreScoredBeforeTheyAreNormalised) {
@@ -86,7 +86,7 @@ TEST_F(Adjustment, TheLoopCheckOfADefaultRouteLooksAtTenEntries) {
         expected += std::to_string(k + 1) + " 3:1/" + std::to_string(k) + " via 0\n";
     }
     EXPECT_EQ(itemsText(state), expected);
-    EXPECT_EQ(captured.console.str(), "");
+    EXPECT_EQ(captured.shown(), "");
 }
 
 TEST_F(Adjustment, ALoopBeyondTenEntriesIsBrokenWhenChainsAreShortened) {
@@ -97,7 +97,7 @@ TEST_F(Adjustment, ALoopBeyondTenEntriesIsBrokenWhenChainsAreShortened) {
         expected += std::to_string(k + 1) + " 3:1/" + std::to_string(k) + " via 0\n";
     }
     EXPECT_EQ(itemsText(state), expected);
-    EXPECT_EQ(captured.console.str(), loopMessage("2:460/5"));
+    EXPECT_EQ(captured.shown(), loopMessage("2:460/5"));
 }
 
 TEST_F(Adjustment, NodesRoutedViaUsBecomeLinksWithTheDefaultFlavour) {
@@ -120,7 +120,7 @@ TEST_F(Adjustment, NodesRoutedViaUsBecomeLinksWithTheDefaultFlavour) {
                                 "3 2:5020/99 via - target\n"
                                 "4 2:5020/5 via 3\n"
                                 "5 2:460/1 via 0\n");
-    EXPECT_EQ(captured.console.str(),
+    EXPECT_EQ(captured.shown(),
               "\n 2:460/20 is routed via us, but missing in \"Link\" definitions.\n"
               " 'DefaultFlavor' assumed."
               "\n 2:5020/5 is routed via us, but missing in \"Link\" definitions.\n"
@@ -149,7 +149,7 @@ TEST_F(Adjustment, ChainsEndAtTheLastHopOrAtALinkWithAConcreteNode) {
                                 "6 2:461/1 via - target\n"
                                 "7 2:461/* via 6\n"
                                 "8 2:462/5 via 6\n");
-    EXPECT_EQ(captured.console.str(), "");
+    EXPECT_EQ(captured.shown(), "");
 }
 
 TEST_F(Adjustment, ALoopIsBrokenAtItsFirstEntry) {
@@ -158,7 +158,7 @@ TEST_F(Adjustment, ALoopIsBrokenAtItsFirstEntry) {
     adjustRouting(state, captured.messages);
     EXPECT_EQ(itemsText(state), "0 2:460/1 via -\n"
                                 "1 2:460/2 via 0\n");
-    EXPECT_EQ(captured.console.str(), loopMessage("2:460/1"));
+    EXPECT_EQ(captured.shown(), loopMessage("2:460/1"));
 }
 
 TEST_F(Adjustment, AChainRunningIntoALoopOfOtherEntriesEnds) {
@@ -169,7 +169,7 @@ TEST_F(Adjustment, AChainRunningIntoALoopOfOtherEntriesEnds) {
     EXPECT_EQ(itemsText(state), "0 2:460/9 via -\n"
                                 "1 2:460/1 via -\n"
                                 "2 2:460/2 via 1\n");
-    EXPECT_EQ(captured.console.str(), loopMessage("2:460/9") + loopMessage("2:460/1"));
+    EXPECT_EQ(captured.shown(), loopMessage("2:460/9") + loopMessage("2:460/1"));
 }
 
 } // namespace

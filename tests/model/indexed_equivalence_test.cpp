@@ -182,6 +182,8 @@ TEST(IndexedEquivalence, RandomTablesGiveExactlyWhatTheScansGive) {
         adjustRouting(fast.state, fast.messages);
         oracle::adjustRouting(slow.state, slow.messages);
         expectSameTables(fast.state, slow.state);
+        fast.messages.flush();
+        slow.messages.flush();
         ASSERT_EQ(fast.console.str(), slow.console.str());
 
         // Lookups after normalisation may meet equal addresses: the first wins.
@@ -233,5 +235,6 @@ TEST(IndexedEquivalence, ChainThroughEveryItemIsCutInOneWalk) {
     for (std::size_t i = 1; i < count; ++i) {
         ASSERT_EQ(state.items[i].via, 0u) << "item " << i;
     }
+    messages.flush();
     EXPECT_EQ(console.str(), "");
 }

@@ -30,7 +30,7 @@ std::string minimised(std::vector<Entry> entries, MinimizeMode mode = MinimizeMo
         addItem(state, entry.address, entry.via, entry.viaTarget);
     }
     minimizeRoutes(state, captured.messages);
-    EXPECT_EQ(captured.console.str(), "");
+    EXPECT_EQ(captured.shown(), "");
     return itemsText(state);
 }
 

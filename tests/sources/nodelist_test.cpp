@@ -21,7 +21,7 @@ struct Scanner {
     }
     RoutingState& state() { return run.captured.state; }
     bool define(const std::string& rest) { return spokewayKeyword(run.context, rest, {}); }
-    std::string console() const { return run.captured.console.str(); }
+    std::string console() { return run.captured.shown(); }
     std::string table() const { return itemsText(run.captured.state, ItemForm::ByAddress); }
 
     ConfigRun run;

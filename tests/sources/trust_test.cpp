@@ -40,8 +40,8 @@ TEST_F(TrustLine, LastListedLinkWinsAndOthersAreIgnored) {
                                                        "2:461/9 via 2:460/2\n"
                                                        "2:461/5 via 2:460/2\n"
                                                        "2:461/8 via 2:460/2\n");
-    EXPECT_EQ(captured.console.str(), "\nRe-routing for  2:461/5."
-                                      "\nRe-routing for  2:461/9.");
+    EXPECT_EQ(captured.shown(), "\nRe-routing for  2:461/5."
+                                "\nRe-routing for  2:461/9.");
 }
 
 TEST_F(TrustLine, CommentsStartOnlyInTheFirstColumn) {
@@ -59,7 +59,7 @@ TEST_F(TrustLine, CommentsStartOnlyInTheFirstColumn) {
                                                        "2:460/0 via 2:460/1\n"
                                                        "2:461/7 via 2:460/1\n"
                                                        "2:461/8 via 2:460/2\n");
-    EXPECT_EQ(captured.console.str(), "");
+    EXPECT_EQ(captured.shown(), "");
 }
 
 TEST_F(TrustLine, OwnAddressesAreNeverRoutedAndWildcardsRouteGroups) {
@@ -72,7 +72,7 @@ TEST_F(TrustLine, OwnAddressesAreNeverRoutedAndWildcardsRouteGroups) {
                                                        "2:460/2\n"
                                                        "2:462/* via 2:460/1\n"
                                                        "*:*/* via 2:460/2\n");
-    EXPECT_EQ(captured.console.str(), "");
+    EXPECT_EQ(captured.shown(), "");
 }
 
 TEST_F(TrustLine, ALongLineIsReadWhole) {
