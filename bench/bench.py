@@ -12,9 +12,10 @@ growing with the square of their size, and times whole runs over them.
                                  the nodelist lists
     bench/bench.py check BINARY [NODELIST]
                                  for every shape: the 64,000 run takes at most 6 times
-                                 the 16,000 run and at most 1 s, twice the aim of 0.5 s (more only where the
+                                 the 16,000 run and at most 0.5 s (more only where the
                                  output itself grows faster: in proportion, and the time
-                                 to write the excess), and under 64 MB;
+                                 to write the excess), and under 64 MB (a shape that
+                                 misses is measured again before it fails);
                                  given a nodelist, the real run under a second
     bench/bench.py bignodelist BINARY [NODELIST]
                                  100 MB of empty lines and 100 MB of nodelist (the
@@ -349,31 +350,38 @@ def time_real(binary, nodelist, repeats=3):
         shutil.rmtree(world)
 
 
+def shape_failures(shape, results):
+    """What is wrong with one shape's runs at 16,000 and 64,000."""
+    (small, small_out, _), (large, large_out, peak) = results[shape, 16000], results[shape, 64000]
+    failures = []
+    ratio = large / small
+    # A table or console output that itself grows faster than the input
+    # may cost what writing it costs, no more.
+    allowed = 6 * max(1.0, large_out / small_out / 4)
+    if ratio > allowed:
+        failures.append(f"{shape}: 64,000 took {ratio:.1f} times as long as 16,000 "
+                        f"(at most {allowed:.1f})")
+    # Likewise the output beyond what grows with the input may take its
+    # writing time (a gigabyte a second) on top of the bound.
+    bound = 0.5 + max(0, large_out - 4 * small_out) / 1e9
+    if large > bound:
+        failures.append(f"{shape}: 64,000 took {large:.2f} s (at most {bound:.2f} s)")
+    if peak / 1024 >= 64:
+        failures.append(f"{shape}: a run peaked at {peak / 1024:.1f} MB (under 64 MB)")
+    return failures
+
+
 def check(binary, nodelist=None):
     failures = []
     results = run(binary, [16000, 64000], list(SHAPES))
     for shape in SHAPES:
-        (small, small_out, _), (large, large_out, peak) = results[shape, 16000], results[shape, 64000]
-        ratio = large / small
-        # A table or console output that itself grows faster than the input
-        # may cost what writing it costs, no more.
-        allowed = 6 * max(1.0, large_out / small_out / 4)
-        if ratio > allowed:
-            failures.append(f"{shape}: 64,000 took {ratio:.1f} times as long as 16,000 "
-                            f"(at most {allowed:.1f})")
-        # Likewise the output beyond what grows with the input may take its
-        # writing time (a gigabyte a second) on top of the bound.
-        # The aim is 0.5 s; four shapes made of many configuration lines or
-        # messages (listing, reroute, segment, routefile) are still above it
-        # (0.6 to 0.9 s), so the check fails only past twice the aim and
-        # names the shapes between.
-        aim = 0.5 + max(0, large_out - 4 * small_out) / 1e9
-        if large > 2 * aim:
-            failures.append(f"{shape}: 64,000 took {large:.2f} s (at most {2 * aim:.2f} s)")
-        elif large > aim:
-            print(f"NOTE {shape}: 64,000 took {large:.2f} s, above the aim of {aim:.2f} s")
-        if peak / 1024 >= 64:
-            failures.append(f"{shape}: a run peaked at {peak / 1024:.1f} MB (under 64 MB)")
+        if shape_failures(shape, results):
+            # A machine shared with other work is sometimes slow for a
+            # moment: a shape that misses is measured again, more times,
+            # and fails only if it misses again.
+            print(f"measuring {shape} again")
+            results.update(run(binary, [16000, 64000], [shape], repeats=7))
+            failures += shape_failures(shape, results)
     if nodelist:
         seconds = time_real(binary, nodelist)
         if seconds >= 1:

@@ -124,6 +124,7 @@ bool Splice::open(const std::string& destination, const std::string& beginMarker
                 console_.logEvent('+', text.replace(text.find("%s"), 2, destination).substr(1));
             }
         };
+        console_.flush(); // all said so far is shown before any wait
         lock_ = disk_.lockFolderWaiting(splitPath(target_).dir, waitSeconds_, waiting, timedOut_);
         if (timedOut_) {
             console_.errorWith(Message::LockTimeout, destination);
