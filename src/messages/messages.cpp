@@ -84,8 +84,7 @@ int rank(char mark) {
 }
 
 // "07 Dec 13:01:36": the day, month and time of a log line.
-std::string logTime() {
-    const std::time_t now = std::time(nullptr);
+std::string logTime(std::time_t now) {
     struct tm parts {};
     char text[32] = "?? ??? ??:??:??";
     if (::localtime_r(&now, &parts) != nullptr) {
@@ -122,6 +121,9 @@ void Console::flush() {
     stream_->write(held_.data(), static_cast<std::streamsize>(held_.size()));
     held_.clear();
     stream_->flush();
+    if (!heldLog_.empty()) {
+        writeLog();
+    }
 }
 
 void Console::show(std::string_view text, char mark, bool flush) {
@@ -180,15 +182,20 @@ void Console::log(std::string_view text, char mark) {
     if (logKnown_ && !log_) {
         return; // no log file
     }
-    for (char c : text) {
-        if (c == '\n') {
-            endLogLine();
-            continue;
+    for (;;) {
+        const std::size_t lineFeed = text.find('\n');
+        const std::string_view piece = text.substr(0, lineFeed);
+        if (!piece.empty()) {
+            logLine_ += piece;
+            if (rank(mark) > rank(logMark_)) {
+                logMark_ = mark;
+            }
         }
-        logLine_ += c;
-        if (rank(mark) > rank(logMark_)) {
-            logMark_ = mark;
+        if (lineFeed == std::string_view::npos) {
+            return;
         }
+        endLogLine();
+        text.remove_prefix(lineFeed + 1);
     }
 }
 
@@ -209,47 +216,63 @@ void Console::endLogLine() {
     const std::size_t first = logLine_.find_first_not_of(" \t\r");
     if (first != std::string::npos) {
         const std::size_t last = logLine_.find_last_not_of(" \t\r");
-        std::string line = std::string(1, logMark_ == ' ' ? Information : logMark_) + " " +
-                           logTime() + " SPKW " + logLine_.substr(first, last + 1 - first) + "\n";
-        if (!logKnown_) {
-            keptLines_.push_back(std::move(line));
-        } else if (log_) {
-            writeLogLine(line);
+        // The time is put into words once a second (a run may log millions
+        // of re-routings).
+        const std::time_t now = std::time(nullptr);
+        if (now != logSecond_) {
+            logSecond_ = now;
+            logStamp_ = logTime(now);
+        }
+        if (!logKnown_ || log_) {
+            std::string& line = logKnown_ ? heldLog_ : keptLines_.emplace_back();
+            line += logMark_ == ' ' ? Information : logMark_;
+            line += ' ';
+            line += logStamp_;
+            line += " SPKW ";
+            line.append(logLine_, first, last + 1 - first);
+            line += '\n';
+            if (logKnown_ && heldLog_.size() >= HeldLimit) {
+                writeLog();
+            }
         }
     }
     logLine_.clear();
     logMark_ = ' ';
 }
 
-void Console::writeLogLine(const std::string& line) {
+void Console::writeLog() {
+    // Whole lines at a time, so that runs sharing a log never split a line.
     std::size_t done = 0;
-    while (done < line.size()) {
-        const long n = log_->write(line.data() + done, line.size() - done);
+    while (log_ && done < heldLog_.size()) {
+        const long n = log_->write(heldLog_.data() + done, heldLog_.size() - done);
         if (n <= 0) {
             // Reported once; the run goes on without its log.
             log_.reset();
+            heldLog_.clear();
             errorWith(Message::WriteLog, logName_);
             return;
         }
         done += static_cast<std::size_t>(n);
     }
+    heldLog_.clear();
 }
 
 void Console::logTo(std::unique_ptr<ByteSink> log, std::string_view name) {
     logKnown_ = true;
     log_ = std::move(log);
     logName_ = name;
-    std::vector<std::string> kept = std::move(keptLines_);
-    keptLines_.clear();
-    for (const std::string& line : kept) {
-        if (log_) {
-            writeLogLine(line);
+    if (log_) {
+        for (const std::string& line : keptLines_) {
+            heldLog_ += line;
         }
+        writeLog();
     }
+    keptLines_.clear();
 }
 
 void Console::finish() {
     endLogLine();
+    writeLog();
     if (log_) {
         log_->close();
         log_.reset();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <initializer_list>
 #include <memory>
 #include <ostream>
@@ -122,7 +123,8 @@ class Console {
     void show(std::initializer_list<std::string_view> parts, char mark, bool flush);
     void log(std::string_view text, char mark);
     void endLogLine();
-    void writeLogLine(const std::string& line);
+    // Writes the log lines held so far.
+    void writeLog();
 
     // Adds to what the console holds; a full buffer goes to the stream.
     void put(std::string_view text);
@@ -142,4 +144,7 @@ class Console {
     std::vector<std::string> keptLines_;
     std::string logLine_; // the current line, not ended yet
     char logMark_ = ' ';
+    std::string heldLog_; // ended lines not written yet
+    std::time_t logSecond_ = -1;
+    std::string logStamp_; // the time of the log's lines in that second
 };
