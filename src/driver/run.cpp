@@ -71,6 +71,8 @@ ExitCode run(RunEnvironment& environment, const RunOptions& options, TableOutput
     if (options.check || looksOnly(options)) {
         state.provenance.startRecording();
     }
+    // Only --strict looks at what the reading found doubtful.
+    console.diagnostics().setCollecting(options.strict);
     const Diagnostics& diagnostics = console.diagnostics();
     if (!readConfig(config)) {
         // A run that stops after WriteTo leaves the temporary file holding

@@ -8,7 +8,9 @@ void Diagnostics::report(Severity severity, std::string_view text) {
 
 void Diagnostics::reportAt(Severity severity, std::string_view file, unsigned long line,
                            std::string_view text) {
-    reports_.push_back({std::string(file), line, severity, std::string(text)});
+    if (collecting_) {
+        reports_.push_back({std::string(file), line, severity, std::string(text)});
+    }
 }
 
 std::size_t Diagnostics::count(Severity severity) const {

@@ -28,6 +28,10 @@ class Diagnostics {
         unsigned long line = 0;
     };
     const Place& place() const { return place_; }
+    // Off: nothing is kept, and readers may leave out the tests that only
+    // feed reports (a run without --check or --strict shows none).
+    void setCollecting(bool collecting) { collecting_ = collecting; }
+    bool collecting() const { return collecting_; }
     void setPlace(Place place) { place_ = std::move(place); }
 
     void report(Severity severity, std::string_view text);
@@ -39,7 +43,11 @@ class Diagnostics {
 
     // Where a word (an address, say) was first met, for reports that name
     // two places; null when it was not noted.
-    void mention(const std::string& word) { mentions_.try_emplace(word, place_); }
+    void mention(const std::string& word) {
+        if (collecting_) {
+            mentions_.try_emplace(word, place_);
+        }
+    }
     const Place* mentioned(const std::string& word) const {
         auto found = mentions_.find(word);
         return found == mentions_.end() ? nullptr : &found->second;
@@ -51,6 +59,7 @@ class Diagnostics {
     void print(std::ostream& out, Severity least) const;
 
   private:
+    bool collecting_ = true;
     Place place_;
     std::vector<Diagnostic> reports_;
     std::map<std::string, Place> mentions_;

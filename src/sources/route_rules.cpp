@@ -17,6 +17,9 @@ FtnAddress readCheckedAddress(AddressNotation& notation, Console& console, std::
                               std::size_t& cursor) {
     const std::size_t start = cursor;
     const FtnAddress address = parseAddress(notation, text, cursor);
+    if (!console.diagnostics().collecting()) {
+        return address;
+    }
     const std::string fault = addressFault(text, start, cursor, address);
     if (!fault.empty()) {
         console.diagnostics().warn(fault);
