@@ -12,10 +12,10 @@ growing with the square of their size, and times whole runs over them.
                                  the nodelist lists
     bench/bench.py check BINARY [NODELIST]
                                  for every shape: the 64,000 run takes at most 6 times
-                                 the 16,000 run and at most 0.5 s (more only where the
-                                 output itself grows faster: in proportion, and the time
-                                 to write the excess), and under 64 MB (a shape that
-                                 misses is measured again before it fails);
+                                 the 16,000 run (more where the output grows faster, in
+                                 proportion), at most 0.5 s and the time to write its
+                                 output, and under 64 MB (a shape that misses is
+                                 measured again, up to three times, before it fails);
                                  given a nodelist, the real run under a second
     bench/bench.py bignodelist BINARY [NODELIST]
                                  100 MB of empty lines and 100 MB of nodelist (the
@@ -361,9 +361,9 @@ def shape_failures(shape, results):
     if ratio > allowed:
         failures.append(f"{shape}: 64,000 took {ratio:.1f} times as long as 16,000 "
                         f"(at most {allowed:.1f})")
-    # Likewise the output beyond what grows with the input may take its
-    # writing time (a gigabyte a second) on top of the bound.
-    bound = 0.5 + max(0, large_out - 4 * small_out) / 1e9
+    # Likewise the output may take its writing time (a gigabyte a second) on
+    # top of the bound: one re-routing message per re-routing is demanded.
+    bound = 0.5 + large_out / 1e9
     if large > bound:
         failures.append(f"{shape}: 64,000 took {large:.2f} s (at most {bound:.2f} s)")
     if peak / 1024 >= 64:
@@ -375,13 +375,16 @@ def check(binary, nodelist=None):
     failures = []
     results = run(binary, [16000, 64000], list(SHAPES))
     for shape in SHAPES:
-        if shape_failures(shape, results):
-            # A machine shared with other work is sometimes slow for a
-            # moment: a shape that misses is measured again, more times,
-            # and fails only if it misses again.
+        # A machine shared with other work is at times slow for a while: a
+        # shape that misses is measured again, more times and after a pause,
+        # and fails only if it misses every time.
+        for attempt in range(3):
+            if not shape_failures(shape, results):
+                break
             print(f"measuring {shape} again")
+            time.sleep(10 * attempt)
             results.update(run(binary, [16000, 64000], [shape], repeats=7))
-            failures += shape_failures(shape, results)
+        failures += shape_failures(shape, results)
     if nodelist:
         seconds = time_real(binary, nodelist)
         if seconds >= 1:
