@@ -112,14 +112,17 @@ Console::~Console() {
 void Console::put(std::string_view text) {
     held_.append(text);
     if (held_.size() >= HeldLimit) {
-        stream_->write(held_.data(), static_cast<std::streamsize>(held_.size()));
-        held_.clear();
+        writeHeld();
     }
 }
 
-void Console::flush() {
+void Console::writeHeld() {
     stream_->write(held_.data(), static_cast<std::streamsize>(held_.size()));
     held_.clear();
+}
+
+void Console::flush() {
+    writeHeld();
     stream_->flush();
     if (!heldLog_.empty()) {
         writeLog();
@@ -127,14 +130,11 @@ void Console::flush() {
 }
 
 void Console::show(std::string_view text, char mark, bool flush) {
-    log(text, mark);
     if (!quiet_) {
-        put(text);
-        if (flush) {
-            this->flush();
-        }
+        show({text}, mark, flush);
         return;
     }
+    log(text, mark);
     if (mark == Information) {
         // Kept back in case a message continues the line ("Cannot open file."
         // after "Scanning route file x...").
@@ -165,14 +165,10 @@ void Console::show(std::initializer_list<std::string_view> parts, char mark, boo
         show(text, mark, flush);
         return;
     }
-    const bool logging = !logKnown_ || log_;
     for (std::string_view part : parts) {
-        if (logging) {
-            log(part, mark);
-        }
-        held_ += part;
+        log(part, mark);
+        put(part);
     }
-    put({});
     if (flush) {
         this->flush();
     }

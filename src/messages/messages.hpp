@@ -116,8 +116,8 @@ class Console {
 
   private:
     Diagnostics diagnostics_;
-    // Shows a text (progress unless `mark` is that of a message) and logs it.
-    // Shows and logs a text; `flush` false leaves it for the next message to bring out.
+    // Shows and logs a text (progress unless `mark` is that of a message);
+    // `flush` false holds it for the next message or flush to bring out.
     void show(std::string_view text, char mark, bool flush = true);
     // The same for a text in parts, as they come (no copy).
     void show(std::initializer_list<std::string_view> parts, char mark, bool flush);
@@ -128,6 +128,7 @@ class Console {
 
     // Adds to what the console holds; a full buffer goes to the stream.
     void put(std::string_view text);
+    void writeHeld();
 
     std::ostream* stream_;
     // What was shown and has not gone to the stream yet.
