@@ -190,23 +190,10 @@ std::unique_ptr<ByteSink> RealDisk::standardOutput() {
 }
 
 std::unique_ptr<FolderLock> RealDisk::lockFolder(const std::string& folder) {
-    if (namesNoFile(folder)) {
-        return nullptr;
-    }
-    int fd =
-        openRetrying(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return nullptr;
-    }
-    int result;
-    do {
-        result = ::flock(fd, LOCK_EX);
-    } while (result != 0 && errno == EINTR);
-    if (result != 0) {
-        ::close(fd);
-        return nullptr;
-    }
-    return std::make_unique<FileLock>(fd);
+    // Waiting as long as it takes, without a word.
+    bool timedOut = false;
+    return lockFolderWaiting(
+        folder, std::nullopt, [] {}, timedOut);
 }
 
 bool RealDisk::list(const std::string& folder, const std::string& pattern,
