@@ -8,6 +8,7 @@
 #include <string>
 
 #include "driver/config_reader.hpp"
+#include "driver/consumer_check.hpp"
 #include "driver/explain.hpp"
 #include "driver/options.hpp"
 #include "model/provenance_text.hpp"
@@ -104,7 +105,8 @@ ExitCode run(RunEnvironment& environment, const RunOptions& options, TableOutput
     LineWriter writer(state, output.stream(), output.crlf(), runTime);
     RouteTypes[state.settings.routeType - 1].write(writer);
     writeUnrouted(writer);
-    if (options.strict && diagnostics.count(Severity::Warning) != 0) {
+    if (options.strict &&
+        diagnostics.count(Severity::Warning) + diagnostics.count(Severity::Error) != 0) {
         // Decided before the commit: the destination stays as it is, and the
         // temporary file goes.
         output.discard();
@@ -269,6 +271,10 @@ ExitCode check(RunEnvironment& environment, const RunOptions& options) {
                 diagnostics.reportAt(Severity::Note, options.configPath, 0,
                                      "not routed (listed as Unrouted in the table):" + unrouted);
             }
+            if (output.isOpen()) {
+                checkConsumer(state, environment.disk, diagnostics, output.name(), output.head(),
+                              options.configPath);
+            }
         }
     } catch (const TableFull&) {
         code = ExitCode::NoMemory;
@@ -283,6 +289,10 @@ ExitCode check(RunEnvironment& environment, const RunOptions& options) {
         diagnostics.fail(buffer.lastDropped());
     }
     showDiagnostics(environment.console, diagnostics, Severity::Note, "");
+    // The consumer's fatal mistakes are errors of a run that would succeed.
+    if (code == ExitCode::Success && diagnostics.count(Severity::Error) != 0) {
+        code = ExitCode::Failed;
+    }
     if (code == ExitCode::Success && diagnostics.count(Severity::Warning) != 0) {
         code = ExitCode::Warnings;
     }
