@@ -162,7 +162,7 @@ void checkHpt(const RoutingState& state, Disk& disk, Diagnostics& diagnostics,
         const std::size_t colon = place.rfind(':');
         const std::string text = plainAddressText(address);
         if (place.empty() || colon == std::string::npos) {
-            reportFinding(diagnostics, Finding::LinkBlockMissing, configPath, 0,
+            reportFinding(diagnostics, Finding::MadeLinkBlockMissing, configPath, 0,
                           {text, text, destination});
         } else {
             reportFinding(diagnostics, Finding::LinkBlockMissing, place.substr(0, colon),

@@ -11,6 +11,10 @@ constexpr FindingRow Rows[] = {
                       "the consumer refuses the whole configuration"},
     {Severity::Error, "link %s has no Link block with \"Aka %s\" above the begin marker of %s: "
                       "fidoconfig refuses the whole configuration, and every husky program stops"},
+    {Severity::Error,
+     "link %s, made because it is routed via us, has no Link block with \"Aka %s\" "
+     "above the begin marker of %s: fidoconfig refuses the whole configuration, "
+     "and every husky program stops"},
     {Severity::Warning, "cannot read \"%s\", included by %s: the links it may define are not "
                         "checked"},
 };

@@ -15,8 +15,10 @@ enum class Finding : int {
     MarkerRefused = 1,
     // A link of the table without a Link block above the begin marker.
     LinkBlockMissing = 2,
+    // The same for a link the adjustment made (a node routed via us).
+    MadeLinkBlockMissing = 3,
     // An include line of the destination's head names a file that cannot be read.
-    IncludeUnreadable = 3,
+    IncludeUnreadable = 4,
 };
 
 struct FindingRow {
