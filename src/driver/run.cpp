@@ -331,7 +331,24 @@ void printHelp(Disk& disk) {
             "giving no route; a nodelist whose CRC does not match, or a newer file matching\n"
             "its pattern; a marker not beginning with the route type's comment character;\n"
             "a Link with a wildcard or on two lines with different flavours; two entries\n"
-            "that become one address when wildcards are normalised.\n"
+            "that become one address when wildcards are normalised.\n";
+    // The route types from their table, wrapped as the options are.
+    std::string types = "\nRoute types (RouteType):";
+    for (std::size_t k = 0; k < RouteTypes.size(); ++k) {
+        const std::string word =
+            std::string(" ") + RouteTypes[k].name + (k + 1 < RouteTypes.size() ? "," : ".");
+        const std::size_t lineStart = types.rfind('\n') + 1;
+        if (types.size() - lineStart + word.size() > Width) {
+            types += "\n";
+            types += word.substr(1);
+        } else {
+            types += word;
+        }
+    }
+    text += types + "\n" +
+            "With RouteType hpt, --check reports as errors a link without a Link block\n"
+            "(its Aka) above the destination's begin marker, includes followed, and a\n"
+            "marker not beginning with '#': fidoconfig would refuse the configuration.\n"
             "\nExit status:\n"
             "  0  success\n"
             "  1  a fault in the configuration or an input: nothing was written\n"
