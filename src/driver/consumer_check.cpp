@@ -101,41 +101,35 @@ class LinkBlocks {
         }
     }
 
+    // Each file is read once: a file included again (or including itself)
+    // can define no link that is not known already.
     void include(const std::string& name, const std::string& file, unsigned long number) {
-        std::unique_ptr<TextReader> reader;
-        if (opened_.size() < 32) {
-            reader = openText(disk_, name);
-        }
-        if (!reader ||
-            std::find(opened_.begin(), opened_.end(), reader->identity()) != opened_.end()) {
-            // A file already being read includes itself: fidoconfig would
-            // not get to the end of it either.
-            if (!reader) {
-                complete_ = false;
-                reportFinding(diagnostics_, Finding::IncludeUnreadable, file, number, {name, file});
-            }
+        std::unique_ptr<TextReader> reader = depth_ < 64 ? openText(disk_, name) : nullptr;
+        if (reader && std::find(read_.begin(), read_.end(), reader->identity()) != read_.end()) {
             return;
         }
         std::string text;
         std::string line;
-        while (reader->readLine(line)) {
+        while (reader && reader->readLine(line)) {
             text += line;
         }
-        if (reader->failed()) {
+        if (!reader || reader->failed()) {
             complete_ = false;
             reportFinding(diagnostics_, Finding::IncludeUnreadable, file, number, {name, file});
+            return;
         }
-        const ByteSource::Identity identity = reader->identity();
-        opened_.push_back(identity);
+        read_.push_back(reader->identity());
         reader.reset();
+        ++depth_;
         read(text, name);
-        opened_.pop_back();
+        --depth_;
     }
 
     Disk& disk_;
     Diagnostics& diagnostics_;
     std::set<FtnAddress> akas_;
-    std::vector<ByteSource::Identity> opened_; // the includes being read
+    std::vector<ByteSource::Identity> read_; // the included files read
+    int depth_ = 0;
     bool inLink_ = false;
     bool complete_ = true;
 };

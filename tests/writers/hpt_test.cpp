@@ -16,8 +16,8 @@ struct HptCase {
 
 // A link's own mask first in the node pass; targets in full; a line is
 // broken once it reaches 100 characters and the next starts with the same
-// head; a link with the file letter gets routeFile lines too, one without
-// letters the flavour normal.
+// head; a link with the file letter gets routeFile lines too, one with
+// neither c, d nor h the flavour normal.
 const HptCase Cases[] = {
     {"busy, minimised", Busy, BusyConsole,
      "# *** Nodes\n"
@@ -47,25 +47,6 @@ const HptCase Cases[] = {
      "routeMail hold 2:461/7 2:*\n"
      "# *** Default\n"
      "routeMail hold 2:461/7 *\n",
-     ""},
-    {"file letter on a zone route, an idle link", FullTable, consoleOf({"routes.txt"}, 4, 25),
-     "# *** Nodes\n"
-     "routeMail crash 2:460/1 2:460/1.* 2:460/5.* 2:461/3.* 2:461/8.* 2:460/100.* 2:460/101.* "
-     "2:460/102.* 2:460/103.*\n"
-     "routeMail crash 2:460/1 2:460/104.* 2:460/105.* 2:460/106.* 2:460/107.* 2:460/108.* "
-     "2:460/109.* 2:460/110.*\n"
-     "routeMail crash 2:460/1 2:460/111.* 2:460/112.*\n"
-     "routeMail hold 2:461/7 2:461/7.* 3:50/5.*\n"
-     "routeFile hold 2:461/7 2:461/7.* 3:50/5.*\n"
-     "routeMail direct 2:460/2 2:460/2.* 2:460/6.*\n"
-     "routeMail normal 3:50/1 3:50/1.*\n"
-     "# *** Nets\n"
-     "routeMail crash 2:460/1 2:462/*\n"
-     "# *** Zones\n"
-     "routeMail hold 2:461/7 3:*\n"
-     "routeFile hold 2:461/7 3:*\n"
-     "# *** Default\n"
-     "routeMail direct 2:460/2 *\n",
      ""},
 };
 
