@@ -8,6 +8,7 @@
 #include <string>
 
 #include "driver/config_reader.hpp"
+#include "driver/consumer_check.hpp"
 #include "driver/explain.hpp"
 #include "driver/options.hpp"
 #include "model/provenance_text.hpp"
@@ -104,7 +105,8 @@ ExitCode run(RunEnvironment& environment, const RunOptions& options, TableOutput
     LineWriter writer(state, output.stream(), output.crlf(), runTime);
     RouteTypes[state.settings.routeType - 1].write(writer);
     writeUnrouted(writer);
-    if (options.strict && diagnostics.count(Severity::Warning) != 0) {
+    if (options.strict &&
+        diagnostics.count(Severity::Warning) + diagnostics.count(Severity::Error) != 0) {
         // Decided before the commit: the destination stays as it is, and the
         // temporary file goes.
         output.discard();
@@ -269,6 +271,10 @@ ExitCode check(RunEnvironment& environment, const RunOptions& options) {
                 diagnostics.reportAt(Severity::Note, options.configPath, 0,
                                      "not routed (listed as Unrouted in the table):" + unrouted);
             }
+            if (output.isOpen()) {
+                checkConsumer(state, environment.disk, diagnostics, output.name(), output.head(),
+                              options.configPath);
+            }
         }
     } catch (const TableFull&) {
         code = ExitCode::NoMemory;
@@ -283,6 +289,10 @@ ExitCode check(RunEnvironment& environment, const RunOptions& options) {
         diagnostics.fail(buffer.lastDropped());
     }
     showDiagnostics(environment.console, diagnostics, Severity::Note, "");
+    // The consumer's fatal mistakes are errors of a run that would succeed.
+    if (code == ExitCode::Success && diagnostics.count(Severity::Error) != 0) {
+        code = ExitCode::Failed;
+    }
     if (code == ExitCode::Success && diagnostics.count(Severity::Warning) != 0) {
         code = ExitCode::Warnings;
     }
@@ -321,7 +331,24 @@ void printHelp(Disk& disk) {
             "giving no route; a nodelist whose CRC does not match, or a newer file matching\n"
             "its pattern; a marker not beginning with the route type's comment character;\n"
             "a Link with a wildcard or on two lines with different flavours; two entries\n"
-            "that become one address when wildcards are normalised.\n"
+            "that become one address when wildcards are normalised.\n";
+    // The route types from their table, wrapped as the options are.
+    std::string types = "\nRoute types (RouteType):";
+    for (std::size_t k = 0; k < RouteTypes.size(); ++k) {
+        const std::string word =
+            std::string(" ") + RouteTypes[k].name + (k + 1 < RouteTypes.size() ? "," : ".");
+        const std::size_t lineStart = types.rfind('\n') + 1;
+        if (types.size() - lineStart + word.size() > Width) {
+            types += "\n";
+            types += word.substr(1);
+        } else {
+            types += word;
+        }
+    }
+    text += types + "\n" +
+            "With RouteType hpt, --check reports as errors a link without a Link block\n"
+            "(its Aka) above the destination's begin marker, includes followed, and a\n"
+            "marker not beginning with '#': fidoconfig would refuse the configuration.\n"
             "\nExit status:\n"
             "  0  success\n"
             "  1  a fault in the configuration or an input: nothing was written\n"

@@ -306,7 +306,8 @@ bool CheckedDestination::open(const std::string& destination, const std::string&
         diagnostics.fail(named + " bears the name of the run's temporary file");
         return false;
     }
-    const Head head = readHead(*file, nullptr, beginMarker, endMarker, crlf_);
+    std::ostringstream copy;
+    const Head head = readHead(*file, &copy, beginMarker, endMarker, crlf_);
     if (head != Head::Found) {
         console_.error(headMessage(head));
         diagnostics.fail(
@@ -319,6 +320,11 @@ bool CheckedDestination::open(const std::string& destination, const std::string&
                                   : "cannot read " + named);
         return false;
     }
+    // What came before the begin marker line.
+    name_ = destination;
+    head_ = copy.str();
+    head_.pop_back();
+    head_.erase(head_.rfind('\n') == std::string::npos ? 0 : head_.rfind('\n') + 1);
     open_ = true;
     return true;
 }
