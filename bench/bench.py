@@ -10,13 +10,18 @@ growing with the square of their size, and times whole runs over them.
     bench/bench.py real BINARY NODELIST
                                  time a run with one Spokeway line for every net
                                  the nodelist lists
+    bench/bench.py floor BINARY [NODELIST]
+                                 the typical run (every net of zone 2 of the nodelist,
+                                 squish, Minimize no) and a nodelist of 64,000 lines of
+                                 2,000 characters, each against the floor for its work
+                                 (dd reading the nodelist and writing a copy with
+                                 fsync), alternating, median processor time of nine runs each
     bench/bench.py check BINARY [NODELIST]
                                  for every shape: the 64,000 run takes at most 6 times
                                  the 16,000 run (more where the output grows faster, in
-                                 proportion), at most 0.5 s and the time to write its
-                                 output, and under 64 MB (a shape that misses is
-                                 measured again, up to three times, before it fails);
-                                 given a nodelist, the real run under a second
+                                 proportion) and stays under 64 MB (a shape that misses
+                                 is measured again, up to three times, before it fails);
+                                 both runs of `floor` at most 3 times their floor
     bench/bench.py bignodelist BINARY [NODELIST]
                                  100 MB of empty lines and 100 MB of nodelist (the
                                  given one, or a synthetic one, repeated): each must
@@ -431,7 +436,9 @@ def floors(binary, nodelist=None):
 
 
 def shape_failures(shape, results):
-    """What is wrong with one shape's runs at 16,000 and 64,000."""
+    """What is wrong with one shape's runs at 16,000 and 64,000: growth and
+    memory. Seconds are printed, never held to a bound: a loaded machine
+    would fail any."""
     (small, small_out, _), (large, large_out, peak) = results[shape, 16000], results[shape, 64000]
     failures = []
     ratio = large / small
@@ -441,11 +448,6 @@ def shape_failures(shape, results):
     if ratio > allowed:
         failures.append(f"{shape}: 64,000 took {ratio:.1f} times as long as 16,000 "
                         f"(at most {allowed:.1f})")
-    # Likewise the output may take its writing time (a gigabyte a second) on
-    # top of the bound: one re-routing message per re-routing is demanded.
-    bound = 0.5 + large_out / 1e9
-    if large > bound:
-        failures.append(f"{shape}: 64,000 took {large:.2f} s (at most {bound:.2f} s)")
     if peak / 1024 >= 64:
         failures.append(f"{shape}: a run peaked at {peak / 1024:.1f} MB (under 64 MB)")
     return failures
@@ -465,10 +467,14 @@ def check(binary, nodelist=None):
             time.sleep(10 * attempt)
             results.update(run(binary, [16000, 64000], [shape], repeats=7))
         failures += shape_failures(shape, results)
-    if nodelist:
-        seconds = time_real(binary, nodelist)
-        if seconds >= 1:
-            failures.append(f"the real nodelist took {seconds:.2f} s (under 1 s)")
+    floor_failures = floors(binary, nodelist)
+    for attempt in range(2):
+        if not floor_failures:
+            break
+        print("measuring against the floor again")
+        time.sleep(10)
+        floor_failures = floors(binary, nodelist)
+    failures += floor_failures
     if failures:
         sys.exit("\n".join(failures))
     print("scaling check passed")

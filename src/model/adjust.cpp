@@ -175,15 +175,14 @@ class ChainWalks {
     ChainWalks(RoutingState& state, Console& console)
         : state_(state), console_(console), items_(state.items) {
         const std::size_t count = items_.size();
-        KeyMap<std::uint32_t> addressUses;
-        addressUses.reserve(count);
-        for (const RouteItem& item : items_) {
-            ++addressUses[addressKey(item.address)];
-        }
-        sharesAddress_.resize(count);
+        // The item index gives the first entry of each address.
+        sharesAddress_.assign(count, 0);
         concreteLink_.resize(count);
         for (std::size_t i = 0; i < count; ++i) {
-            sharesAddress_[i] = addressUses[addressKey(items_[i].address)] > 1;
+            const std::uint16_t first = findItem(state, items_[i].address);
+            if (first != i) {
+                sharesAddress_[i] = sharesAddress_[first] = 1;
+            }
             concreteLink_[i] = isLinkItem(state, static_cast<std::uint16_t>(i)) &&
                                items_[i].address.node != Wildcard;
         }

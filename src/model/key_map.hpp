@@ -1,11 +1,13 @@
-// A hash map from 64-bit keys (addressKey) to small values, stored flat:
-// open addressing with linear probing in a power-of-two table, so that a
-// lookup touches one or two cache lines and an insertion allocates only
-// when the table grows. Entries are never removed one by one.
+// A hash map from address keys (addressKey: 48 bits) to small values, stored
+// flat: open addressing with linear probing in a power-of-two table of key
+// and value side by side, so that a lookup touches one cache line and an
+// insertion allocates only when the table grows. Entries are never removed
+// one by one.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 template <typename Value> class KeyMap {
@@ -16,11 +18,11 @@ template <typename Value> class KeyMap {
             return nullptr;
         }
         for (std::size_t slot = home(key);; slot = (slot + 1) & mask_) {
-            if (!used_[slot]) {
-                return nullptr;
+            if (slots_[slot].key == key) {
+                return &slots_[slot].value;
             }
-            if (keys_[slot] == key) {
-                return &values_[slot];
+            if (slots_[slot].key == Empty) {
+                return nullptr;
             }
         }
     }
@@ -30,39 +32,51 @@ template <typename Value> class KeyMap {
     bool contains(std::uint64_t key) const { return find(key) != nullptr; }
 
     // The value of `key`, made as Value{} if there was none.
-    Value& operator[](std::uint64_t key) { return values_[slotOf(key, Value{})]; }
+    Value& operator[](std::uint64_t key) { return slotOf(key, Value{}).value; }
     // Gives `key` the value unless it has one.
     void insert(std::uint64_t key, const Value& value) { slotOf(key, value); }
 
     std::size_t size() const { return size_; }
     // Room for `count` keys without growing.
     void reserve(std::size_t count) {
-        while (count * 4 > keys_.size() * 3) {
-            grow();
+        std::size_t capacity = slots_.empty() ? 16 : slots_.size();
+        while (count * 4 > capacity * 3) {
+            capacity *= 2;
+        }
+        if (capacity != slots_.size()) {
+            rehash(capacity);
         }
     }
     void clear() {
-        used_.assign(used_.size(), 0);
+        for (Slot& slot : slots_) {
+            slot.key = Empty;
+        }
         size_ = 0;
     }
 
   private:
+    // No address gives this key.
+    static constexpr std::uint64_t Empty = ~std::uint64_t{0};
+    struct Slot {
+        std::uint64_t key = Empty;
+        Value value{};
+    };
+
     // The slot of `key`, made with `value` if there was none.
-    std::size_t slotOf(std::uint64_t key, const Value& value) {
-        if ((size_ + 1) * 4 > keys_.size() * 3) {
-            grow();
+    Slot& slotOf(std::uint64_t key, const Value& value) {
+        if ((size_ + 1) * 4 > slots_.size() * 3) {
+            rehash(slots_.empty() ? 16 : slots_.size() * 2);
         }
         std::size_t slot = home(key);
-        for (; used_[slot]; slot = (slot + 1) & mask_) {
-            if (keys_[slot] == key) {
-                return slot;
+        for (; slots_[slot].key != Empty; slot = (slot + 1) & mask_) {
+            if (slots_[slot].key == key) {
+                return slots_[slot];
             }
         }
-        used_[slot] = 1;
-        keys_[slot] = key;
-        values_[slot] = value;
+        slots_[slot].key = key;
+        slots_[slot].value = value;
         ++size_;
-        return slot;
+        return slots_[slot];
     }
 
     std::size_t home(std::uint64_t key) const {
@@ -70,26 +84,19 @@ template <typename Value> class KeyMap {
         return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> 32) & mask_;
     }
 
-    void grow() {
-        std::vector<std::uint8_t> used = std::move(used_);
-        std::vector<std::uint64_t> keys = std::move(keys_);
-        std::vector<Value> values = std::move(values_);
-        const std::size_t capacity = keys.empty() ? 16 : keys.size() * 2;
-        used_.assign(capacity, 0);
-        keys_.assign(capacity, 0);
-        values_.assign(capacity, Value{});
+    void rehash(std::size_t capacity) {
+        std::vector<Slot> old = std::move(slots_);
+        slots_.assign(capacity, Slot{});
         mask_ = capacity - 1;
         size_ = 0;
-        for (std::size_t slot = 0; slot < keys.size(); ++slot) {
-            if (used[slot]) {
-                values_[slotOf(keys[slot], Value{})] = std::move(values[slot]);
+        for (Slot& slot : old) {
+            if (slot.key != Empty) {
+                slotOf(slot.key, Value{}).value = std::move(slot.value);
             }
         }
     }
 
-    std::vector<std::uint8_t> used_;
-    std::vector<std::uint64_t> keys_;
-    std::vector<Value> values_;
+    std::vector<Slot> slots_;
     std::size_t mask_ = 0;
     std::size_t size_ = 0;
 };
