@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "driver/reader_check.hpp"
 #include "model/adjust.hpp"
 #include "model/minimize.hpp"
 #include "writers/route_types.hpp"
@@ -305,7 +306,9 @@ bool endOfPass(ConfigContext& context, Pass pass) {
         openLog(context);
         return true;
     case Pass::Defaults:
-        checkNormalisedTwins(context);
+        if (!hasReaderModel(state.settings)) {
+            checkNormalisedTwins(context); // --check compares the program's reading instead
+        }
         console.say("\nAdjusting routing...");
         adjustRouting(state, console);
         minimizeRoutes(state, console);

@@ -210,18 +210,20 @@ std::string routingText(const ReaderModel& model, const RoutingAnswer& routing) 
     case Kind::Routed:
         return "sends it via " + name(routing.via) + ", " +
                flavourName(flavourOfLetters(routing.flavour)) +
-               (model.tellsArchive ? (routing.flavour & FlavourNoArc ? ", unarchived" : ", archived")
-                                   : "");
+               (model.tellsArchive
+                    ? (routing.flavour & FlavourNoArc ? ", unarchived" : ", archived")
+                    : "");
     case Kind::OwnAddress:
         return "keeps it (an own address)";
     case Kind::NotCovered:
         return "leaves it unrouted: no entry covers it";
     case Kind::DeadEnd:
-        return "leaves it unrouted: dead end, " + name(routing.at) + " has no route";
+        return "leaves it unrouted: a dead end at " + name(routing.at) + ", which has no route";
     case Kind::Loop:
-        return "leaves it unrouted: route loop, " + name(routing.at) + " lost its route to it";
+        return "leaves it unrouted: a route loop at " + name(routing.at) +
+               ", which has no route because of it";
     case Kind::ViaUs:
-        return "leaves it unrouted: via us, " + name(routing.at) + " is routed via an own address";
+        return "leaves it unrouted: its route leads via us (an own address)";
     case Kind::WildcardLink:
         return "leaves it unrouted: " + name(routing.at) +
                " is a link with a wildcard part, which no node has";
@@ -261,7 +263,8 @@ std::vector<DifferenceGroup> groupDifferences(const std::vector<Difference>& fou
         const bool viaItself = r.via == d.address;
         return std::make_tuple(v.line, v.sent, v.refused, toItself, toItself ? FtnAddress{} : v.to,
                                v.flavour, v.archived, r.kind, viaItself,
-                               viaItself ? FtnAddress{} : r.via, r.flavour, r.at);
+                               viaItself ? FtnAddress{} : r.via, r.flavour,
+                               r.kind == RoutingAnswer::Kind::ViaUs ? FtnAddress{} : r.at);
     };
     std::map<decltype(causeOf(found.front())), std::vector<const Difference*>> causes;
     std::vector<decltype(causeOf(found.front()))> order;
@@ -284,10 +287,10 @@ std::vector<DifferenceGroup> groupDifferences(const std::vector<Difference>& fou
                          std::to_string(members.size()) + " addresses)";
         }
         const Difference& first = *members.front();
-        groups.push_back({first.delivery.line, "mail for " + addresses + ": the routing " +
-                                                   routingText(model, first.routing) + "; " +
-                                                   deliveryText(model, first.delivery,
-                                                                first.address)});
+        groups.push_back(
+            {first.delivery.line, "mail for " + addresses + ": the routing " +
+                                      routingText(model, first.routing) + "; " +
+                                      deliveryText(model, first.delivery, first.address)});
     }
     return groups;
 }
@@ -298,7 +301,8 @@ std::vector<UnsaidLetters> unsaidLetters(const RoutingState& state, const Reader
     std::unordered_map<std::uint64_t, std::size_t> byLink;
     for (std::size_t k = 0; k < state.links.size(); ++k) {
         const std::uint16_t letters = state.links[k].flavour & model.unsaidLetters;
-        if (letters != 0 && byLink.try_emplace(addressKey(state.links[k].address), found.size()).second) {
+        if (letters != 0 &&
+            byLink.try_emplace(addressKey(state.links[k].address), found.size()).second) {
             found.push_back({k, letters, 0});
         }
     }

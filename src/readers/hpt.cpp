@@ -110,7 +110,8 @@ std::string_view withoutComment(std::string_view text) {
         return {};
     }
     for (std::size_t k = 1; k < text.size(); ++k) {
-        if (text[k] == '#' && isBlank(text[k - 1]) && (k + 1 == text.size() || isBlank(text[k + 1]))) {
+        if (text[k] == '#' && isBlank(text[k - 1]) &&
+            (k + 1 == text.size() || isBlank(text[k + 1]))) {
             return text.substr(0, k);
         }
     }
@@ -211,8 +212,9 @@ class HptFile : public TableModel {
             Rule rule;
             rule.line = line;
             rule.to = *link;
-            rule.flavour = targets[t].second.value_or(
-                !anyFlavour && t + 1 == targets.size() ? MailFlavour::LinkOwn : MailFlavour::Normal);
+            rule.flavour = targets[t].second.value_or(!anyFlavour && t + 1 == targets.size()
+                                                          ? MailFlavour::LinkOwn
+                                                          : MailFlavour::Normal);
             const auto number = static_cast<std::uint32_t>(rules_.size());
             rules_.push_back(rule);
             if (auto shape = plainShape(targets[t].first)) {

@@ -100,8 +100,7 @@ class FirstMatch {
     }
     // The first rule with a pattern that matches the address (each part
     // equal or a wildcard) and that `takes` it; NoRule for none.
-    template <typename Takes>
-    std::uint32_t first(FtnAddress address, Takes takes) const {
+    template <typename Takes> std::uint32_t first(FtnAddress address, Takes takes) const {
         std::uint32_t best = NoRule;
         for (int shape = 0; shape < 8; ++shape) {
             const FtnAddress pattern{(shape & 4) ? Wildcard : address.zone,

@@ -1,0 +1,95 @@
+#include "driver/reader_check.hpp"
+
+#include <sstream>
+
+#include "readers/compare.hpp"
+#include "writers/route_types.hpp"
+#include "writers/writers.hpp"
+
+namespace {
+
+const ReaderModel* modelOf(const Settings& settings) {
+    return settings.routeType == 0 ? nullptr : readerFor(RouteTypes[settings.routeType - 1].name);
+}
+
+// The table and its unrouted report as the run writes them.
+std::string tableText(const RoutingState& state, bool crlf, std::time_t runTime) {
+    std::ostringstream table;
+    LineWriter writer(state, table, crlf, runTime);
+    RouteTypes[state.settings.routeType - 1].write(writer);
+    writeUnrouted(writer);
+    return table.str();
+}
+
+std::string letterNames(std::uint16_t letters) {
+    std::string names;
+    if (letters & FlavourFile) {
+        names = "f (file)";
+    }
+    if (letters & FlavourNoArc) {
+        names += std::string(names.empty() ? "" : " and ") + "a (noarc)";
+    }
+    return names;
+}
+
+} // namespace
+
+bool hasReaderModel(const Settings& settings) {
+    return modelOf(settings) != nullptr;
+}
+
+void compareWithReader(const RoutingState& state, TableOutput& output, std::time_t runTime,
+                       const std::string& configPath, Diagnostics& diagnostics) {
+    const ReaderModel* model = modelOf(state.settings);
+    TableOutput::Surroundings kept;
+    if (model == nullptr || !output.surroundings(kept)) {
+        return;
+    }
+    const std::string file = kept.head + tableText(state, output.crlf(), runTime) +
+                             state.settings.routeEndText + (output.crlf() ? "\r\n" : "\n") +
+                             kept.tail;
+    const std::unique_ptr<TableModel> reading = model->read(file, state.mainAddress());
+    for (const DifferenceGroup& group :
+         groupDifferences(differences(state, *model, *reading), *model)) {
+        diagnostics.reportAt(Severity::Warning, kept.name, group.line, group.text);
+    }
+    const Provenance& provenance = state.provenance;
+    for (const UnsaidLetters& unsaid : unsaidLetters(state, *model, *reading)) {
+        const std::string place = provenance.originText(provenance.linkOrigin(unsaid.link));
+        const std::size_t colon = place.rfind(':');
+        const std::string text =
+            "link" + addressText(state.links[unsaid.link].address) + " has the letter" +
+            (unsaid.letters == (FlavourFile | FlavourNoArc) ? "s " : " ") +
+            letterNames(unsaid.letters) + ", which a " + model->routeType +
+            " table cannot say: lost for " + std::to_string(unsaid.addresses) +
+            (unsaid.addresses == 1 ? " address" : " addresses") + " routed via it";
+        if (colon == std::string::npos) {
+            diagnostics.reportAt(Severity::Warning, configPath, 0, text);
+        } else {
+            diagnostics.reportAt(Severity::Warning, place.substr(0, colon),
+                                 std::stoul(place.substr(colon + 1)), text);
+        }
+    }
+}
+
+std::string readerDisagreement(const RoutingState& state, FtnAddress address) {
+    const ReaderModel* model = modelOf(state.settings);
+    if (model == nullptr || hasWildcard(address)) {
+        return {};
+    }
+    const std::unique_ptr<TableModel> reading =
+        model->read(tableText(state, false, 0), state.mainAddress());
+    const RoutingAnswer routing = routingOf(state, address);
+    const Delivery delivery = reading->deliver(address);
+    if (agrees(*model, routing, delivery)) {
+        return {};
+    }
+    std::string text = deliveryText(*model, delivery, address);
+    if (delivery.line != 0) {
+        // "Squish sends it ..." becomes "the mail program reads line N of
+        // the table and sends it ...".
+        text = "the mail program reads line " + std::to_string(delivery.line) +
+               " of the table and " + text.substr(std::string(model->program).size() + 1);
+    }
+    return text + " (the routing " + routingText(*model, routing) + ")";
+}
