@@ -73,6 +73,10 @@ class RoutingAnswers {
                                   : Kind::WildcardLink;
                 return answer;
             }
+            if (isOwnAddress(state_, entry.address)) {
+                answer.kind = Kind::ViaUs;
+                return answer;
+            }
             if (entry.via == NoVia) {
                 answer.kind = looped_.count(item) != 0 ? Kind::Loop : Kind::DeadEnd;
                 return answer;
@@ -80,10 +84,6 @@ class RoutingAnswers {
             const std::uint16_t next = entry.via == Covered ? coverOf(item) : entry.via;
             if (next == NoVia) {
                 answer.kind = Kind::DeadEnd;
-                return answer;
-            }
-            if (isOwnAddress(state_, state_.items[next].address)) {
-                answer.kind = Kind::ViaUs;
                 return answer;
             }
             item = next;
