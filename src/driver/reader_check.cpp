@@ -60,7 +60,7 @@ void compareWithReader(const RoutingState& state, TableOutput& output, std::time
         const std::string text =
             "link" + addressText(state.links[unsaid.link].address) + " has the letter" +
             (unsaid.letters == (FlavourFile | FlavourNoArc) ? "s " : " ") +
-            letterNames(unsaid.letters) + ", which a " + model->routeType +
+            letterNames(unsaid.letters) + ", which the " + model->routeType +
             " table cannot say: lost for " + std::to_string(unsaid.addresses) +
             (unsaid.addresses == 1 ? " address" : " addresses") + " routed via it";
         if (colon == std::string::npos) {

@@ -133,7 +133,7 @@ TEST(ReaderModels, SmallestConfigurationsWhereTheProgramSendsElsewhere) {
          .comment = '#',
          .links = "Link 2:460/1 cf\n",
          .more = "DefaultRoute 2:460/1 World\n",
-         .warnings = {"pathgen.cfg:7: warning: link 2:460/1 has the letter f (file), which a "
+         .warnings = {"pathgen.cfg:7: warning: link 2:460/1 has the letter f (file), which the "
                       "fidogate table cannot say: lost for 1 address routed via it"}},
         {.what = "a sound table",
          .links = "Link 2:460/1 c\n",
