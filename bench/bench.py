@@ -33,6 +33,7 @@ import random
 import shutil
 import subprocess
 import sys
+import statistics
 import tempfile
 import time
 
@@ -350,6 +351,85 @@ def time_real(binary, nodelist, repeats=3):
         shutil.rmtree(world)
 
 
+def zone2_world(directory, nodelist):
+    """The typical run: one Spokeway line (zone mode) for every net of zone 2
+    of a real nodelist, squish, Minimize no."""
+    real_world(directory, nodelist)
+    with open(os.path.join(directory, "pathgen.cfg")) as source:
+        config = source.read().split("\n")
+    config = ["Minimize no" if line == "Minimize yes" else line for line in config
+              if not line.startswith("Spokeway ") or " z 2 " in line]
+    with open(os.path.join(directory, "pathgen.cfg"), "w") as out:
+        out.write("\n".join(config))
+    return sum(1 for line in config if line.startswith("Spokeway "))
+
+
+def long_line_world(directory, count=64000, width=2000):
+    """A nodelist of `count` node lines of `width` characters each (128 MB at
+    the defaults), one Spokeway line for its net."""
+    os.makedirs(directory, exist_ok=True)
+    with open(os.path.join(directory, "nodelist.001"), "wb") as out:
+        out.write(b"Zone,2,Z,P,S,0,9600\r\nHost,5020,N,P,S,0,9600\r\n")
+        block = []
+        for k in range(1, count - 1):
+            head = f",{k % 60000 + 1},Node_{k},Somewhere,Sysop,000-0,9600,CM,".encode()
+            block.append(head + b"X" * (width - 2 - len(head)) + b"\r\n")
+            if len(block) == 1000:
+                out.write(b"".join(block))
+                block = []
+        out.write(b"".join(block))
+    write_files(directory, {"pathgen.cfg": lines(base_config(["Spokeway nodelist.001 z 2 5020"]))})
+
+
+def floor_time(source, repeats=1):
+    """Processor time of the floor for a run over `source`: one process that
+    reads it and writes a copy with fsync."""
+    copy = source + ".copy"
+    process = subprocess.Popen(["dd", f"if={source}", f"of={copy}", "bs=1M", "conv=fsync"],
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    _, status, usage = os.wait4(process.pid, 0)
+    os.unlink(copy)
+    if os.waitstatus_to_exitcode(status) != 0:
+        sys.exit("dd failed")
+    return usage.ru_utime + usage.ru_stime
+
+
+def floor_ratio(binary, world, source, runs=9):
+    """The run in `world` against the floor over `source`, measured
+    alternately: (median run, median floor) in processor seconds."""
+    binary = os.path.abspath(binary)
+    own, floor = [], []
+    for _ in range(runs):
+        own.append(run_once(binary, world)[0])
+        floor.append(floor_time(source))
+    return statistics.median(own), statistics.median(floor)
+
+
+def floors(binary, nodelist=None):
+    """The typical run (zone 2 of a real nodelist, if given) and the long-line
+    nodelist against their floors; returns the failures (a ratio above 3)."""
+    failures = []
+    cases = []
+    if nodelist:
+        cases.append(("zone-2 run", lambda d: zone2_world(d, nodelist),
+                      lambda d: os.path.join(d, os.path.basename(nodelist))))
+    cases.append(("long-line nodelist", long_line_world, lambda d: os.path.join(d, "nodelist.001")))
+    for name, make, source in cases:
+        world = tempfile.mkdtemp(prefix="spokeway-floor-")
+        try:
+            make(world)
+            own, floor = floor_ratio(binary, world, os.path.realpath(source(world)))
+            # A floor below a millisecond is noise: take it as one.
+            ratio = own / max(floor, 0.001)
+            print(f"{name}: median {own * 1000:.1f} ms, floor (dd) {floor * 1000:.1f} ms, "
+                  f"ratio {ratio:.1f}", flush=True)
+            if ratio > 3:
+                failures.append(f"{name}: {ratio:.1f} times the floor (at most 3)")
+        finally:
+            shutil.rmtree(world)
+    return failures
+
+
 def shape_failures(shape, results):
     """What is wrong with one shape's runs at 16,000 and 64,000."""
     (small, small_out, _), (large, large_out, peak) = results[shape, 16000], results[shape, 64000]
@@ -439,6 +519,10 @@ def main(argv):
         time_real(argv[2], argv[3])
     elif len(argv) >= 3 and argv[1] == "bignodelist":
         big_nodelist(argv[2], argv[3] if len(argv) > 3 else None)
+    elif len(argv) >= 3 and argv[1] == "floor":
+        failures = floors(argv[2], argv[3] if len(argv) > 3 else None)
+        if failures:
+            sys.exit("\n".join(failures))
     elif len(argv) >= 3 and argv[1] == "check":
         check(argv[2], argv[3] if len(argv) > 3 else None)
     else:

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "driver/config_reader.hpp"
+#include "driver/consumer_check.hpp"
 #include "driver/explain.hpp"
 #include "driver/options.hpp"
 #include "driver/reader_check.hpp"
@@ -111,7 +112,8 @@ ExitCode run(RunEnvironment& environment, const RunOptions& options, TableOutput
     if (options.strict) {
         compareWithReader(state, output, runTime, options.configPath, console.diagnostics());
     }
-    if (options.strict && diagnostics.count(Severity::Warning) != 0) {
+    if (options.strict &&
+        diagnostics.count(Severity::Warning) + diagnostics.count(Severity::Error) != 0) {
         // Decided before the commit: the destination stays as it is, and the
         // temporary file goes.
         output.discard();
@@ -301,6 +303,10 @@ ExitCode check(RunEnvironment& environment, const RunOptions& options) {
             }
             compareWithReader(state, output, runTimeOf(environment), options.configPath,
                               diagnostics);
+            if (output.isOpen()) {
+                checkConsumer(state, environment.disk, diagnostics, output.name(), output.head(),
+                              options.configPath);
+            }
         }
     } catch (const TableFull&) {
         code = ExitCode::NoMemory;
@@ -315,6 +321,10 @@ ExitCode check(RunEnvironment& environment, const RunOptions& options) {
         diagnostics.fail(buffer.lastDropped());
     }
     showDiagnostics(environment.console, diagnostics, Severity::Note, "");
+    // The consumer's fatal mistakes are errors of a run that would succeed.
+    if (code == ExitCode::Success && diagnostics.count(Severity::Error) != 0) {
+        code = ExitCode::Failed;
+    }
     if (code == ExitCode::Success && diagnostics.count(Severity::Warning) != 0) {
         code = ExitCode::Warnings;
     }
@@ -352,10 +362,28 @@ void printHelp(Disk& disk) {
             "a RouteType taken by its first letters; a Spokeway net not in the nodelist or\n"
             "giving no route; a nodelist whose CRC does not match, or a newer file matching\n"
             "its pattern; a marker not beginning with the route type's comment character;\n"
-            "squish, fidogate: an address the mail program, reading the new file, would\n"
-            "send elsewhere than the routing; other types: a Link with a wildcard or on two\n"
+            "squish, fidogate, hpt: an address the mail program, reading the new file,\n"
+            "would send elsewhere than the routing, and a link letter the table cannot say\n"
+            "(fidogate: f and a; hpt: a); other types: a Link with a wildcard or on two\n"
             "lines with different flavours, two entries that become one address when\n"
-            "wildcards are normalised; a link letter the table cannot say.\n"
+            "wildcards are normalised.\n";
+    // The route types from their table, wrapped as the options are.
+    std::string types = "\nRoute types (RouteType):";
+    for (std::size_t k = 0; k < RouteTypes.size(); ++k) {
+        const std::string word =
+            std::string(" ") + RouteTypes[k].name + (k + 1 < RouteTypes.size() ? "," : ".");
+        const std::size_t lineStart = types.rfind('\n') + 1;
+        if (types.size() - lineStart + word.size() > Width) {
+            types += "\n";
+            types += word.substr(1);
+        } else {
+            types += word;
+        }
+    }
+    text += types + "\n" +
+            "With RouteType hpt, --check reports as errors a link without a Link block\n"
+            "(its Aka) above the destination's begin marker, includes followed, and a\n"
+            "marker not beginning with '#': fidoconfig would refuse the configuration.\n"
             "\nExit status:\n"
             "  0  success\n"
             "  1  a fault in the configuration or an input: nothing was written\n"

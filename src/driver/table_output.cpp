@@ -334,9 +334,8 @@ bool CheckedDestination::open(const std::string& destination, const std::string&
         diagnostics.fail(named + " bears the name of the run's temporary file");
         return false;
     }
-    std::ostringstream keptHead;
-    const Head head =
-        readHead(*file, keepSurroundings_ ? &keptHead : nullptr, beginMarker, endMarker, crlf_);
+    std::ostringstream copy;
+    const Head head = readHead(*file, &copy, beginMarker, endMarker, crlf_);
     if (head != Head::Found) {
         console_.error(headMessage(head));
         diagnostics.fail(
@@ -350,12 +349,17 @@ bool CheckedDestination::open(const std::string& destination, const std::string&
         return false;
     }
     if (keepSurroundings_) {
-        kept_ = {destination, keptHead.str(), {}};
+        kept_ = {destination, copy.str(), {}};
         std::string line;
         while (file->readLine(line)) {
             kept_.tail += line;
         }
     }
+    // What came before the begin marker line.
+    name_ = destination;
+    head_ = copy.str();
+    head_.pop_back();
+    head_.erase(head_.rfind('\n') == std::string::npos ? 0 : head_.rfind('\n') + 1);
     open_ = true;
     return true;
 }

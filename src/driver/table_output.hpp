@@ -179,10 +179,16 @@ class CheckedDestination : public TableOutput {
     bool commit(const std::string&) override { return open_; }
     void abandon() override { open_ = false; }
     bool surroundings(Surroundings& kept) override;
+    // The destination as the configuration names it, and its lines above the
+    // begin marker, for the checks of what the consumer reads there.
+    const std::string& name() const { return name_; }
+    const std::string& head() const { return head_; }
 
   private:
     Disk& disk_;
     Console& console_;
+    std::string name_;
+    std::string head_;
     std::ostream nowhere_{nullptr};
     bool open_ = false;
     bool crlf_ = false;

@@ -38,6 +38,19 @@ std::vector<std::string> hubConfig(const std::string& type, char comment) {
             "DefaultRoute 2:5020/146 World"};
 }
 
+// Link blocks for the links of the hub: its two, and the nodes the
+// nodelist routes via it, which the adjustment makes links.
+std::string hubLinkBlocks(std::string_view leftOut = "") {
+    std::string blocks;
+    for (const char* node : {"146", "70", "6", "9", "23", "46", "55", "86", "111", "126", "139",
+                             "144", "151", "197", "233", "371", "434", "853"}) {
+        if (node != leftOut) {
+            blocks += std::string("Link n") + node + "\nAka 2:5020/" + node + "\n";
+        }
+    }
+    return blocks;
+}
+
 struct Case {
     const char* what;
     const char* type = "squish";
@@ -51,6 +64,9 @@ struct Case {
     // The nodelist as written (empty: the real one), and a second, newer file.
     std::string nodelist{};
     bool newerFile = false;
+    // The destination's lines above the begin marker, and more files.
+    std::string head = "head\n";
+    std::map<std::string, std::string> files{};
     bool strict = false;
     int exitCode = 0;
     // "FILE:LINE: warning" / "FILE:LINE: error" of each report, in any order.
@@ -167,6 +183,35 @@ TEST(CheckAndStrict, EachMistakeAloneOnARealHub) {
          .comment = ';',
          .exitCode = 4,
          .reports = V{"pathgen.cfg:5: warning", "pathgen.cfg:6: warning"}},
+        {.what = "clean, hpt, Link blocks above the marker and in an include",
+         .type = "hpt",
+         .comment = '#',
+         .head = "Link a\n  AKA 2:5020/146@fidonet\ninclude links.cfg\n",
+         .files = {{"links.cfg", hubLinkBlocks("146") + "link b\n# a comment\naka 2:5020/70.0\n"}}},
+        {.what = "hpt, a link whose Link block has another point or stands below",
+         .type = "hpt",
+         .comment = '#',
+         .head = hubLinkBlocks("70") + "Link b\nAka 2:5020/70.1\n# Aka 2:5020/70\n",
+         .exitCode = 1,
+         .reports = V{"pathgen.cfg:8: error"}},
+        {.what = "hpt, a node routed via us without a Link block",
+         .type = "hpt",
+         .comment = '#',
+         .head = hubLinkBlocks("853"),
+         .exitCode = 1,
+         .reports = V{"pathgen.cfg: error"}},
+        {.what = "hpt, an include that cannot be read",
+         .type = "hpt",
+         .comment = '#',
+         .head = "Link a\nAka 2:5020/146\ninclude links.cfg\n",
+         .exitCode = 4,
+         .reports = V{"route.cfg:3: warning"}},
+        {.what = "hpt, markers that are no comment",
+         .type = "hpt",
+         .comment = ';',
+         .head = hubLinkBlocks(),
+         .exitCode = 1,
+         .reports = V{"pathgen.cfg:5: error", "pathgen.cfg:6: error"}},
         // Squish's reading of the new file decides, at the table's line:
         // "Send Crash All/5" sends 2:32123/5 to itself, where the routing
         // has it go via the world's link 2:5020/146.
@@ -235,7 +280,10 @@ TEST(CheckAndStrict, EachMistakeAloneOnARealHub) {
         dir.write("pathgen.cfg", config + c.added);
         dir.write("routes.txt", c.routes);
         dir.write("trust.txt", c.trust);
-        dir.write("route.cfg", "head\n" + std::string(1, c.comment) + " begin\nold\n" +
+        for (const auto& [name, text] : c.files) {
+            dir.write(name, text);
+        }
+        dir.write("route.cfg", c.head + std::string(1, c.comment) + " begin\nold\n" +
                                    std::string(1, c.comment) + " end\ntail\n");
         dir.write("nodelist.362", c.nodelist.empty() ? world : c.nodelist);
         if (c.newerFile) {

@@ -17,22 +17,7 @@
 
 namespace {
 
-using testing_support::RandomWorld;
-using testing_support::Tables;
-
-struct TableRun {
-    RoutingState state;
-    std::ostringstream console;
-    Console messages{console};
-
-    explicit TableRun(const Tables& t) {
-        state.akas = t.akas;
-        state.links = t.links;
-        state.items = t.items;
-        state.settings.defaultFlavour = t.defaultFlavour;
-        state.settings.minimize = t.minimizeMode;
-    }
-};
+using namespace random_tables;
 
 void expectSameTables(const RoutingState& a, const RoutingState& b) {
     ASSERT_EQ(a.items.size(), b.items.size());

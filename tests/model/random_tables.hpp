@@ -1,16 +1,17 @@
-// Random routing tables for the tests that hold the program against a
-// slower or an independent reading: wildcards of every shape, chains, loops,
-// own addresses, links named twice and addresses that become equal when
-// wildcards are normalised.
+// Random routing tables for the randomised tests: own addresses, links
+// (some with wildcards, some named twice), items with wildcards of every
+// shape, chains and loops, as a configuration could give them.
 #pragma once
 
 #include <algorithm>
 #include <random>
+#include <sstream>
 #include <vector>
 
+#include "messages/messages.hpp"
 #include "model/routing_state.hpp"
 
-namespace testing_support {
+namespace random_tables {
 
 struct Tables {
     std::vector<FtnAddress> akas;
@@ -105,4 +106,18 @@ class RandomWorld {
     std::mt19937 random_;
 };
 
-} // namespace testing_support
+struct TableRun {
+    RoutingState state;
+    std::ostringstream console;
+    Console messages{console};
+
+    explicit TableRun(const Tables& t) {
+        state.akas = t.akas;
+        state.links = t.links;
+        state.items = t.items;
+        state.settings.defaultFlavour = t.defaultFlavour;
+        state.settings.minimize = t.minimizeMode;
+    }
+};
+
+} // namespace random_tables

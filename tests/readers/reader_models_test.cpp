@@ -19,6 +19,7 @@
 #include "writers/writers.hpp"
 
 using namespace testing_support;
+using namespace random_tables;
 namespace fs = std::filesystem;
 
 namespace {
