@@ -1,5 +1,6 @@
 #include "driver/reader_check.hpp"
 
+#include <algorithm>
 #include <sstream>
 
 #include "readers/compare.hpp"
@@ -32,6 +33,24 @@ std::string letterNames(std::uint16_t letters) {
     return names;
 }
 
+std::size_t lineCount(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// Whether the line is a begin or end marker of the new file that the
+// configuration check reports as one the program refuses.
+bool refusedMarker(const Settings& settings, const std::size_t (&markers)[2], std::size_t line) {
+    const RouteType& type = RouteTypes[settings.routeType - 1];
+    const std::string* texts[] = {&settings.routeBeginText, &settings.routeEndText};
+    for (int k = 0; k < 2; ++k) {
+        if (line == markers[k] && type.refusesUnreadLines && !texts[k]->empty() &&
+            texts[k]->front() != type.commentChar) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 bool hasReaderModel(const Settings& settings) {
@@ -49,8 +68,12 @@ void compareWithReader(const RoutingState& state, TableOutput& output, std::time
                              state.settings.routeEndText + (output.crlf() ? "\r\n" : "\n") +
                              kept.tail;
     const std::unique_ptr<TableModel> reading = model->read(file, state.mainAddress());
+    const std::size_t markers[] = {lineCount(kept.head), lineCount(file) - lineCount(kept.tail)};
     for (const DifferenceGroup& group :
          groupDifferences(differences(state, *model, *reading), *model)) {
+        if (group.refused && refusedMarker(state.settings, markers, group.line)) {
+            continue; // the marker's error already says it
+        }
         diagnostics.reportAt(Severity::Warning, kept.name, group.line, group.text);
     }
     const Provenance& provenance = state.provenance;

@@ -255,9 +255,16 @@ std::string deliveryText(const ReaderModel& model, const Delivery& delivery, Ftn
 std::vector<DifferenceGroup> groupDifferences(const std::vector<Difference>& found,
                                               const ReaderModel& model, std::size_t shown) {
     // What makes two differences one cause; an answer that names the
-    // address itself counts as "itself".
+    // address itself counts as "itself". A refused configuration is one
+    // cause whatever the routing means (it sends each via its link: an
+    // unrouted address agrees with a program that sends nothing).
     auto causeOf = [](const Difference& d) {
         const Delivery& v = d.delivery;
+        if (v.refused) {
+            return std::make_tuple(v.line, false, true, false, FtnAddress{}, MailFlavour{}, false,
+                                   Kind::Routed, false, FtnAddress{}, std::uint16_t{0},
+                                   FtnAddress{});
+        }
         const RoutingAnswer& r = d.routing;
         const bool toItself = v.to == d.address;
         const bool viaItself = r.via == d.address;
@@ -287,10 +294,12 @@ std::vector<DifferenceGroup> groupDifferences(const std::vector<Difference>& fou
                          std::to_string(members.size()) + " addresses)";
         }
         const Difference& first = *members.front();
-        groups.push_back(
-            {first.delivery.line, "mail for " + addresses + ": the routing " +
-                                      routingText(model, first.routing) + "; " +
-                                      deliveryText(model, first.delivery, first.address)});
+        const std::string routing = first.delivery.refused && members.size() > 1
+                                        ? "sends them via their links"
+                                        : routingText(model, first.routing);
+        groups.push_back({first.delivery.line, first.delivery.refused,
+                          "mail for " + addresses + ": the routing " + routing + "; " +
+                              deliveryText(model, first.delivery, first.address)});
     }
     return groups;
 }

@@ -55,6 +55,7 @@ std::vector<Difference> differences(const RoutingState& state, const ReaderModel
 // `shown` addresses are named, then the count.
 struct DifferenceGroup {
     std::size_t line = 0; // the deciding line; 0: none
+    bool refused = false; // the program refuses the whole configuration there
     std::string text;
 };
 std::vector<DifferenceGroup> groupDifferences(const std::vector<Difference>& found,

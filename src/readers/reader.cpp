@@ -7,7 +7,7 @@ namespace {
 constexpr ReaderModel Rows[] = {
     {"squish", "Squish", readSquishFile, true, 0},
     {"fidogate", "FIDOGATE", readFidogateFile, false, 0x20 | 0x40}, // file, noarc
-    // With the hpt writer: {"hpt", "hpt", readHptFile, false, 0x40}, // noarc
+    {"hpt", "hpt", readHptFile, false, 0x40},                       // noarc
 };
 
 bool readPart(std::string_view text, std::uint16_t& part, bool star) {
