@@ -212,6 +212,14 @@ TEST(CheckAndStrict, EachMistakeAloneOnARealHub) {
          .head = hubLinkBlocks(),
          .exitCode = 1,
          .reports = V{"pathgen.cfg:5: error", "pathgen.cfg:6: error"}},
+        // fidoconfig refuses the unknown keyword ';': one warning for all
+        // the mail the table would route.
+        {.what = "hpt, a ';' line above the table",
+         .type = "hpt",
+         .comment = '#',
+         .head = hubLinkBlocks() + "; old routing\n",
+         .exitCode = 4,
+         .reports = V{"route.cfg:37: warning"}},
         // Squish's reading of the new file decides, at the table's line:
         // "Send Crash All/5" sends 2:32123/5 to itself, where the routing
         // has it go via the world's link 2:5020/146.

@@ -3,6 +3,7 @@
 // model, the real zone 2, and random tables.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <set>
 #include <sstream>
@@ -136,6 +137,52 @@ TEST(ReaderModels, SmallestConfigurationsWhereTheProgramSendsElsewhere) {
          .more = "DefaultRoute 2:460/1 World\n",
          .warnings = {"pathgen.cfg:7: warning: link 2:460/1 has the letter f (file), which the "
                       "fidogate table cannot say: lost for 1 address routed via it"}},
+        // hpt's table: 1-3 header, 4 "# *** Nodes", then the link masks and
+        // node lines, "# *** Nets", net lines, "# *** Zones", zone lines,
+        // "# *** Default", world lines.
+        {.what = "hpt: the loop's net, caught by the world line",
+         .type = "hpt",
+         .comment = '#',
+         .links = "Link 2:460/1 c\n",
+         .more = "DefaultRoute 2:460/1 World\nDefaultRoute 2:461/5 2:461/*\n",
+         .warnings = {"route.cfg:10: warning: mail for 2:461/5, 2:461/32123: the routing leaves "
+                      "it unrouted: " +
+                      Loop + "; hpt sends it via 2:460/1, crash"}},
+        {.what = "hpt: a dead via node, caught by the net line",
+         .type = "hpt",
+         .comment = '#',
+         .links = "Link 2:460/1 c\n",
+         .more = "DefaultRoute 2:460/1 2:461/*\nDefaultRoute 2:460/5 2:461/3\n",
+         .warnings = {"route.cfg:8: warning: mail for 2:461/3: the routing leaves it unrouted: "
+                      "a dead end at 2:460/5, which has no route; hpt sends it via 2:460/1, "
+                      "crash"}},
+        {.what = "hpt: a wildcard link gets no line, its nodes stay unsent as routed",
+         .type = "hpt",
+         .comment = '#',
+         .links = "Link 2:460/1 c\n",
+         .more = "DefaultRoute 2:460/10 2:461/*\nDefaultRoute 2:461/5 2:462/3\n",
+         .warnings = {}},
+        {.what = "hpt: one link on two lines, the first line's flavour decides as routed",
+         .type = "hpt",
+         .comment = '#',
+         .links = "Link 2:460/1 h\nLink 2:460/1 c\n",
+         .more = "DefaultRoute 2:460/1 World\n",
+         .warnings = {}},
+        {.what = "hpt: two entries that become the world, the first world line wins",
+         .type = "hpt",
+         .comment = '#',
+         .links = "Link 2:460/1 c\nLink 2:460/2 h\n",
+         .more = "DefaultRoute 2:460/2 *:*/5\nDefaultRoute 2:460/1 World\n",
+         .warnings = {"route.cfg:11: warning: mail for 2:460/32123, 2:32123/32123, "
+                      "32123:32123/32123: the routing sends it via 2:460/2, hold; hpt sends it "
+                      "via 2:460/1, crash"}},
+        {.what = "hpt cannot say noarc",
+         .type = "hpt",
+         .comment = '#',
+         .links = "Link 2:460/1 na\nLink 2:460/2 c\n",
+         .more = "DefaultRoute 2:460/1 2:461/5\nDefaultRoute 2:460/2 World\n",
+         .warnings = {"pathgen.cfg:7: warning: link 2:460/1 has the letter a (noarc), which the "
+                      "hpt table cannot say: lost for 2 addresses routed via it"}},
         {.what = "a sound table",
          .links = "Link 2:460/1 c\n",
          .more = "DefaultRoute 2:460/1 World\n",
@@ -245,7 +292,7 @@ TEST(ReaderModels, EachProgramReadsAHandMadeFile) {
 }
 
 // The whole zone 2 of the 1996 world nodelist, one Spokeway line per net:
-// neither program sends any address elsewhere than the routing.
+// no program sends any address elsewhere than the routing.
 TEST(ReaderModels, RealZoneTwoGivesNoRoutingWarning) {
     const fs::path world =
         fs::path(SPOKEWAY_SHARED_DATA_DIR) / "nodelists" / "fidonet-nodepatch" / "nodelist.362";
@@ -253,16 +300,27 @@ TEST(ReaderModels, RealZoneTwoGivesNoRoutingWarning) {
         GTEST_SKIP() << "real nodelists not found at " << world;
     }
     std::string nets;
+    // hpt needs a Link block for each link: the two, and every node of our
+    // own net (those routed via us become links).
+    std::string linkBlocks = "Link a\nAka 2:5020/146\nLink b\nAka 2:5020/70\n";
     std::istringstream lines(readFile(world));
     bool zoneTwo = false;
+    bool ownNet = false;
     for (std::string line; std::getline(lines, line);) {
-        if (line.starts_with("Zone,")) {
-            zoneTwo = line.starts_with("Zone,2,");
-        } else if (zoneTwo && line.starts_with("Host,")) {
-            nets += "Spokeway nodelist.362 z 2 " + line.substr(5, line.find(',', 5) - 5) + "\n";
+        const std::size_t comma = line.find(',') + 1;
+        const std::string number = line.substr(comma, line.find(',', comma) - comma);
+        if (line.starts_with("Zone,") || line.starts_with("Region,") || line.starts_with("Host,")) {
+            zoneTwo = line.starts_with("Zone,") ? number == "2" : zoneTwo;
+            ownNet = zoneTwo && line.starts_with("Host,") && number == "5020";
+            if (zoneTwo && line.starts_with("Host,")) {
+                nets += "Spokeway nodelist.362 z 2 " + number + "\n";
+            }
+        } else if (ownNet && !line.starts_with(";")) {
+            linkBlocks += "Link n" + number + "\nAka 2:5020/" + number + "\n";
         }
     }
-    for (const auto& [type, c] : {std::pair{"squish", ';'}, std::pair{"fidogate", '#'}}) {
+    for (const auto& [type, c] :
+         {std::pair{"squish", ';'}, std::pair{"fidogate", '#'}, std::pair{"hpt", '#'}}) {
         SCOPED_TRACE(type);
         ScratchDir dir;
         fs::copy_file(world, dir.path() / "nodelist.362");
@@ -272,14 +330,15 @@ TEST(ReaderModels, RealZoneTwoGivesNoRoutingWarning) {
                                             .markers = markerLines(c),
                                             .links = "Link 2:5020/146 d\nLink 2:5020/70 c\n",
                                             .more = nets + "DefaultRoute 2:5020/146 World\n"});
-        dir.write("route.cfg", std::string(1, c) + " begin\n" + std::string(1, c) + " end\n");
+        dir.write("route.cfg", (type == std::string("hpt") ? linkBlocks : "") + std::string(1, c) +
+                                   " begin\n" + std::string(1, c) + " end\n");
         const ProcessResult result = runBinary(dir.path(), {"--check"});
         EXPECT_EQ(result.exitCode, 0) << result.standardError.substr(0, 2000);
         EXPECT_EQ(result.standardError.find(": warning: "), std::string::npos);
     }
 }
 
-// Random tables in both syntaxes: the routing's answer for every address
+// Random tables in the three syntaxes: the routing's answer for every address
 // compared is the link --explain names, and the warnings name every address
 // where the program's reading differs, each once.
 TEST(ReaderModels, RandomTablesWarnForEveryAddressWhereTheProgramDiffers) {
@@ -287,7 +346,7 @@ TEST(ReaderModels, RandomTablesWarnForEveryAddressWhereTheProgramDiffers) {
     for (int round = 0; round < 1500; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         const Tables t = world.tables();
-        const char* type = round % 2 == 0 ? "squish" : "fidogate";
+        const char* type = std::array{"squish", "fidogate", "hpt"}[round % 3];
         RoutingState state;
         state.akas = t.akas;
         state.links = t.links;
@@ -306,7 +365,9 @@ TEST(ReaderModels, RandomTablesWarnForEveryAddressWhereTheProgramDiffers) {
         findRouteType(type)->write(writer);
         writeUnrouted(writer);
         const ReaderModel& model = *readerFor(type);
-        const auto reading = model.read("; begin\n" + table.str() + "; end\n", state.mainAddress());
+        const std::string c(1, findRouteType(type)->commentChar);
+        const auto reading =
+            model.read(c + " begin\n" + table.str() + c + " end\n", state.mainAddress());
 
         for (const Probe& probe : probesOf(state, *reading)) {
             const RoutingAnswer answer = routingOf(state, probe.address);
