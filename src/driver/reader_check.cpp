@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <sstream>
 
+#include "messages/findings.hpp"
 #include "readers/compare.hpp"
 #include "writers/route_types.hpp"
 #include "writers/writers.hpp"
@@ -74,24 +75,24 @@ void compareWithReader(const RoutingState& state, TableOutput& output, std::time
         if (group.refused && refusedMarker(state.settings, markers, group.line)) {
             continue; // the marker's error already says it
         }
-        diagnostics.reportAt(Severity::Warning, kept.name, group.line, group.text);
+        reportFinding(diagnostics, Finding::ReaderDiffers, kept.name, group.line,
+                      {group.addresses, group.routing, group.reading});
     }
     const Provenance& provenance = state.provenance;
     for (const UnsaidLetters& unsaid : unsaidLetters(state, *model, *reading)) {
         const std::string place = provenance.originText(provenance.linkOrigin(unsaid.link));
         const std::size_t colon = place.rfind(':');
-        const std::string text =
-            "link" + addressText(state.links[unsaid.link].address) + " has the letter" +
-            (unsaid.letters == (FlavourFile | FlavourNoArc) ? "s " : " ") +
-            letterNames(unsaid.letters) + ", which the " + model->routeType +
-            " table cannot say: lost for " + std::to_string(unsaid.addresses) +
-            (unsaid.addresses == 1 ? " address" : " addresses") + " routed via it";
-        if (colon == std::string::npos) {
-            diagnostics.reportAt(Severity::Warning, configPath, 0, text);
-        } else {
-            diagnostics.reportAt(Severity::Warning, place.substr(0, colon),
-                                 std::stoul(place.substr(colon + 1)), text);
-        }
+        const std::string letters = std::string("the letter") +
+                                    (unsaid.letters == (FlavourFile | FlavourNoArc) ? "s " : " ") +
+                                    letterNames(unsaid.letters);
+        const std::string count =
+            std::to_string(unsaid.addresses) + (unsaid.addresses == 1 ? " address" : " addresses");
+        const std::string link = addressText(state.links[unsaid.link].address).substr(1);
+        const bool placed = colon != std::string::npos;
+        reportFinding(diagnostics, Finding::LetterUnsaid,
+                      placed ? place.substr(0, colon) : configPath,
+                      placed ? std::stoul(place.substr(colon + 1)) : 0,
+                      {link, letters, model->routeType, count});
     }
 }
 

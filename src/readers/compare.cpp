@@ -297,9 +297,8 @@ std::vector<DifferenceGroup> groupDifferences(const std::vector<Difference>& fou
         const std::string routing = first.delivery.refused && members.size() > 1
                                         ? "sends them via their links"
                                         : routingText(model, first.routing);
-        groups.push_back({first.delivery.line, first.delivery.refused,
-                          "mail for " + addresses + ": the routing " + routing + "; " +
-                              deliveryText(model, first.delivery, first.address)});
+        groups.push_back({first.delivery.line, first.delivery.refused, addresses, routing,
+                          deliveryText(model, first.delivery, first.address)});
     }
     return groups;
 }

@@ -54,9 +54,11 @@ std::vector<Difference> differences(const RoutingState& state, const ReaderModel
 // same answer of the program and the same answer of the routing; at most
 // `shown` addresses are named, then the count.
 struct DifferenceGroup {
-    std::size_t line = 0; // the deciding line; 0: none
-    bool refused = false; // the program refuses the whole configuration there
-    std::string text;
+    std::size_t line = 0;  // the deciding line; 0: none
+    bool refused = false;  // the program refuses the whole configuration there
+    std::string addresses; // "2:461/5, 2:461/6 and 4 more (6 addresses)"
+    std::string routing;   // what the routing does: "sends it via ...", "leaves it ..."
+    std::string reading;   // what the program does: "Squish sends it via ..."
 };
 std::vector<DifferenceGroup> groupDifferences(const std::vector<Difference>& found,
                                               const ReaderModel& model, std::size_t shown = 3);

@@ -388,7 +388,7 @@ TEST(ReaderModels, RandomTablesWarnForEveryAddressWhereTheProgramDiffers) {
         std::multiset<std::string> warned;
         for (const DifferenceGroup& group :
              groupDifferences(differences(state, model, *reading), model, ~std::size_t{0})) {
-            const std::string names = group.text.substr(9, group.text.find(": the routing") - 9);
+            const std::string& names = group.addresses;
             std::size_t at = 0;
             for (std::size_t comma; (comma = names.find(", ", at)) != std::string::npos;
                  at = comma + 2) {
