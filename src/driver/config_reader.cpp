@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "driver/reader_check.hpp"
 #include "messages/findings.hpp"
 #include "model/adjust.hpp"
 #include "model/minimize.hpp"
@@ -306,7 +307,9 @@ bool endOfPass(ConfigContext& context, Pass pass) {
         openLog(context);
         return true;
     case Pass::Defaults:
-        checkNormalisedTwins(context);
+        if (!hasReaderModel(state.settings)) {
+            checkNormalisedTwins(context); // --check compares the program's reading instead
+        }
         console.say("\nAdjusting routing...");
         adjustRouting(state, console);
         minimizeRoutes(state, console);

@@ -11,6 +11,7 @@
 #include "driver/consumer_check.hpp"
 #include "driver/explain.hpp"
 #include "driver/options.hpp"
+#include "driver/reader_check.hpp"
 #include "model/provenance_text.hpp"
 #include "writers/route_types.hpp"
 #include "writers/writers.hpp"
@@ -69,8 +70,11 @@ ExitCode run(RunEnvironment& environment, const RunOptions& options, TableOutput
     Reading reading(environment.disk, console, output, options.configPath);
     RoutingState& state = reading.state;
     ConfigContext& config = reading.config;
-    if (options.check || looksOnly(options)) {
+    if (options.strict || looksOnly(options)) {
         state.provenance.startRecording();
+    }
+    if (options.strict) {
+        output.keepSurroundings();
     }
     // Only --strict looks at what the reading found doubtful.
     console.diagnostics().setCollecting(options.strict);
@@ -105,6 +109,9 @@ ExitCode run(RunEnvironment& environment, const RunOptions& options, TableOutput
     LineWriter writer(state, output.stream(), output.crlf(), runTime);
     RouteTypes[state.settings.routeType - 1].write(writer);
     writeUnrouted(writer);
+    if (options.strict) {
+        compareWithReader(state, output, runTime, options.configPath, console.diagnostics());
+    }
     if (options.strict &&
         diagnostics.count(Severity::Warning) + diagnostics.count(Severity::Error) != 0) {
         // Decided before the commit: the destination stays as it is, and the
@@ -181,8 +188,11 @@ class NoteBuffer : public std::streambuf {
             message.find("RouteLoop detected for") != std::string::npos) {
             return;
         }
-        static constexpr std::string_view Informational[] = {"is routed via us",
-                                                             "\"Minimize\" keyword"};
+        // Message 14 is told from the provenance too (see provenanceNotes).
+        if (message.find("is routed via us") != std::string::npos) {
+            return;
+        }
+        static constexpr std::string_view Informational[] = {"\"Minimize\" keyword"};
         for (std::string_view words : Informational) {
             if (message.find(words) != std::string::npos) {
                 diagnostics_->note(message);
@@ -216,6 +226,23 @@ std::string unroutedAddresses(const RoutingState& state, bool crlf, std::time_t 
     return addresses;
 }
 
+// A message's text with its "%s" filled, on one line.
+std::string messageNote(Message message, const std::string& fill) {
+    std::string text(messageText(message));
+    text.replace(text.find("%s"), 2, fill);
+    std::string note;
+    for (char c : text) {
+        if (c == '\n' || c == ' ') {
+            if (!note.empty() && note.back() != ' ') {
+                note += ' ';
+            }
+        } else {
+            note += c;
+        }
+    }
+    return note;
+}
+
 // The re-routings and route loops as notes that name the rules behind them:
 // a re-routing at the later rule's place, with the old and the new target and
 // both rules' places; a loop at the place of the route that closed it.
@@ -237,6 +264,10 @@ void provenanceNotes(const RoutingState& state, Diagnostics& diagnostics,
         const RouteEvent& event = events[k];
         if (event.kind == RouteEventKind::Rerouted) {
             noteAt(event.origin, describeRerouting(state, k));
+        } else if (event.kind == RouteEventKind::MadeLink) {
+            const std::uint32_t route = provenance.lastRoute(event.item);
+            noteAt(route == 0 ? Origin{} : events[route - 1].origin,
+                   messageNote(Message::RoutedViaUs, itemText(state, event.item)));
         } else if (event.kind == RouteEventKind::LoopBroken) {
             const std::uint32_t closing = provenance.lastRoute(event.other);
             noteAt(closing == 0 ? Origin{} : events[closing - 1].origin, describeLoop(state, k));
@@ -256,9 +287,8 @@ ExitCode check(RunEnvironment& environment, const RunOptions& options) {
     Reading reading(environment.disk, console, output, options.configPath);
     RoutingState& state = reading.state;
     ConfigContext& config = reading.config;
-    if (options.check || looksOnly(options)) {
-        state.provenance.startRecording();
-    }
+    state.provenance.startRecording();
+    output.keepSurroundings();
     config.keepGoing = true;
     ExitCode code = ExitCode::Success;
     try {
@@ -271,6 +301,8 @@ ExitCode check(RunEnvironment& environment, const RunOptions& options) {
                 diagnostics.reportAt(Severity::Note, options.configPath, 0,
                                      "not routed (listed as Unrouted in the table):" + unrouted);
             }
+            compareWithReader(state, output, runTimeOf(environment), options.configPath,
+                              diagnostics);
             if (output.isOpen()) {
                 checkConsumer(state, environment.disk, diagnostics, output.name(), output.head(),
                               options.configPath);
@@ -330,8 +362,11 @@ void printHelp(Disk& disk) {
             "a RouteType taken by its first letters; a Spokeway net not in the nodelist or\n"
             "giving no route; a nodelist whose CRC does not match, or a newer file matching\n"
             "its pattern; a marker not beginning with the route type's comment character;\n"
-            "a Link with a wildcard or on two lines with different flavours; two entries\n"
-            "that become one address when wildcards are normalised.\n";
+            "squish, fidogate, hpt: an address the mail program, reading the new file,\n"
+            "would send elsewhere than the routing, and a link letter the table cannot say\n"
+            "(fidogate: f and a; hpt: a); other types: a Link with a wildcard or on two\n"
+            "lines with different flavours, two entries that become one address when\n"
+            "wildcards are normalised.\n";
     // The route types from their table, wrapped as the options are.
     std::string types = "\nRoute types (RouteType):";
     for (std::size_t k = 0; k < RouteTypes.size(); ++k) {

@@ -2,6 +2,7 @@
 #include <cstddef>
 
 #include "driver/config_reader.hpp"
+#include "driver/reader_check.hpp"
 #include "model/tables.hpp"
 #include "sources/sources.hpp"
 #include "writers/route_types.hpp"
@@ -127,7 +128,9 @@ bool linkKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
     std::size_t cursor = 0;
     link.address = readCheckedAddress(context.notation, context.console, rest, cursor);
     readFlavourLetters(rest.substr(cursor), link.flavour);
-    if (hasWildcard(link.address)) {
+    // Where the program's reading is modelled, --check compares it instead.
+    const bool rulesOfThumb = !hasReaderModel(context.state.settings);
+    if (rulesOfThumb && hasWildcard(link.address)) {
         context.diagnostics().warn(
             "link" + addressText(link.address) +
             " has a wildcard part: no node has that address, and the "
@@ -137,7 +140,7 @@ bool linkKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
                                    Wildcard}));
     }
     auto [seen, first] = context.linkLines.try_emplace(link.address, context.line, link.flavour);
-    if (!first && seen->second.second != link.flavour) {
+    if (rulesOfThumb && !first && seen->second.second != link.flavour) {
         context.diagnostics().warn(
             "link" + addressText(link.address) + " is also on line " +
             std::to_string(seen->second.first) +

@@ -35,6 +35,22 @@ class TableOutput {
     virtual bool writeFailed() const { return false; }
     // Stops without finishing and leaves nothing behind (no temporary file).
     virtual void discard() { abandon(); }
+
+    // Asked before open: the destination's lines around the table are kept,
+    // so that the new file can be read whole before it is written.
+    void keepSurroundings() { keepSurroundings_ = true; }
+    // The destination's lines up to the begin marker line and after the old
+    // end marker line, and its name as the configuration gives it; false
+    // when they were not kept or cannot be read.
+    struct Surroundings {
+        std::string name;
+        std::string head;
+        std::string tail;
+    };
+    virtual bool surroundings(Surroundings&) { return false; }
+
+  protected:
+    bool keepSurroundings_ = false;
 };
 
 // Splices the table into the destination between its markers, through a
@@ -73,6 +89,7 @@ class Splice : public TableOutput {
     bool writeFailed() const override { return writeFailed_; }
 
     void discard() override;
+    bool surroundings(Surroundings& kept) override;
 
     // The temporary file of a destination: PG$TABLE.$$$ beside it.
     static std::string temporaryPathFor(const std::string& destination);
@@ -96,6 +113,11 @@ class Splice : public TableOutput {
     std::unique_ptr<OutputFile> output_;
     bool crlf_ = false;
     bool writeFailed_ = false;
+    // Kept when asked: the head as copied, and the tail once read (commit
+    // then writes it from here).
+    std::string head_;
+    std::optional<std::string> tail_;
+    bool tailReadOk_ = true;
 };
 
 // Takes the table nowhere, for the runs that only look at the routing
@@ -156,6 +178,7 @@ class CheckedDestination : public TableOutput {
     bool crlf() const override { return crlf_; }
     bool commit(const std::string&) override { return open_; }
     void abandon() override { open_ = false; }
+    bool surroundings(Surroundings& kept) override;
     // The destination as the configuration names it, and its lines above the
     // begin marker, for the checks of what the consumer reads there.
     const std::string& name() const { return name_; }
@@ -169,4 +192,5 @@ class CheckedDestination : public TableOutput {
     std::ostream nowhere_{nullptr};
     bool open_ = false;
     bool crlf_ = false;
+    Surroundings kept_;
 };

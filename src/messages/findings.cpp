@@ -17,9 +17,11 @@ constexpr FindingRow Rows[] = {
      "and every husky program stops"},
     {Severity::Warning, "cannot read \"%s\", included by %s: the links it may define are not "
                         "checked"},
+    {Severity::Warning, "mail for %s: the routing %s; %s"},
+    {Severity::Warning, "link %s has %s, which the %s table cannot say: lost for %s routed via it"},
 };
 
-static_assert(std::size(Rows) == static_cast<std::size_t>(Finding::IncludeUnreadable) + 1,
+static_assert(std::size(Rows) == static_cast<std::size_t>(Finding::LetterUnsaid) + 1,
               "every finding has a row");
 
 } // namespace

@@ -19,6 +19,11 @@ enum class Finding : int {
     MadeLinkBlockMissing = 3,
     // An include line of the destination's head names a file that cannot be read.
     IncludeUnreadable = 4,
+    // The mail program, reading the new file, sends mail elsewhere than the
+    // routing means.
+    ReaderDiffers = 5,
+    // A link letter the route type's table cannot say.
+    LetterUnsaid = 6,
 };
 
 struct FindingRow {

@@ -212,15 +212,46 @@ TEST(CheckAndStrict, EachMistakeAloneOnARealHub) {
          .head = hubLinkBlocks(),
          .exitCode = 1,
          .reports = V{"pathgen.cfg:5: error", "pathgen.cfg:6: error"}},
+        // fidoconfig refuses the unknown keyword ';': one warning for all
+        // the mail the table would route.
+        {.what = "hpt, a ';' line above the table",
+         .type = "hpt",
+         .comment = '#',
+         .head = hubLinkBlocks() + "; old routing\n",
+         .exitCode = 4,
+         .reports = V{"route.cfg:37: warning"}},
+        // Squish's reading of the new file decides, at the table's line:
+        // "Send Crash All/5" sends 2:32123/5 to itself, where the routing
+        // has it go via the world's link 2:5020/146.
         {.what = "a link with a wildcard",
          .added = "Link 2:*/5 c\n",
          .exitCode = 4,
+         .reports = V{"route.cfg:18: warning"}},
+        {.what = "a link with a wildcard, ifmail (no model of its reading)",
+         .type = "ifmail",
+         .comment = '#',
+         .added = "Link 2:*/5 c\n",
+         .exitCode = 4,
          .reports = V{"pathgen.cfg:13: warning"}},
+        // "Send Crash 70 146" comes before "Send Direct 146".
         {.what = "one link with two flavours",
          .added = "Link 2:5020/146 c\n",
          .exitCode = 4,
-         .reports = V{"pathgen.cfg:13: warning"}},
+         .reports = V{"route.cfg:8: warning"}},
+        {.what = "--strict after a difference in Squish's reading",
+         .added = "Link 2:5020/146 c\n",
+         .strict = true,
+         .exitCode = 4,
+         .reports = V{"route.cfg:8: warning"}},
+        // The world's first line in the table names 2:5020/146; the routing
+        // took the entry *:*/5 became, via 2:5020/70.
         {.what = "two entries that become the world",
+         .routes = "2:5020/70 *:*/5\n",
+         .exitCode = 4,
+         .reports = V{"route.cfg:22: warning"}},
+        {.what = "two entries that become the world, ifmail",
+         .type = "ifmail",
+         .comment = '#',
          .routes = "2:5020/70 *:*/5\n",
          .exitCode = 4,
          .reports = V{"pathgen.cfg:12: warning"}},
