@@ -22,6 +22,12 @@ growing with the square of their size, and times whole runs over them.
                                  proportion) and stays under 64 MB (a shape that misses
                                  is measured again, up to three times, before it fails);
                                  both runs of `floor` at most 3 times their floor
+    bench/bench.py report BINARY OUTPUT [SIZES...]
+                                 time every shape at two sizes (default 16000 64000)
+                                 and write the Markdown table of the results, with
+                                 the machine, the date and the binary's size
+                                 unstripped and stripped, to OUTPUT (the figures the
+                                 documents quote come from such a file, not by hand)
     bench/bench.py bignodelist BINARY [NODELIST]
                                  100 MB of empty lines and 100 MB of nodelist (the
                                  given one, or a synthetic one, repeated): each must
@@ -510,6 +516,64 @@ def big_nodelist(binary, nodelist=None):
         sys.exit("\n".join(failures))
 
 
+def machine():
+    """The processor, its count and the memory of this machine, as one line."""
+    model = "unknown processor"
+    memory = ""
+    try:
+        with open("/proc/cpuinfo") as info:
+            for line in info:
+                if line.startswith("model name"):
+                    model = line.split(":", 1)[1].strip()
+                    break
+        with open("/proc/meminfo") as info:
+            kb = int(info.readline().split()[1])
+            memory = f", {kb / 1024 / 1024:.0f} GB"
+    except OSError:
+        pass
+    return f"{model}, {os.cpu_count()} cores{memory}, {os.uname().sysname} {os.uname().release}"
+
+
+def stripped_size(binary):
+    """The size of a stripped copy of the binary, or None without strip."""
+    with tempfile.TemporaryDirectory(prefix="spokeway-strip-") as folder:
+        copy = os.path.join(folder, "spokeway")
+        try:
+            subprocess.run(["strip", "-o", copy, binary], check=True, capture_output=True)
+        except (OSError, subprocess.CalledProcessError):
+            return None
+        return os.path.getsize(copy)
+
+
+def report(binary, output, sizes=(16000, 64000)):
+    """Runs every shape at the two sizes and writes the results as Markdown."""
+    binary = os.path.abspath(binary)
+    small, large = sizes
+    results = run(binary, [small, large], list(SHAPES))
+    stripped = stripped_size(binary)
+    lines = [
+        "# Performance figures",
+        "",
+        f"Written by `bench/bench.py report` on {time.strftime('%Y-%m-%d')}, "
+        f"machine: {machine()}.",
+        f"Binary `{os.path.basename(binary)}`: {os.path.getsize(binary) / 1e6:.1f} MB"
+        + (f", stripped {stripped / 1e3:.0f} kB." if stripped is not None else "."),
+        "",
+        "Processor time of whole runs (best of three), output written (messages and",
+        "table) and peak memory of the larger run.",
+        "",
+        f"| shape (size n) | n = {small:,} | n = {large:,} | growth | MB out | MB peak |",
+        "|---|---:|---:|---:|---:|---:|",
+    ]
+    for shape, (title, _) in SHAPES.items():
+        a, b = results[shape, small], results[shape, large]
+        growth = f"x{b[0] / a[0]:.1f}" if a[0] > 0 else "-"
+        lines.append(f"| {title} | {a[0]:.3f} s | {b[0]:.3f} s | {growth} | "
+                     f"{b[1] / 1e6:.1f} | {b[2] / 1024:.1f} |")
+    with open(output, "w") as out:
+        out.write("\n".join(lines) + "\n")
+
+
 def main(argv):
     if len(argv) >= 3 and argv[1] == "generate":
         shape = argv[4] if len(argv) > 4 else "world"
@@ -523,6 +587,11 @@ def main(argv):
         run(argv[2], [int(s) for s in args] or [1000, 4000, 16000, 64000], shapes)
     elif len(argv) == 4 and argv[1] == "real":
         time_real(argv[2], argv[3])
+    elif len(argv) >= 4 and argv[1] == "report":
+        sizes = [int(s) for s in argv[4:]]
+        if sizes and len(sizes) != 2:
+            sys.exit(__doc__)
+        report(argv[2], argv[3], sizes or (16000, 64000))
     elif len(argv) >= 3 and argv[1] == "bignodelist":
         big_nodelist(argv[2], argv[3] if len(argv) > 3 else None)
     elif len(argv) >= 3 and argv[1] == "floor":
