@@ -25,6 +25,7 @@ std::set<std::string> installedFiles() {
         "bin/spokeway",
         std::string("share/man/man1/") + SPOKEWAY_INSTALLED_MANPAGE,
         "share/doc/spokeway/README.md",
+        "share/doc/spokeway/guide.md",
         "share/doc/spokeway/copyright",
         // Compressed as the manual page is, where gzip is at hand.
         std::string_view(SPOKEWAY_INSTALLED_MANPAGE).ends_with(".gz")
@@ -88,6 +89,7 @@ TEST(Install, StagedStrippedInstallationRunsItsExamples) {
     std::map<std::string, std::string> installed = folderContents(stage.path());
     EXPECT_EQ(fileNames(installed), installedFiles());
     EXPECT_EQ(installed["share/doc/spokeway/README.md"], readFile(SourceRoot / "README.md"));
+    EXPECT_EQ(installed["share/doc/spokeway/guide.md"], readFile(SourceRoot / "doc" / "guide.md"));
     EXPECT_EQ(installed["share/doc/spokeway/copyright"],
               readFile(SourceRoot / "packaging" / "copyright"));
     for (const auto& [name, content] : folderContents(SourceRoot / "examples")) {
