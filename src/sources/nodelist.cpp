@@ -378,10 +378,12 @@ void scanNodelist(RoutingState& state, Console& console, const NodelistIndex& in
     const std::uint64_t period =
         (mode.zoneMode ? ZoneSpinnerInterval : SegmentSpinnerInterval) + std::uint64_t{1};
     std::uint64_t turns = 0;
+    std::uint64_t nextTurn = period; // lines read at the next turn (no division per line)
     auto linesRead = [&](std::uint64_t count) {
-        if (count / period > turns) {
+        if (count >= nextTurn) {
             console.spin(static_cast<std::size_t>(count / period - turns));
             turns = count / period;
+            nextTurn = (turns + 1) * period;
         }
     };
     const std::vector<std::uint32_t>* nets = nullptr;
