@@ -58,7 +58,9 @@ void showDiagnostics(Console& console, const Diagnostics& diagnostics, Severity 
     std::ostringstream text;
     diagnostics.print(text, least);
     if (!text.str().empty()) {
-        console.say(std::string(before) + text.str());
+        console.report(std::string(before) + text.str(), diagnostics.count(Severity::Error) != 0
+                                                             ? MessageKind::Error
+                                                             : MessageKind::Warning);
     }
 }
 
@@ -111,7 +113,7 @@ ExitCode run(RunEnvironment& environment, const RunOptions& options, TableOutput
         showDiagnostics(console, diagnostics, Severity::Warning, "\n");
         return ExitCode::Warnings;
     }
-    if (splice != nullptr && options.ifChanged && options.output == OutputMode::Splice) {
+    if (splice != nullptr && options.ifChanged) {
         splice->keepWhenOnlyDiffering(localTimeText(runTime));
     }
     if (!output.commit(state.settings.routeEndText)) {
@@ -127,71 +129,40 @@ ExitCode run(RunEnvironment& environment, const RunOptions& options, TableOutput
 }
 
 // What --check does with the console's messages: the informational ones
-// (re-routing, routed via us, route loop, Minimize assumed) become notes at
-// the place being read; progress and the numbered errors, which the checks
-// report with what is at fault, are dropped.
-class NoteBuffer : public std::streambuf {
+// (routed via us, Minimize assumed) become notes at the place being read;
+// re-routings and route loops are told from the provenance, with the rules
+// behind them (see provenanceNotes); the warnings and errors, which the
+// checks report with what is at fault, are kept only to explain a failure
+// that no check explained.
+class CheckedMessages {
   public:
-    void collectInto(Diagnostics& diagnostics) { diagnostics_ = &diagnostics; }
-    // The last message dropped, for a failure no check explained.
+    explicit CheckedMessages(Diagnostics& diagnostics) : diagnostics_(diagnostics) {}
+    void operator()(Message message, const std::string& text) {
+        if (message == Message::Rerouting || message == Message::RouteLoop) {
+            return;
+        }
+        // One line: the text's line ends and runs of blanks become one blank.
+        std::string line;
+        for (char c : text) {
+            if (c != '\n' && c != ' ') {
+                line += c;
+            } else if (!line.empty() && line.back() != ' ') {
+                line += ' ';
+            }
+        }
+        while (!line.empty() && line.back() == ' ') {
+            line.pop_back();
+        }
+        if (messageKind(message) == MessageKind::Information) {
+            diagnostics_.note(line);
+        } else {
+            lastDropped_ = line;
+        }
+    }
     const std::string& lastDropped() const { return lastDropped_; }
 
-  protected:
-    int overflow(int c) override {
-        if (c != traits_type::eof()) {
-            text_ += static_cast<char>(c);
-        }
-        return traits_type::not_eof(c);
-    }
-    std::streamsize xsputn(const char* data, std::streamsize size) override {
-        text_.append(data, static_cast<std::size_t>(size));
-        return size;
-    }
-    int sync() override {
-        takeMessage();
-        return 0;
-    }
-
   private:
-    void takeMessage() {
-        std::string message;
-        for (std::size_t i = 0; i < text_.size(); ++i) {
-            if (i + 1 < text_.size() && text_[i + 1] == '\b') {
-                ++i; // a spinner step
-            } else if (text_[i] == '\n' || text_[i] == ' ') {
-                if (!message.empty() && message.back() != ' ') {
-                    message += ' ';
-                }
-            } else {
-                message += text_[i];
-            }
-        }
-        text_.clear();
-        while (!message.empty() && message.back() == ' ') {
-            message.pop_back();
-        }
-        if (message.empty()) {
-            return;
-        }
-        // Re-routings and route loops are told from the provenance, with the
-        // rules behind them (see provenanceNotes).
-        if (message.find("Re-routing for") != std::string::npos ||
-            message.find("RouteLoop detected for") != std::string::npos) {
-            return;
-        }
-        static constexpr std::string_view Informational[] = {"is routed via us",
-                                                             "\"Minimize\" keyword"};
-        for (std::string_view words : Informational) {
-            if (message.find(words) != std::string::npos) {
-                diagnostics_->note(message);
-                return;
-            }
-        }
-        lastDropped_ = message;
-    }
-
-    Diagnostics* diagnostics_ = nullptr;
-    std::string text_;
+    Diagnostics& diagnostics_;
     std::string lastDropped_;
 };
 
@@ -245,11 +216,14 @@ void provenanceNotes(const RoutingState& state, Diagnostics& diagnostics,
 // --check: reads everything a run reads, writes nothing, and reports every
 // problem it finds.
 ExitCode check(RunEnvironment& environment, const RunOptions& options) {
-    NoteBuffer buffer;
-    std::ostream stream(&buffer);
-    Console console(stream);
-    buffer.collectInto(console.diagnostics());
+    // Progress goes nowhere; messages go to the checks.
+    std::ostream nowhere(nullptr);
+    Console console(nowhere);
     Diagnostics& diagnostics = console.diagnostics();
+    auto messages = std::make_shared<CheckedMessages>(diagnostics);
+    console.divertMessages([messages](Message message, const std::string& text) {
+        (*messages)(message, text);
+    });
     CheckedDestination output(environment.disk, console);
     Reading reading(environment.disk, console, output, options.configPath);
     RoutingState& state = reading.state;
@@ -280,9 +254,11 @@ ExitCode check(RunEnvironment& environment, const RunOptions& options) {
         diagnostics.fail("the tables outgrew their limits (65534 items, 65535 links or own "
                          "addresses) or memory ran out");
     } else if (code != ExitCode::Success && diagnostics.count(Severity::Error) == 0) {
-        diagnostics.fail(buffer.lastDropped());
+        diagnostics.fail(messages->lastDropped());
     }
-    showDiagnostics(environment.console, diagnostics, Severity::Note, "");
+    // Quiet: the warnings and errors only.
+    showDiagnostics(environment.console, diagnostics,
+                    environment.console.quiet() ? Severity::Warning : Severity::Note, "");
     if (code == ExitCode::Success && diagnostics.count(Severity::Warning) != 0) {
         code = ExitCode::Warnings;
     }

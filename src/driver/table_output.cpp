@@ -200,11 +200,11 @@ bool Splice::commit(const std::string& endMarker) {
     } else if (!readOk) {
         console_.error(mode_ == Mode::Diff ? Message::CompareDest : Message::ReplaceDest);
         ok = false;
+    } else if (ignoredTime_ && sameButTime()) {
+        // As a diff too: no hunk for the time line alone.
+        unchanged_ = true;
     } else if (mode_ == Mode::Diff) {
         ok = printDiff();
-    } else if (ignoredTime_ && sameButTime()) {
-        unchanged_ = true;
-        ok = true;
     } else if (errno = 0; !disk_.replace(tempPath_, target_)) {
         console_.error(Message::ReplaceDest);
         logReason(console_, target_);

@@ -7,44 +7,55 @@
 
 namespace {
 
-constexpr std::string_view Texts[] = {
-    "\nCannot allocate memory.",
-    "\nCannot open config file.",
-    "Cannot open file.",
-    "\nCannot open temp file.",
-    "\nCannot open dest file.",
-    "\nUnsupported route type.",
-    "\nIllegal value of \"Minimized\".",
-    "Illegal quoted string.",
-    "\nMissing or illegal main address.",
-    "\nMissing \"RouteType\" keyword.",
-    "\nMissing \"Minimize\" keyword. YES Accepted.",
-    "\nMissing \"RouteEnd\" in dest file.",
-    "\nMissing \"RouteBegin\" in dest file.",
-    "Bad \"SpokeWay\" definition.",
-    "\n%s is routed via us, but missing in \"Link\" definitions.\n 'DefaultFlavor' assumed.",
-    "\nRe-routing for %s.",
-    "\nRouteLoop detected for %s. Try to route by default",
-    "\nCannot minimize tree because of low memory",
-    "\nMissing \"WriteTo\" keyword.",
-    "Repeated \"WriteTo\" keyword.",
-    "\nCannot write temp file.",
-    "\nCannot replace dest file.",
-    "\nMissing \"RouteBegin\" keyword.",
-    "\nMissing \"RouteEnd\" keyword.",
-    "\nCannot lock dest folder.",
-    "\nCannot write standard output.",
-    "\nUnknown option \"%s\".",
-    "\nOption \"%s\" needs a valid value.",
-    "\nRouting unchanged, dest file left as it was.",
-    "\nWaiting for the run that holds %s...",
-    "\nGave up waiting for the run that holds %s.",
-    "\nCannot write log file %s.",
-    "\nCannot compare with dest file.",
+// Each message's text and what it is: information (progress, and what a
+// run tells but needs nobody to act on), a warning, or an error.
+constexpr MessageRow Rows[] = {
+    {"\nCannot allocate memory.", MessageKind::Error},
+    {"\nCannot open config file.", MessageKind::Error},
+    {"Cannot open file.", MessageKind::Error},
+    {"\nCannot open temp file.", MessageKind::Error},
+    {"\nCannot open dest file.", MessageKind::Error},
+    {"\nUnsupported route type.", MessageKind::Error},
+    {"\nIllegal value of \"Minimized\".", MessageKind::Error},
+    {"Illegal quoted string.", MessageKind::Error},
+    {"\nMissing or illegal main address.", MessageKind::Error},
+    {"\nMissing \"RouteType\" keyword.", MessageKind::Error},
+    {"\nMissing \"Minimize\" keyword. YES Accepted.", MessageKind::Information},
+    {"\nMissing \"RouteEnd\" in dest file.", MessageKind::Error},
+    {"\nMissing \"RouteBegin\" in dest file.", MessageKind::Error},
+    {"Bad \"SpokeWay\" definition.", MessageKind::Error},
+    {"\n%s is routed via us, but missing in \"Link\" definitions.\n 'DefaultFlavor' assumed.", MessageKind::Information},
+    {"\nRe-routing for %s.", MessageKind::Information},
+    {"\nRouteLoop detected for %s. Try to route by default", MessageKind::Information},
+    {"\nCannot minimize tree because of low memory", MessageKind::Warning},
+    {"\nMissing \"WriteTo\" keyword.", MessageKind::Error},
+    {"Repeated \"WriteTo\" keyword.", MessageKind::Error},
+    {"\nCannot write temp file.", MessageKind::Error},
+    {"\nCannot replace dest file.", MessageKind::Error},
+    {"\nMissing \"RouteBegin\" keyword.", MessageKind::Error},
+    {"\nMissing \"RouteEnd\" keyword.", MessageKind::Error},
+    {"\nCannot lock dest folder.", MessageKind::Error},
+    {"\nCannot write standard output.", MessageKind::Error},
+    {"\nUnknown option \"%s\".", MessageKind::Error},
+    {"\nOption \"%s\" needs a valid value.", MessageKind::Error},
+    {"\nRouting unchanged, dest file left as it was.", MessageKind::Information},
+    {"\nWaiting for the run that holds %s...", MessageKind::Information},
+    {"\nGave up waiting for the run that holds %s.", MessageKind::Error},
+    {"\nCannot write log file %s.", MessageKind::Warning},
+    {"\nCannot compare with dest file.", MessageKind::Error},
+    {"\nOne file in two roles: %s.", MessageKind::Error},
 };
 
-static_assert(std::size(Texts) == static_cast<std::size_t>(Message::CompareDest) + 1,
-              "every message has a text");
+static_assert(std::size(Rows) == static_cast<std::size_t>(Message::TwoRoles) + 1,
+              "every message has a row");
+
+constexpr auto Texts = [] {
+    std::array<std::string_view, std::size(Rows)> texts{};
+    for (std::size_t k = 0; k < texts.size(); ++k) {
+        texts[k] = Rows[k].text;
+    }
+    return texts;
+}();
 
 // Where each text's "%s" stands.
 constexpr auto FillPlaces = [] {
@@ -62,18 +73,11 @@ constexpr char Warning = '*';
 constexpr char Error = '!';
 
 char markOf(Message message) {
-    switch (message) {
-    case Message::MissingMinimize:
-    case Message::RoutedViaUs:
-    case Message::Rerouting:
-    case Message::RouteLoop:
-    case Message::MinimizeMemory:
-    case Message::WriteLog:
-        return Warning;
-    case Message::Unchanged:
-    case Message::WaitingForLock:
-        // Progress: not shown by a quiet console.
+    switch (messageKind(message)) {
+    case MessageKind::Information:
         return Information;
+    case MessageKind::Warning:
+        return Warning;
     default:
         return Error;
     }
@@ -96,6 +100,10 @@ std::string logTime(std::time_t now) {
 } // namespace
 
 const std::span<const std::string_view> MessageTexts(Texts);
+
+MessageKind messageKind(Message message) {
+    return Rows[static_cast<std::size_t>(message)].kind;
+}
 
 void Console::say(std::string_view text) {
     show(text, Information);
@@ -300,7 +308,20 @@ void Console::spin(std::size_t turns) {
     }
 }
 
+void Console::report(std::string_view lines, MessageKind kind) {
+    const char mark = kind == MessageKind::Error ? Error : Warning;
+    if (quiet_ && lines.ends_with('\n')) {
+        // The quiet console ends its output with the line feed.
+        lines.remove_suffix(1);
+    }
+    show(lines, mark);
+}
+
 void Console::error(Message message) {
+    if (listener_) {
+        listener_(message, std::string(messageText(message)));
+        return;
+    }
     show(messageText(message), markOf(message));
 }
 
@@ -309,6 +330,10 @@ void Console::errorAt(Message message, std::string_view path, unsigned long line
     text += path;
     text += " " + std::to_string(line) + ": ";
     text += messageText(message);
+    if (listener_) {
+        listener_(message, text);
+        return;
+    }
     show(text, markOf(message));
 }
 
@@ -317,6 +342,13 @@ void Console::errorWith(Message message, std::string_view text) {
     // one; the next message brings them out.
     const std::string_view format = messageText(message);
     const std::size_t at = FillPlaces[static_cast<std::size_t>(message)];
+    if (listener_) {
+        listener_(message, at == std::string_view::npos
+                               ? std::string(format)
+                               : std::string(format.substr(0, at)).append(text).append(
+                                     format.substr(at + 2)));
+        return;
+    }
     if (at == std::string_view::npos) {
         show(format, markOf(message), false);
         return;
