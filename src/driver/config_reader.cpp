@@ -166,6 +166,9 @@ bool readConfig(ConfigContext& context) {
         context.line = 0;
         while (file->readLine(line)) {
             ++context.line;
+            if (context.line == 1) {
+                skipByteOrderMark(line);
+            }
             diagnostics.setPlace({context.path, context.line});
             if (!handleLine(context, line, pass)) {
                 passFailed = true;
