@@ -71,11 +71,17 @@ struct KeywordTarget {
 using KeywordHandler = bool (*)(ConfigContext& context, std::string_view rest,
                                 KeywordTarget target);
 
+// The role a file named by a keyword plays in the run: read, or written
+// (the destination and the log). One file may be read in two roles, but a
+// file written may play no other role.
+enum class FileRole { None, Read, Written };
+
 struct KeywordEntry {
     const char* name;
     KeywordTarget target;
     Pass pass;
     KeywordHandler handler;
+    FileRole role;
 };
 
 extern const std::span<const KeywordEntry> KeywordTable;

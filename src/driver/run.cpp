@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <new>
+#include <optional>
 #include <sstream>
 #include <streambuf>
 #include <string>
@@ -103,9 +104,24 @@ ExitCode run(RunEnvironment& environment, const RunOptions& options, TableOutput
     }
     console.say("\nWriting routing...");
     const std::time_t runTime = runTimeOf(environment);
-    LineWriter writer(state, output.stream(), output.crlf(), runTime);
+    // --strict also looks at what the table drops of the region.
+    std::optional<RegionCheck> regionCheck;
+    std::ostream checkedStream(nullptr);
+    if (diagnostics.collecting() && output.oldRegion() != nullptr) {
+        regionCheck.emplace(*output.oldRegion(), output.stream().rdbuf());
+        checkedStream.rdbuf(&*regionCheck);
+    }
+    std::ostream& tableStream = regionCheck ? checkedStream : output.stream();
+    LineWriter writer(state, tableStream, output.crlf(), runTime);
     RouteTypes[state.settings.routeType - 1].write(writer);
     writeUnrouted(writer);
+    if (regionCheck) {
+        tableStream.flush();
+        if (!tableStream) {
+            output.stream().setstate(std::ios::badbit);
+        }
+        regionCheck->report(state, console.diagnostics());
+    }
     if (options.strict && diagnostics.count(Severity::Warning) != 0) {
         // Decided before the commit: the destination stays as it is, and the
         // temporary file goes.
@@ -237,6 +253,15 @@ ExitCode check(RunEnvironment& environment, const RunOptions& options) {
         if (!readConfig(config)) {
             code = ExitCode::Failed;
         } else {
+            if (output.oldRegion() != nullptr) {
+                // The table a run would write, compared with the region.
+                RegionCheck region(*output.oldRegion(), nullptr);
+                std::ostream table(&region);
+                LineWriter writer(state, table, output.crlf(), runTimeOf(environment));
+                RouteTypes[state.settings.routeType - 1].write(writer);
+                writeUnrouted(writer);
+                region.report(state, diagnostics);
+            }
             const std::string unrouted =
                 unroutedAddresses(state, output.crlf(), runTimeOf(environment));
             if (!unrouted.empty()) {

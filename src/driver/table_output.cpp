@@ -47,10 +47,12 @@ enum class Head { Found, NoBegin, NoEnd, ReadError, WriteError };
 // (when given). Lines are read whole, however long. A write that fails
 // stops the copy at once.
 Head readHead(TextReader& destination, std::ostream* out, std::string_view beginMarker,
-              std::string_view endMarker, bool& crlf) {
+              std::string_view endMarker, bool& crlf, OldRegion* region = nullptr) {
     bool beginFound = false;
     std::string line;
+    unsigned long number = 0;
     while (destination.readLine(line)) {
+        ++number;
         if (!beginFound) {
             writeRaw(out, line);
             if (out != nullptr && !*out) {
@@ -60,6 +62,9 @@ Head readHead(TextReader& destination, std::ostream* out, std::string_view begin
                 continue;
             }
             beginFound = true;
+            if (region != nullptr) {
+                region->beginLine = number;
+            }
             if (line.back() != '\n') {
                 // The begin line was the last, without a line feed: the
                 // table must not run on from it.
@@ -72,7 +77,17 @@ Head readHead(TextReader& destination, std::ostream* out, std::string_view begin
             continue;
         }
         if (matchesMarker(line, endMarker)) {
+            if (region != nullptr) {
+                region->endLine = number;
+                region->afterEndMarker = line.substr(endMarker.size());
+            }
             return Head::Found; // the old end marker line goes; it is written anew
+        }
+        if (region != nullptr) {
+            while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+                line.pop_back();
+            }
+            region->lines.push_back(line);
         }
     }
     if (destination.failed()) {
@@ -167,7 +182,10 @@ bool Splice::open(const std::string& destination, const std::string& beginMarker
         return false;
     }
     output_ = std::make_unique<OutputFile>(std::move(temp));
-    Head head = readHead(*destination_, &output_->stream(), beginMarker, endMarker, crlf_);
+    OldRegion* region = console_.diagnostics().collecting() ? &region_ : nullptr;
+    region_.file = destination;
+    Head head =
+        readHead(*destination_, &output_->stream(), beginMarker, endMarker, crlf_, region);
     if (head == Head::Found && !output_->stream().flush()) {
         head = Head::WriteError; // the last of the head could not be written
     }
@@ -306,7 +324,8 @@ bool CheckedDestination::open(const std::string& destination, const std::string&
         diagnostics.fail(named + " bears the name of the run's temporary file");
         return false;
     }
-    const Head head = readHead(*file, nullptr, beginMarker, endMarker, crlf_);
+    region_.file = destination;
+    const Head head = readHead(*file, nullptr, beginMarker, endMarker, crlf_, &region_);
     if (head != Head::Found) {
         console_.error(headMessage(head));
         diagnostics.fail(

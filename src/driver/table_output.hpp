@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "driver/region_check.hpp"
 #include "messages/messages.hpp"
 #include "platform/disk.hpp"
 
@@ -35,6 +36,9 @@ class TableOutput {
     virtual bool writeFailed() const { return false; }
     // Stops without finishing and leaves nothing behind (no temporary file).
     virtual void discard() { abandon(); }
+    // The destination's region as it was read, when it was kept (to tell
+    // what the new table drops); null when not.
+    virtual const OldRegion* oldRegion() const { return nullptr; }
 };
 
 // Splices the table into the destination between its markers, through a
@@ -73,6 +77,9 @@ class Splice : public TableOutput {
     bool writeFailed() const override { return writeFailed_; }
 
     void discard() override;
+    const OldRegion* oldRegion() const override {
+        return region_.beginLine != 0 ? &region_ : nullptr;
+    }
 
     // The temporary file of a destination: PG$TABLE.$$$ beside it.
     static std::string temporaryPathFor(const std::string& destination);
@@ -96,6 +103,7 @@ class Splice : public TableOutput {
     std::unique_ptr<OutputFile> output_;
     bool crlf_ = false;
     bool writeFailed_ = false;
+    OldRegion region_;
 };
 
 // Takes the table nowhere, for the runs that only look at the routing
@@ -156,6 +164,7 @@ class CheckedDestination : public TableOutput {
     bool crlf() const override { return crlf_; }
     bool commit(const std::string&) override { return open_; }
     void abandon() override { open_ = false; }
+    const OldRegion* oldRegion() const override { return open_ ? &region_ : nullptr; }
 
   private:
     Disk& disk_;
@@ -163,4 +172,5 @@ class CheckedDestination : public TableOutput {
     std::ostream nowhere_{nullptr};
     bool open_ = false;
     bool crlf_ = false;
+    OldRegion region_;
 };

@@ -526,6 +526,11 @@ NodelistDefinition readNodelistDefinition(std::string_view text) {
     return definition;
 }
 
+bool NodelistReader::choose(std::string_view pathWord, std::string& path) {
+    std::string newer;
+    return findNodelist(disk_, cache_, pathWord, path, newer, lookForNewer_);
+}
+
 OpenNodelist NodelistReader::open(std::string_view pathWord, std::string& path) {
     newerFile_.clear();
     if (!findNodelist(disk_, cache_, pathWord, path, newerFile_, lookForNewer_)) {

@@ -45,6 +45,8 @@ class NodelistReader {
     // matching file with the greatest numeric extension. Empty when no file
     // qualifies or it cannot be opened; `path` is the file chosen.
     OpenNodelist open(std::string_view pathWord, std::string& path);
+    // The file open would choose, without opening it; false when none.
+    bool choose(std::string_view pathWord, std::string& path);
     // After open with a pattern: the newest matching file when it is newer
     // than the one chosen (by the dates their first lines state, by
     // modification time when one states none), else empty. Looked for only
