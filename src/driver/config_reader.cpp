@@ -145,7 +145,7 @@ namespace {
 // reported and the run goes on without it.
 void openLog(ConfigContext& context) {
     const std::string& path = context.state.settings.logFilePath;
-    if (path.empty()) {
+    if (path.empty() || context.fileInTwoRoles) {
         context.console.logTo(nullptr, "");
         return;
     }
@@ -287,6 +287,7 @@ bool readConfig(ConfigContext& context) {
     context.nodelists.lookForNewer(diagnostics.collecting());
     bool failed = false;
     if (!checkFileRoles(context, *file)) {
+        context.fileInTwoRoles = true;
         if (!context.keepGoing) {
             return false;
         }

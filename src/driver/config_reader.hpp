@@ -42,6 +42,9 @@ struct ConfigContext {
     // --check: a failed pass does not stop the reading, so that every
     // problem is found.
     bool keepGoing = false;
+    // The destination or the log is also another file of the run: nothing
+    // may be written, the log included.
+    bool fileInTwoRoles = false;
     // The lines of RouteBegin and RouteEnd, and of each link with its flavour.
     unsigned long routeBeginLine = 0;
     unsigned long routeEndLine = 0;
