@@ -76,8 +76,8 @@ std::set<std::string> writerVocabulary(const RoutingState& real) {
         console.diagnostics().setCollecting(false);
         appendAka(state, FtnAddress{1, 1, 1});
         appendAka(state, FtnAddress{1, 1, 2});
-        static constexpr const char* Flavours[] = {"c",  "d",  "h",  "n",   "cf",  "df",
-                                                   "hf", "nf", "ca", "da",  "ha",  "na",
+        static constexpr const char* Flavours[] = {"c",   "d",   "h",   "n",   "cf", "df",
+                                                   "hf",  "nf",  "ca",  "da",  "ha", "na",
                                                    "cfa", "dfa", "hfa", "nfa", "cd", "ch"};
         std::uint16_t node = 1;
         for (const char* letters : Flavours) {
@@ -90,12 +90,11 @@ std::set<std::string> writerVocabulary(const RoutingState& real) {
             }
             appendLink(state, link);
             const std::string n = std::to_string(node);
-            std::string line = addressText(link.address) + " 1:1/" + std::to_string(100 + node) +
-                               " 1:2/" + std::to_string(100 + node) + " 1:" +
-                               std::to_string(300 + node) + "/" + n + " " +
-                               std::to_string(10 + node) + ":5/" + n + " 1:" +
-                               std::to_string(300 + node) + "/* " + std::to_string(30 + node) +
-                               ":*/*";
+            std::string line =
+                addressText(link.address) + " 1:1/" + std::to_string(100 + node) + " 1:2/" +
+                std::to_string(100 + node) + " 1:" + std::to_string(300 + node) + "/" + n + " " +
+                std::to_string(10 + node) + ":5/" + n + " 1:" + std::to_string(300 + node) + "/* " +
+                std::to_string(30 + node) + ":*/*";
             if (node == 1) {
                 for (int k = 0; k < 40; ++k) {
                     line += " 1:1/" + std::to_string(200 + k) + " 1:2/" + std::to_string(200 + k);
@@ -249,8 +248,8 @@ void RegionCheck::report(const RoutingState& state, Diagnostics& diagnostics) {
         }
         if (!why.empty()) {
             diagnostics.reportAt(Severity::Warning, old_.file, old_.beginLine + 1 + k,
-                                 "this line between the markers is lost at the next run (" +
-                                     why + "): Spokeway never writes it");
+                                 "this line between the markers is lost at the next run (" + why +
+                                     "): Spokeway never writes it");
             ++warned;
         }
     }

@@ -14,11 +14,11 @@
 
 // The region of the destination as the run found it.
 struct OldRegion {
-    std::string file;             // as the WriteTo line names it
-    unsigned long beginLine = 0;  // the begin marker's line
+    std::string file;               // as the WriteTo line names it
+    unsigned long beginLine = 0;    // the begin marker's line
     std::vector<std::string> lines; // between the marker lines, without line ends
-    unsigned long endLine = 0;    // 0: the begin marker line closed the region
-    std::string afterEndMarker;   // what follows the end marker on its line
+    unsigned long endLine = 0;      // 0: the begin marker line closed the region
+    std::string afterEndMarker;     // what follows the end marker on its line
 };
 
 // Passes the new table's lines on to `next` (none: nowhere) and compares

@@ -237,9 +237,8 @@ ExitCode check(RunEnvironment& environment, const RunOptions& options) {
     Console console(nowhere);
     Diagnostics& diagnostics = console.diagnostics();
     auto messages = std::make_shared<CheckedMessages>(diagnostics);
-    console.divertMessages([messages](Message message, const std::string& text) {
-        (*messages)(message, text);
-    });
+    console.divertMessages(
+        [messages](Message message, const std::string& text) { (*messages)(message, text); });
     CheckedDestination output(environment.disk, console);
     Reading reading(environment.disk, console, output, options.configPath);
     RoutingState& state = reading.state;
@@ -321,8 +320,12 @@ void printHelp(Disk& disk) {
             "a RouteType taken by its first letters; a Spokeway net not in the nodelist or\n"
             "giving no route; a nodelist whose CRC does not match, or a newer file matching\n"
             "its pattern; a marker not beginning with the route type's comment character;\n"
-            "a Link with a wildcard or on two lines with different flavours; two entries\n"
-            "that become one address when wildcards are normalised.\n"
+            "a Link with a wildcard or on two lines with different flavours; a Link flavour\n"
+            "that is not flavour letters alone; a route via an own address; a line between\n"
+            "the markers that the new table drops and Spokeway never writes; text after the\n"
+            "end marker; two entries that become one address when wildcards are normalised.\n"
+            "A newer nodelist is judged by the date its first line states. The destination\n"
+            "or the log being another file of the run is an error.\n"
             "\nExit status:\n"
             "  0  success\n"
             "  1  a fault in the configuration or an input: nothing was written\n"

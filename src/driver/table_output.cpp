@@ -184,8 +184,7 @@ bool Splice::open(const std::string& destination, const std::string& beginMarker
     output_ = std::make_unique<OutputFile>(std::move(temp));
     OldRegion* region = console_.diagnostics().collecting() ? &region_ : nullptr;
     region_.file = destination;
-    Head head =
-        readHead(*destination_, &output_->stream(), beginMarker, endMarker, crlf_, region);
+    Head head = readHead(*destination_, &output_->stream(), beginMarker, endMarker, crlf_, region);
     if (head == Head::Found && !output_->stream().flush()) {
         head = Head::WriteError; // the last of the head could not be written
     }

@@ -24,7 +24,8 @@ constexpr MessageRow Rows[] = {
     {"\nMissing \"RouteEnd\" in dest file.", MessageKind::Error},
     {"\nMissing \"RouteBegin\" in dest file.", MessageKind::Error},
     {"Bad \"SpokeWay\" definition.", MessageKind::Error},
-    {"\n%s is routed via us, but missing in \"Link\" definitions.\n 'DefaultFlavor' assumed.", MessageKind::Information},
+    {"\n%s is routed via us, but missing in \"Link\" definitions.\n 'DefaultFlavor' assumed.",
+     MessageKind::Information},
     {"\nRe-routing for %s.", MessageKind::Information},
     {"\nRouteLoop detected for %s. Try to route by default", MessageKind::Information},
     {"\nCannot minimize tree because of low memory", MessageKind::Warning},
@@ -343,10 +344,11 @@ void Console::errorWith(Message message, std::string_view text) {
     const std::string_view format = messageText(message);
     const std::size_t at = FillPlaces[static_cast<std::size_t>(message)];
     if (listener_) {
-        listener_(message, at == std::string_view::npos
-                               ? std::string(format)
-                               : std::string(format.substr(0, at)).append(text).append(
-                                     format.substr(at + 2)));
+        listener_(
+            message,
+            at == std::string_view::npos
+                ? std::string(format)
+                : std::string(format.substr(0, at)).append(text).append(format.substr(at + 2)));
         return;
     }
     if (at == std::string_view::npos) {

@@ -158,9 +158,9 @@ bool extensionNumber(std::string_view text, std::string& digits) {
 // Day number 003 : 15341") as year, month and day in one number; 0 when the
 // line states none.
 std::uint32_t statedDate(std::string_view line) {
-    static constexpr std::string_view Months[] = {
-        "January", "February", "March",     "April",   "May",      "June",
-        "July",    "August",   "September", "October", "November", "December"};
+    static constexpr std::string_view Months[] = {"January",   "February", "March",    "April",
+                                                  "May",       "June",     "July",     "August",
+                                                  "September", "October",  "November", "December"};
     if (!line.starts_with(";")) {
         return 0;
     }

@@ -242,8 +242,8 @@ TEST(UnattendedCommands, TheReadmesCronLineAndServicePrintOnlyWhatNeedsAttention
         GTEST_SKIP() << "real nodelist not found at " << world;
     }
     const std::string cron = readmeLine("30 4 * * *  ", "--strict");
-    const std::string service = "cd " + readmeLine("WorkingDirectory=") + " && " +
-                                readmeLine("ExecStart=");
+    const std::string service =
+        "cd " + readmeLine("WorkingDirectory=") + " && " + readmeLine("ExecStart=");
     struct Row {
         const char* what;
         std::string command;
@@ -293,25 +293,26 @@ TEST(UnattendedCommands, TheReadmesCronLineAndServicePrintOnlyWhatNeedsAttention
                                      "\ncat >/dev/null\n");
         fs::permissions(dir.path() / "bin" / "makemap", fs::perms::owner_all);
         dir.write("mail/mailertable", "# begin\n# end\n");
-        dir.write("routing/pathgen.cfg", "Address 2:5020/52\nRouteType ifmail\nMinimize yes\n"
-                                         "WriteTo " + table + "\nRouteBegin \"# begin\"\n"
-                                         "RouteEnd \"# end\"\nLink 2:5020/146 d\n"
-                                         "Link 2:5020/70 c\nSpokeway nodelist.362 z 2 5020\n"
-                                         "TrustFile trust.txt\nDefaultRoute 2:5020/146 World\n" +
-                                             row.configChange);
+        dir.write("routing/pathgen.cfg",
+                  "Address 2:5020/52\nRouteType ifmail\nMinimize yes\n"
+                  "WriteTo " +
+                      table +
+                      "\nRouteBegin \"# begin\"\n"
+                      "RouteEnd \"# end\"\nLink 2:5020/146 d\n"
+                      "Link 2:5020/70 c\nSpokeway nodelist.362 z 2 5020\n"
+                      "TrustFile trust.txt\nDefaultRoute 2:5020/146 World\n" +
+                      row.configChange);
         if (!row.noTrustFile) {
             dir.write("routing/trust.txt", "2:5020/57 2:5020/70\n2:5020/8 2:5020/70\n");
         }
         fs::copy_file(world, dir.path() / "routing" / "nodelist.362");
-        const std::string command =
-            replaced(replaced(row.command, "/etc/ftn/routing", routing), "/etc/mail/mailertable",
-                     table);
+        const std::string command = replaced(replaced(row.command, "/etc/ftn/routing", routing),
+                                             "/etc/mail/mailertable", table);
         // Standard output and error together: neither command prints to standard output.
-        CommandResult result = runCommand(
-            "export PATH=" + shellQuote(dir.file("bin")) + ":$PATH " + Epoch + "; " + command);
+        CommandResult result = runCommand("export PATH=" + shellQuote(dir.file("bin")) + ":$PATH " +
+                                          Epoch + "; " + command);
         EXPECT_EQ(result.exitCode, row.exitCode);
-        EXPECT_EQ(result.output,
-                  replaced(row.standardError, "CFG", routing + "/pathgen.cfg"));
+        EXPECT_EQ(result.output, replaced(row.standardError, "CFG", routing + "/pathgen.cfg"));
         EXPECT_EQ(dir.exists("makemap") ? dir.read("makemap") : "",
                   row.makemapCalls == 0 ? "" : "hash " + table + "\n");
         if (row.exitCode == 0) {
