@@ -64,12 +64,11 @@ std::vector<std::string> wordsOf(std::string_view line, char commentChar) {
 // Every word shape the route type's writer writes: its table of a small
 // made-up system with links of every flavour, routes to nodes, nets, zones
 // and the world, lines long enough to wrap, and a node left unrouted.
-std::set<std::string> writerVocabulary(const RoutingState& real) {
-    std::set<std::string> vocabulary;
-    const RouteType& type = RouteTypes[real.settings.routeType - 1];
+void addWriterVocabulary(std::uint16_t routeType, std::set<std::string>& vocabulary) {
+    const RouteType& type = RouteTypes[routeType - 1];
     for (const bool world : {true, false}) {
         RoutingState state;
-        state.settings.routeType = real.settings.routeType;
+        state.settings.routeType = routeType;
         state.settings.minimize = MinimizeMode::No;
         std::ostringstream said;
         Console console(said);
@@ -126,7 +125,6 @@ std::set<std::string> writerVocabulary(const RoutingState& real) {
             }
         }
     }
-    return vocabulary;
 }
 
 bool blank(std::string_view line) {
@@ -222,10 +220,20 @@ void RegionCheck::report(const RoutingState& state, Diagnostics& diagnostics) {
         }
         return all;
     };
-    const bool ours = !old_.lines.empty() && shapes(old_.lines.front()) == shapes(firstLine_);
+    // A header of another route type's table (the RouteType changed): its
+    // words are Spokeway's too.
+    const bool sameType = !old_.lines.empty() && shapes(old_.lines.front()) == shapes(firstLine_);
+    const bool ours =
+        sameType ||
+        (!old_.lines.empty() && old_.lines.front().find(" routing for ") != std::string::npos &&
+         old_.lines.front().find(". Created by Spokeway generator ") != std::string::npos);
     std::set<std::string> vocabulary;
-    if (ours) {
-        vocabulary = writerVocabulary(state);
+    if (sameType) {
+        addWriterVocabulary(state.settings.routeType, vocabulary);
+    } else if (ours) {
+        for (std::size_t k = 1; k <= RouteTypes.size(); ++k) {
+            addWriterVocabulary(static_cast<std::uint16_t>(k), vocabulary);
+        }
     }
     std::size_t warned = 0;
     for (std::size_t k = 0; k < old_.lines.size(); ++k) {
