@@ -7,6 +7,8 @@
 #include <set>
 #include <vector>
 
+#include "driver/reader_check.hpp"
+#include "messages/findings.hpp"
 #include "model/adjust.hpp"
 #include "model/minimize.hpp"
 #include "writers/route_types.hpp"
@@ -367,10 +369,10 @@ bool endOfSettings(ConfigContext& context) {
             {&settings.routeEndText, context.routeEndLine}};
         for (const auto& [text, line] : markers) {
             if (!text->empty() && text->front() != type.commentChar) {
-                diagnostics.reportAt(Severity::Warning, context.path, line,
-                                     "marker \"" + *text + "\" does not begin with '" +
-                                         type.commentChar + "', the comment character of " +
-                                         type.name + ": the consumer reads it as a table line");
+                reportFinding(
+                    diagnostics,
+                    type.refusesUnreadLines ? Finding::MarkerRefused : Finding::MarkerNotComment,
+                    context.path, line, {*text, std::string_view(&type.commentChar, 1), type.name});
             }
         }
     }
@@ -438,7 +440,9 @@ bool endOfPass(ConfigContext& context, Pass pass) {
         openLog(context);
         return true;
     case Pass::Defaults:
-        checkNormalisedTwins(context);
+        if (!hasReaderModel(state.settings)) {
+            checkNormalisedTwins(context); // --check compares the program's reading instead
+        }
         console.say("\nAdjusting routing...");
         adjustRouting(state, console);
         minimizeRoutes(state, console);

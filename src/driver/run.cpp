@@ -9,8 +9,10 @@
 #include <string>
 
 #include "driver/config_reader.hpp"
+#include "driver/consumer_check.hpp"
 #include "driver/explain.hpp"
 #include "driver/options.hpp"
+#include "driver/reader_check.hpp"
 #include "model/provenance_text.hpp"
 #include "writers/route_types.hpp"
 #include "writers/writers.hpp"
@@ -60,8 +62,8 @@ void showDiagnostics(Console& console, const Diagnostics& diagnostics, Severity 
     diagnostics.print(text, least);
     if (!text.str().empty()) {
         console.report(std::string(before) + text.str(), diagnostics.count(Severity::Error) != 0
-                                                             ? MessageKind::Error
-                                                             : MessageKind::Warning);
+                                                             ? Severity::Error
+                                                             : Severity::Warning);
     }
 }
 
@@ -71,8 +73,11 @@ ExitCode run(RunEnvironment& environment, const RunOptions& options, TableOutput
     Reading reading(environment.disk, console, output, options.configPath);
     RoutingState& state = reading.state;
     ConfigContext& config = reading.config;
-    if (options.check || looksOnly(options)) {
+    if (options.strict || looksOnly(options)) {
         state.provenance.startRecording();
+    }
+    if (options.strict) {
+        output.keepSurroundings();
     }
     // Only --strict looks at what the reading found doubtful.
     console.diagnostics().setCollecting(options.strict);
@@ -122,7 +127,11 @@ ExitCode run(RunEnvironment& environment, const RunOptions& options, TableOutput
         }
         regionCheck->report(state, console.diagnostics());
     }
-    if (options.strict && diagnostics.count(Severity::Warning) != 0) {
+    if (options.strict) {
+        compareWithReader(state, output, runTime, options.configPath, console.diagnostics());
+    }
+    if (options.strict &&
+        diagnostics.count(Severity::Warning) + diagnostics.count(Severity::Error) != 0) {
         // Decided before the commit: the destination stays as it is, and the
         // temporary file goes.
         output.discard();
@@ -144,17 +153,19 @@ ExitCode run(RunEnvironment& environment, const RunOptions& options, TableOutput
     return ExitCode::Success;
 }
 
-// What --check does with the console's messages: the informational ones
-// (routed via us, Minimize assumed) become notes at the place being read;
-// re-routings and route loops are told from the provenance, with the rules
-// behind them (see provenanceNotes); the warnings and errors, which the
-// checks report with what is at fault, are kept only to explain a failure
-// that no check explained.
+// What --check does with the console's messages, chosen by their rows in the
+// message table: the information becomes notes at the place being read
+// (Minimize assumed), except what the route history tells with the rules
+// behind it (re-routings, route loops, nodes routed via us: see
+// provenanceNotes); the warnings and errors, which the checks report with
+// what is at fault, are kept only to explain a failure that no check
+// explained.
 class CheckedMessages {
   public:
     explicit CheckedMessages(Diagnostics& diagnostics) : diagnostics_(diagnostics) {}
     void operator()(Message message, const std::string& text) {
-        if (message == Message::Rerouting || message == Message::RouteLoop) {
+        if (message == Message::Rerouting || message == Message::RouteLoop ||
+            message == Message::RoutedViaUs) {
             return;
         }
         // One line: the text's line ends and runs of blanks become one blank.
@@ -169,7 +180,7 @@ class CheckedMessages {
         while (!line.empty() && line.back() == ' ') {
             line.pop_back();
         }
-        if (messageKind(message) == MessageKind::Information) {
+        if (messageKind(message) == Severity::Note) {
             diagnostics_.note(line);
         } else {
             lastDropped_ = line;
@@ -201,6 +212,23 @@ std::string unroutedAddresses(const RoutingState& state, bool crlf, std::time_t 
     return addresses;
 }
 
+// A message's text with its "%s" filled, on one line.
+std::string messageNote(Message message, const std::string& fill) {
+    std::string text(messageText(message));
+    text.replace(text.find("%s"), 2, fill);
+    std::string note;
+    for (char c : text) {
+        if (c == '\n' || c == ' ') {
+            if (!note.empty() && note.back() != ' ') {
+                note += ' ';
+            }
+        } else {
+            note += c;
+        }
+    }
+    return note;
+}
+
 // The re-routings and route loops as notes that name the rules behind them:
 // a re-routing at the later rule's place, with the old and the new target and
 // both rules' places; a loop at the place of the route that closed it.
@@ -222,6 +250,10 @@ void provenanceNotes(const RoutingState& state, Diagnostics& diagnostics,
         const RouteEvent& event = events[k];
         if (event.kind == RouteEventKind::Rerouted) {
             noteAt(event.origin, describeRerouting(state, k));
+        } else if (event.kind == RouteEventKind::MadeLink) {
+            const std::uint32_t route = provenance.lastRoute(event.item);
+            noteAt(route == 0 ? Origin{} : events[route - 1].origin,
+                   messageNote(Message::RoutedViaUs, itemText(state, event.item)));
         } else if (event.kind == RouteEventKind::LoopBroken) {
             const std::uint32_t closing = provenance.lastRoute(event.other);
             noteAt(closing == 0 ? Origin{} : events[closing - 1].origin, describeLoop(state, k));
@@ -243,9 +275,8 @@ ExitCode check(RunEnvironment& environment, const RunOptions& options) {
     Reading reading(environment.disk, console, output, options.configPath);
     RoutingState& state = reading.state;
     ConfigContext& config = reading.config;
-    if (options.check || looksOnly(options)) {
-        state.provenance.startRecording();
-    }
+    state.provenance.startRecording();
+    output.keepSurroundings();
     config.keepGoing = true;
     ExitCode code = ExitCode::Success;
     try {
@@ -267,6 +298,12 @@ ExitCode check(RunEnvironment& environment, const RunOptions& options) {
                 diagnostics.reportAt(Severity::Note, options.configPath, 0,
                                      "not routed (listed as Unrouted in the table):" + unrouted);
             }
+            compareWithReader(state, output, runTimeOf(environment), options.configPath,
+                              diagnostics);
+            if (output.isOpen()) {
+                checkConsumer(state, environment.disk, diagnostics, output.name(), output.head(),
+                              options.configPath);
+            }
         }
     } catch (const TableFull&) {
         code = ExitCode::NoMemory;
@@ -283,6 +320,10 @@ ExitCode check(RunEnvironment& environment, const RunOptions& options) {
     // Quiet: the warnings and errors only.
     showDiagnostics(environment.console, diagnostics,
                     environment.console.quiet() ? Severity::Warning : Severity::Note, "");
+    // The consumer's fatal mistakes are errors of a run that would succeed.
+    if (code == ExitCode::Success && diagnostics.count(Severity::Error) != 0) {
+        code = ExitCode::Failed;
+    }
     if (code == ExitCode::Success && diagnostics.count(Severity::Warning) != 0) {
         code = ExitCode::Warnings;
     }
@@ -320,12 +361,32 @@ void printHelp(Disk& disk) {
             "a RouteType taken by its first letters; a Spokeway net not in the nodelist or\n"
             "giving no route; a nodelist whose CRC does not match, or a newer file matching\n"
             "its pattern; a marker not beginning with the route type's comment character;\n"
-            "a Link with a wildcard or on two lines with different flavours; a Link flavour\n"
-            "that is not flavour letters alone; a route via an own address; a line between\n"
-            "the markers that the new table drops and Spokeway never writes; text after the\n"
-            "end marker; two entries that become one address when wildcards are normalised.\n"
-            "A newer nodelist is judged by the date its first line states. The destination\n"
-            "or the log being another file of the run is an error.\n"
+            "a Link flavour that is not flavour letters alone; a route via an own address;\n"
+            "a line between the markers that the new table drops and Spokeway never writes;\n"
+            "text after the end marker; squish, fidogate, hpt: an address the mail program,\n"
+            "reading the new file, would send elsewhere than the routing, and a link letter\n"
+            "the table cannot say (fidogate: f and a; hpt: a); other types: a Link with a\n"
+            "wildcard or on two lines with different flavours, two entries that become one\n"
+            "address when wildcards are normalised. A newer nodelist is judged by the date\n"
+            "its first line states. The destination or the log being another file of the\n"
+            "run is an error.\n";
+    // The route types from their table, wrapped as the options are.
+    std::string types = "\nRoute types (RouteType):";
+    for (std::size_t k = 0; k < RouteTypes.size(); ++k) {
+        const std::string word =
+            std::string(" ") + RouteTypes[k].name + (k + 1 < RouteTypes.size() ? "," : ".");
+        const std::size_t lineStart = types.rfind('\n') + 1;
+        if (types.size() - lineStart + word.size() > Width) {
+            types += "\n";
+            types += word.substr(1);
+        } else {
+            types += word;
+        }
+    }
+    text += types + "\n" +
+            "With RouteType hpt, --check reports as errors a link without a Link block\n"
+            "(its Aka) above the destination's begin marker, includes followed, and a\n"
+            "marker not beginning with '#': fidoconfig would refuse the configuration.\n"
             "\nExit status:\n"
             "  0  success\n"
             "  1  a fault in the configuration or an input: nothing was written\n"

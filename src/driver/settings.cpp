@@ -2,6 +2,7 @@
 #include <cstddef>
 
 #include "driver/config_reader.hpp"
+#include "driver/reader_check.hpp"
 #include "model/tables.hpp"
 #include "sources/sources.hpp"
 #include "writers/route_types.hpp"
@@ -169,7 +170,9 @@ bool linkKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
             " is not flavour letters alone (c, d, h, n, f, a): every one of its letters counts "
             "(a comment starts with \";\")");
     }
-    if (hasWildcard(link.address)) {
+    // Where the program's reading is modelled, --check compares it instead.
+    const bool rulesOfThumb = !hasReaderModel(context.state.settings);
+    if (rulesOfThumb && hasWildcard(link.address)) {
         context.diagnostics().warn(
             "link" + addressText(link.address) +
             " has a wildcard part: no node has that address, and the "
@@ -179,7 +182,7 @@ bool linkKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
                                    Wildcard}));
     }
     auto [seen, first] = context.linkLines.try_emplace(link.address, context.line, link.flavour);
-    if (!first && seen->second.second != link.flavour) {
+    if (rulesOfThumb && !first && seen->second.second != link.flavour) {
         context.diagnostics().warn(
             "link" + addressText(link.address) + " is also on line " +
             std::to_string(seen->second.first) +

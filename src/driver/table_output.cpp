@@ -184,7 +184,16 @@ bool Splice::open(const std::string& destination, const std::string& beginMarker
     output_ = std::make_unique<OutputFile>(std::move(temp));
     OldRegion* region = console_.diagnostics().collecting() ? &region_ : nullptr;
     region_.file = destination;
-    Head head = readHead(*destination_, &output_->stream(), beginMarker, endMarker, crlf_, region);
+    std::ostringstream keptHead;
+    Head head = readHead(*destination_, keepSurroundings_ ? &keptHead : &output_->stream(),
+                         beginMarker, endMarker, crlf_, region);
+    if (keepSurroundings_) {
+        head_ = keptHead.str();
+        writeRaw(&output_->stream(), head_);
+        if (head == Head::Found && !output_->stream()) {
+            head = Head::WriteError;
+        }
+    }
     if (head == Head::Found && !output_->stream().flush()) {
         head = Head::WriteError; // the last of the head could not be written
     }
@@ -202,10 +211,13 @@ bool Splice::commit(const std::string& endMarker) {
     std::ostream& out = output_->stream();
     out << endMarker << (crlf_ ? "\r\n" : "\n");
     std::string line;
+    if (tail_) {
+        writeRaw(&out, *tail_);
+    }
     while (destination_->readLine(line)) {
         writeRaw(&out, line);
     }
-    const bool readOk = !destination_->failed();
+    const bool readOk = tailReadOk_ && !destination_->failed();
     destination_.reset();
     const bool written = output_->close();
     output_.reset();
@@ -294,6 +306,22 @@ void Splice::abandon() {
     lock_.reset();
 }
 
+bool Splice::surroundings(Surroundings& kept) {
+    if (!keepSurroundings_ || !destination_) {
+        return false;
+    }
+    if (!tail_) {
+        tail_.emplace();
+        std::string line;
+        while (destination_->readLine(line)) {
+            *tail_ += line;
+        }
+        tailReadOk_ = !destination_->failed();
+    }
+    kept = {destinationName_, head_, *tail_};
+    return tailReadOk_;
+}
+
 void Splice::discard() {
     destination_.reset();
     if (output_) {
@@ -324,7 +352,8 @@ bool CheckedDestination::open(const std::string& destination, const std::string&
         return false;
     }
     region_.file = destination;
-    const Head head = readHead(*file, nullptr, beginMarker, endMarker, crlf_, &region_);
+    std::ostringstream copy;
+    const Head head = readHead(*file, &copy, beginMarker, endMarker, crlf_, &region_);
     if (head != Head::Found) {
         console_.error(headMessage(head));
         diagnostics.fail(
@@ -337,7 +366,27 @@ bool CheckedDestination::open(const std::string& destination, const std::string&
                                   : "cannot read " + named);
         return false;
     }
+    if (keepSurroundings_) {
+        kept_ = {destination, copy.str(), {}};
+        std::string line;
+        while (file->readLine(line)) {
+            kept_.tail += line;
+        }
+    }
+    // What came before the begin marker line.
+    name_ = destination;
+    head_ = copy.str();
+    head_.pop_back();
+    head_.erase(head_.rfind('\n') == std::string::npos ? 0 : head_.rfind('\n') + 1);
     open_ = true;
+    return true;
+}
+
+bool CheckedDestination::surroundings(Surroundings& kept) {
+    if (!keepSurroundings_ || !open_) {
+        return false;
+    }
+    kept = kept_;
     return true;
 }
 

@@ -10,41 +10,41 @@ namespace {
 // Each message's text and what it is: information (progress, and what a
 // run tells but needs nobody to act on), a warning, or an error.
 constexpr MessageRow Rows[] = {
-    {"\nCannot allocate memory.", MessageKind::Error},
-    {"\nCannot open config file.", MessageKind::Error},
-    {"Cannot open file.", MessageKind::Error},
-    {"\nCannot open temp file.", MessageKind::Error},
-    {"\nCannot open dest file.", MessageKind::Error},
-    {"\nUnsupported route type.", MessageKind::Error},
-    {"\nIllegal value of \"Minimized\".", MessageKind::Error},
-    {"Illegal quoted string.", MessageKind::Error},
-    {"\nMissing or illegal main address.", MessageKind::Error},
-    {"\nMissing \"RouteType\" keyword.", MessageKind::Error},
-    {"\nMissing \"Minimize\" keyword. YES Accepted.", MessageKind::Information},
-    {"\nMissing \"RouteEnd\" in dest file.", MessageKind::Error},
-    {"\nMissing \"RouteBegin\" in dest file.", MessageKind::Error},
-    {"Bad \"SpokeWay\" definition.", MessageKind::Error},
+    {"\nCannot allocate memory.", Severity::Error},
+    {"\nCannot open config file.", Severity::Error},
+    {"Cannot open file.", Severity::Error},
+    {"\nCannot open temp file.", Severity::Error},
+    {"\nCannot open dest file.", Severity::Error},
+    {"\nUnsupported route type.", Severity::Error},
+    {"\nIllegal value of \"Minimized\".", Severity::Error},
+    {"Illegal quoted string.", Severity::Error},
+    {"\nMissing or illegal main address.", Severity::Error},
+    {"\nMissing \"RouteType\" keyword.", Severity::Error},
+    {"\nMissing \"Minimize\" keyword. YES Accepted.", Severity::Note},
+    {"\nMissing \"RouteEnd\" in dest file.", Severity::Error},
+    {"\nMissing \"RouteBegin\" in dest file.", Severity::Error},
+    {"Bad \"SpokeWay\" definition.", Severity::Error},
     {"\n%s is routed via us, but missing in \"Link\" definitions.\n 'DefaultFlavor' assumed.",
-     MessageKind::Information},
-    {"\nRe-routing for %s.", MessageKind::Information},
-    {"\nRouteLoop detected for %s. Try to route by default", MessageKind::Information},
-    {"\nCannot minimize tree because of low memory", MessageKind::Warning},
-    {"\nMissing \"WriteTo\" keyword.", MessageKind::Error},
-    {"Repeated \"WriteTo\" keyword.", MessageKind::Error},
-    {"\nCannot write temp file.", MessageKind::Error},
-    {"\nCannot replace dest file.", MessageKind::Error},
-    {"\nMissing \"RouteBegin\" keyword.", MessageKind::Error},
-    {"\nMissing \"RouteEnd\" keyword.", MessageKind::Error},
-    {"\nCannot lock dest folder.", MessageKind::Error},
-    {"\nCannot write standard output.", MessageKind::Error},
-    {"\nUnknown option \"%s\".", MessageKind::Error},
-    {"\nOption \"%s\" needs a valid value.", MessageKind::Error},
-    {"\nRouting unchanged, dest file left as it was.", MessageKind::Information},
-    {"\nWaiting for the run that holds %s...", MessageKind::Information},
-    {"\nGave up waiting for the run that holds %s.", MessageKind::Error},
-    {"\nCannot write log file %s.", MessageKind::Warning},
-    {"\nCannot compare with dest file.", MessageKind::Error},
-    {"\nOne file in two roles: %s.", MessageKind::Error},
+     Severity::Note},
+    {"\nRe-routing for %s.", Severity::Note},
+    {"\nRouteLoop detected for %s. Try to route by default", Severity::Note},
+    {"\nCannot minimize tree because of low memory", Severity::Warning},
+    {"\nMissing \"WriteTo\" keyword.", Severity::Error},
+    {"Repeated \"WriteTo\" keyword.", Severity::Error},
+    {"\nCannot write temp file.", Severity::Error},
+    {"\nCannot replace dest file.", Severity::Error},
+    {"\nMissing \"RouteBegin\" keyword.", Severity::Error},
+    {"\nMissing \"RouteEnd\" keyword.", Severity::Error},
+    {"\nCannot lock dest folder.", Severity::Error},
+    {"\nCannot write standard output.", Severity::Error},
+    {"\nUnknown option \"%s\".", Severity::Error},
+    {"\nOption \"%s\" needs a valid value.", Severity::Error},
+    {"\nRouting unchanged, dest file left as it was.", Severity::Note},
+    {"\nWaiting for the run that holds %s...", Severity::Note},
+    {"\nGave up waiting for the run that holds %s.", Severity::Error},
+    {"\nCannot write log file %s.", Severity::Warning},
+    {"\nCannot compare with dest file.", Severity::Error},
+    {"\nOne file in two roles: %s.", Severity::Error},
 };
 
 static_assert(std::size(Rows) == static_cast<std::size_t>(Message::TwoRoles) + 1,
@@ -75,9 +75,9 @@ constexpr char Error = '!';
 
 char markOf(Message message) {
     switch (messageKind(message)) {
-    case MessageKind::Information:
+    case Severity::Note:
         return Information;
-    case MessageKind::Warning:
+    case Severity::Warning:
         return Warning;
     default:
         return Error;
@@ -102,7 +102,7 @@ std::string logTime(std::time_t now) {
 
 const std::span<const std::string_view> MessageTexts(Texts);
 
-MessageKind messageKind(Message message) {
+Severity messageKind(Message message) {
     return Rows[static_cast<std::size_t>(message)].kind;
 }
 
@@ -309,8 +309,8 @@ void Console::spin(std::size_t turns) {
     }
 }
 
-void Console::report(std::string_view lines, MessageKind kind) {
-    const char mark = kind == MessageKind::Error ? Error : Warning;
+void Console::report(std::string_view lines, Severity kind) {
+    const char mark = kind == Severity::Error ? Error : Warning;
     if (quiet_ && lines.ends_with('\n')) {
         // The quiet console ends its output with the line feed.
         lines.remove_suffix(1);

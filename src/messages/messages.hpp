@@ -53,14 +53,14 @@ enum class Message : int {
     TwoRoles = 33,
 };
 
-// What a message is. Quiet runs leave out information (it still goes to the
+// What a message is, in the kinds the findings of --check have too: a note
+// is information. Quiet runs leave out information (it still goes to the
 // log), never a warning or an error; --check makes information a note.
-enum class MessageKind { Information, Warning, Error };
 struct MessageRow {
     std::string_view text;
-    MessageKind kind;
+    Severity kind;
 };
-MessageKind messageKind(Message message);
+Severity messageKind(Message message);
 
 // The text of each message as it is printed ("%s" where a text goes in), by number.
 extern const std::span<const std::string_view> MessageTexts;
@@ -108,7 +108,7 @@ class Console {
 
     // Shows whole lines that report problems (the warnings and errors of
     // --check and --strict), quiet or not; logged as `kind`.
-    void report(std::string_view lines, MessageKind kind);
+    void report(std::string_view lines, Severity kind);
 
     // Quiet: progress (say), the spinner and the messages that are
     // information are not shown, warnings and errors are; the first message

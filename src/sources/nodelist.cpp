@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -79,13 +80,24 @@ std::uint16_t numberAt(std::string_view line, std::size_t offset) {
     return offset < line.size() ? wordValue(line.substr(offset)) : 0;
 }
 
-// CRC-16 CCITT (polynomial 0x1021, initial value 0), as nodelists carry it.
+// CRC-16 CCITT (polynomial 0x1021, initial value 0), as nodelists carry it:
+// the remainder of each byte value, shifted in at the top, worked out once.
+constexpr std::array<std::uint16_t, 256> CrcTable = [] {
+    std::array<std::uint16_t, 256> table{};
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        unsigned crc = byte << 8;
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc & 0x8000) != 0 ? (crc << 1) ^ 0x1021 : crc << 1;
+        }
+        table[byte] = static_cast<std::uint16_t>(crc);
+    }
+    return table;
+}();
+
 std::uint16_t addCrc(std::uint16_t crc, std::string_view bytes) {
     for (char c : bytes) {
-        crc = static_cast<std::uint16_t>(crc ^ (static_cast<unsigned char>(c) << 8));
-        for (int bit = 0; bit < 8; ++bit) {
-            crc = static_cast<std::uint16_t>((crc & 0x8000) != 0 ? (crc << 1) ^ 0x1021 : crc << 1);
-        }
+        crc = static_cast<std::uint16_t>(
+            (crc << 8) ^ CrcTable[((crc >> 8) ^ static_cast<unsigned char>(c)) & 0xff]);
     }
     return crc;
 }
@@ -350,11 +362,12 @@ ClassifiedLine classify(std::string_view line) {
 
 // Reads the whole nodelist and keeps of its Host, Hub and node lines what
 // the scan needs. Null on a read error.
-std::shared_ptr<const NodelistIndex> readNodelist(TextReader& file) {
+std::shared_ptr<const NodelistIndex> readNodelist(TextReader& file, bool checkCrc) {
     using Kind = LineKind;
     auto index = std::make_shared<NodelistIndex>();
     index->file = file.identity();
-    std::string line;
+    std::string spill;
+    std::string_view line;
     bool inZone = false;
     std::uint16_t zone = 0;
     // The last net, while its end in zone mode or in segment mode is open.
@@ -367,11 +380,11 @@ std::shared_ptr<const NodelistIndex> readNodelist(TextReader& file) {
             open = None;
         }
     };
-    for (; file.readLine(line); ++index->lineCount) {
+    for (; file.readLine(line, spill); ++index->lineCount) {
         if (index->lineCount == 0) {
             skipByteOrderMark(line);
-            index->statesCrc = statedCrc(line, index->statedCrc);
-        } else {
+            index->statesCrc = checkCrc && statedCrc(line, index->statedCrc);
+        } else if (index->statesCrc) {
             index->actualCrc = addLineCrc(index->actualCrc, line);
         }
         const ClassifiedLine entry = classify(line);
@@ -555,7 +568,7 @@ bool NodelistReader::scanNet(RoutingState& state, Console& console, OpenNodelist
         cached = nodelist.kept;
     } else if (!cached || !(cached->file == nodelist.file->identity())) {
         cached = nullptr; // the old one is let go before the new one is read
-        cached = readNodelist(*nodelist.file);
+        cached = readNodelist(*nodelist.file, console.diagnostics().collecting());
         if (cached && cached->statesCrc && cached->statedCrc != cached->actualCrc) {
             console.diagnostics().reportAt(
                 Severity::Warning, path, 1,

@@ -18,6 +18,11 @@ inline void skipByteOrderMark(std::string& firstLine) {
         firstLine.erase(0, 3);
     }
 }
+inline void skipByteOrderMark(std::string_view& firstLine) {
+    if (firstLine.starts_with("\xEF\xBB\xBF")) {
+        firstLine.remove_prefix(3);
+    }
+}
 
 // Applies one route line (a DefaultRoute argument or a route file line).
 void readRouteLine(RoutingState& state, Console& console, std::string_view text);

@@ -39,6 +39,19 @@ std::vector<std::string> hubConfig(const std::string& type, char comment) {
             "DefaultRoute 2:5020/146 World"};
 }
 
+// Link blocks for the links of the hub: its two, and the nodes the
+// nodelist routes via it, which the adjustment makes links.
+std::string hubLinkBlocks(std::string_view leftOut = "") {
+    std::string blocks;
+    for (const char* node : {"146", "70", "6", "9", "23", "46", "55", "86", "111", "126", "139",
+                             "144", "151", "197", "233", "371", "434", "853"}) {
+        if (node != leftOut) {
+            blocks += std::string("Link n") + node + "\nAka 2:5020/" + node + "\n";
+        }
+    }
+    return blocks;
+}
+
 struct Case {
     const char* what;
     const char* type = "squish";
@@ -52,6 +65,9 @@ struct Case {
     // The nodelist as written (empty: the real one), and a second, newer file.
     std::string nodelist{};
     bool newerFile = false;
+    // The destination's lines above the begin marker, and more files.
+    std::string head = "head\n";
+    std::map<std::string, std::string> files{};
     // The destination's region: its lines (after a first run when `afterRun`,
     // put in after the table's three header lines).
     std::string region{};
@@ -195,11 +211,13 @@ TEST(CheckAndStrict, EachMistakeAloneOnARealHub) {
          .line = 12,
          .text = "DefaultRoute 2:5020/52 World",
          .exitCode = 4,
-         .reports = V{"pathgen.cfg:12: warning"}},
+         // Squish, reading the new table, sends the world straight (Send Hold World).
+         .reports = V{"pathgen.cfg:12: warning", "route.cfg:24: warning"}},
         {.what = "a route line via an own address",
          .routes = "2:5020/70 2:5030/*\n2:5020/52 2:5040/*\n",
          .exitCode = 4,
-         .reports = V{"routes.txt:2: warning"}},
+         // The net becomes a link with a wildcard part, which Squish reads as sending straight.
+         .reports = V{"routes.txt:2: warning", "route.cfg:18: warning"}},
         {.what = "byte-order marks at the start of the configuration and the route files",
          .byteOrderMark = true},
         {.what = "a comment after a route between the markers",
@@ -258,15 +276,75 @@ TEST(CheckAndStrict, EachMistakeAloneOnARealHub) {
          .comment = ';',
          .exitCode = 4,
          .reports = V{"pathgen.cfg:5: warning", "pathgen.cfg:6: warning"}},
+        {.what = "clean, hpt, Link blocks above the marker and in an include",
+         .type = "hpt",
+         .comment = '#',
+         .head = "Link a\n  AKA 2:5020/146@fidonet\ninclude links.cfg\n",
+         .files = {{"links.cfg", hubLinkBlocks("146") + "link b\n# a comment\naka 2:5020/70.0\n"}}},
+        {.what = "hpt, a link whose Link block has another point or stands below",
+         .type = "hpt",
+         .comment = '#',
+         .head = hubLinkBlocks("70") + "Link b\nAka 2:5020/70.1\n# Aka 2:5020/70\n",
+         .exitCode = 1,
+         .reports = V{"pathgen.cfg:8: error"}},
+        {.what = "hpt, a node routed via us without a Link block",
+         .type = "hpt",
+         .comment = '#',
+         .head = hubLinkBlocks("853"),
+         .exitCode = 1,
+         .reports = V{"pathgen.cfg: error"}},
+        {.what = "hpt, an include that cannot be read",
+         .type = "hpt",
+         .comment = '#',
+         .head = "Link a\nAka 2:5020/146\ninclude links.cfg\n",
+         .exitCode = 4,
+         .reports = V{"route.cfg:3: warning"}},
+        {.what = "hpt, markers that are no comment",
+         .type = "hpt",
+         .comment = ';',
+         .head = hubLinkBlocks(),
+         .exitCode = 1,
+         .reports = V{"pathgen.cfg:5: error", "pathgen.cfg:6: error"}},
+        // fidoconfig refuses the unknown keyword ';': one warning for all
+        // the mail the table would route.
+        {.what = "hpt, a ';' line above the table",
+         .type = "hpt",
+         .comment = '#',
+         .head = hubLinkBlocks() + "; old routing\n",
+         .exitCode = 4,
+         .reports = V{"route.cfg:37: warning"}},
+        // Squish's reading of the new file decides, at the table's line:
+        // "Send Crash All/5" sends 2:32123/5 to itself, where the routing
+        // has it go via the world's link 2:5020/146.
         {.what = "a link with a wildcard",
          .added = "Link 2:*/5 c\n",
          .exitCode = 4,
+         .reports = V{"route.cfg:18: warning"}},
+        {.what = "a link with a wildcard, ifmail (no model of its reading)",
+         .type = "ifmail",
+         .comment = '#',
+         .added = "Link 2:*/5 c\n",
+         .exitCode = 4,
          .reports = V{"pathgen.cfg:13: warning"}},
+        // "Send Crash 70 146" comes before "Send Direct 146".
         {.what = "one link with two flavours",
          .added = "Link 2:5020/146 c\n",
          .exitCode = 4,
-         .reports = V{"pathgen.cfg:13: warning"}},
+         .reports = V{"route.cfg:8: warning"}},
+        {.what = "--strict after a difference in Squish's reading",
+         .added = "Link 2:5020/146 c\n",
+         .strict = true,
+         .exitCode = 4,
+         .reports = V{"route.cfg:8: warning"}},
+        // The world's first line in the table names 2:5020/146; the routing
+        // took the entry *:*/5 became, via 2:5020/70.
         {.what = "two entries that become the world",
+         .routes = "2:5020/70 *:*/5\n",
+         .exitCode = 4,
+         .reports = V{"route.cfg:22: warning"}},
+        {.what = "two entries that become the world, ifmail",
+         .type = "ifmail",
+         .comment = '#',
          .routes = "2:5020/70 *:*/5\n",
          .exitCode = 4,
          .reports = V{"pathgen.cfg:12: warning"}},
@@ -304,9 +382,12 @@ TEST(CheckAndStrict, EachMistakeAloneOnARealHub) {
         dir.write("pathgen.cfg", mark + config + c.added);
         dir.write("routes.txt", mark + c.routes);
         dir.write("trust.txt", mark + c.trust);
+        for (const auto& [name, text] : c.files) {
+            dir.write(name, text);
+        }
         const std::string begin = std::string(1, c.comment) + " begin\n";
         const std::string end = std::string(1, c.comment) + " end" + c.afterEnd + "\n";
-        dir.write("route.cfg", "head\n" + begin + (c.afterRun ? "" : c.region) + end + "tail\n");
+        dir.write("route.cfg", c.head + begin + (c.afterRun ? "" : c.region) + end + "tail\n");
         dir.write("nodelist.362", c.nodelist.empty() ? world : c.nodelist);
         if (c.newerFile) {
             // After the turn of the year, copied with cp in the wrong order:
@@ -325,8 +406,8 @@ TEST(CheckAndStrict, EachMistakeAloneOnARealHub) {
             dir.write("pathgen.cfg", base);
             ASSERT_EQ(runBinary(dir.path(), {"-q"}).exitCode, 0);
             std::string table = dir.read("route.cfg");
-            std::size_t at = 0;
-            for (int k = 0; k < 5; ++k) { // head, begin marker and the header's three lines
+            std::size_t at = c.head.size();
+            for (int k = 0; k < 4; ++k) { // the begin marker and the header's three lines
                 at = table.find('\n', at) + 1;
             }
             dir.write("route.cfg", table.insert(at, c.region));
