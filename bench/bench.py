@@ -364,8 +364,13 @@ def time_real(binary, nodelist, repeats=3):
 
 def zone2_world(directory, nodelist):
     """The typical run: one Spokeway line (zone mode) for every net of zone 2
-    of a real nodelist, squish, Minimize no."""
+    of a real nodelist, squish, Minimize no. The nodelist is copied into the
+    folder, as an operator keeps it: through a link, each Spokeway line's
+    look at whether it changed would walk two paths."""
     real_world(directory, nodelist)
+    copy = os.path.join(directory, os.path.basename(nodelist))
+    os.unlink(copy)
+    shutil.copyfile(nodelist, copy)
     with open(os.path.join(directory, "pathgen.cfg")) as source:
         config = source.read().split("\n")
     config = ["Minimize no" if line == "Minimize yes" else line for line in config
@@ -429,7 +434,7 @@ def floors(binary, nodelist=None):
         world = tempfile.mkdtemp(prefix="spokeway-floor-")
         try:
             make(world)
-            own, floor = floor_ratio(binary, world, os.path.realpath(source(world)))
+            own, floor = floor_ratio(binary, world, source(world))
             # A floor below a millisecond is noise: take it as one.
             ratio = own / max(floor, 0.001)
             print(f"{name}: median {own * 1000:.1f} ms, floor (dd) {floor * 1000:.1f} ms, "

@@ -47,10 +47,12 @@ enum class Head { Found, NoBegin, NoEnd, ReadError, WriteError };
 // (when given). Lines are read whole, however long. A write that fails
 // stops the copy at once.
 Head readHead(TextReader& destination, std::ostream* out, std::string_view beginMarker,
-              std::string_view endMarker, bool& crlf) {
+              std::string_view endMarker, bool& crlf, OldRegion* region = nullptr) {
     bool beginFound = false;
     std::string line;
+    unsigned long number = 0;
     while (destination.readLine(line)) {
+        ++number;
         if (!beginFound) {
             writeRaw(out, line);
             if (out != nullptr && !*out) {
@@ -60,6 +62,9 @@ Head readHead(TextReader& destination, std::ostream* out, std::string_view begin
                 continue;
             }
             beginFound = true;
+            if (region != nullptr) {
+                region->beginLine = number;
+            }
             if (line.back() != '\n') {
                 // The begin line was the last, without a line feed: the
                 // table must not run on from it.
@@ -72,7 +77,17 @@ Head readHead(TextReader& destination, std::ostream* out, std::string_view begin
             continue;
         }
         if (matchesMarker(line, endMarker)) {
+            if (region != nullptr) {
+                region->endLine = number;
+                region->afterEndMarker = line.substr(endMarker.size());
+            }
             return Head::Found; // the old end marker line goes; it is written anew
+        }
+        if (region != nullptr) {
+            while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+                line.pop_back();
+            }
+            region->lines.push_back(line);
         }
     }
     if (destination.failed()) {
@@ -167,9 +182,11 @@ bool Splice::open(const std::string& destination, const std::string& beginMarker
         return false;
     }
     output_ = std::make_unique<OutputFile>(std::move(temp));
+    OldRegion* region = console_.diagnostics().collecting() ? &region_ : nullptr;
+    region_.file = destination;
     std::ostringstream keptHead;
     Head head = readHead(*destination_, keepSurroundings_ ? &keptHead : &output_->stream(),
-                         beginMarker, endMarker, crlf_);
+                         beginMarker, endMarker, crlf_, region);
     if (keepSurroundings_) {
         head_ = keptHead.str();
         writeRaw(&output_->stream(), head_);
@@ -212,11 +229,11 @@ bool Splice::commit(const std::string& endMarker) {
     } else if (!readOk) {
         console_.error(mode_ == Mode::Diff ? Message::CompareDest : Message::ReplaceDest);
         ok = false;
+    } else if (ignoredTime_ && sameButTime()) {
+        // As a diff too: no hunk for the time line alone.
+        unchanged_ = true;
     } else if (mode_ == Mode::Diff) {
         ok = printDiff();
-    } else if (ignoredTime_ && sameButTime()) {
-        unchanged_ = true;
-        ok = true;
     } else if (errno = 0; !disk_.replace(tempPath_, target_)) {
         console_.error(Message::ReplaceDest);
         logReason(console_, target_);
@@ -334,8 +351,9 @@ bool CheckedDestination::open(const std::string& destination, const std::string&
         diagnostics.fail(named + " bears the name of the run's temporary file");
         return false;
     }
+    region_.file = destination;
     std::ostringstream copy;
-    const Head head = readHead(*file, &copy, beginMarker, endMarker, crlf_);
+    const Head head = readHead(*file, &copy, beginMarker, endMarker, crlf_, &region_);
     if (head != Head::Found) {
         console_.error(headMessage(head));
         diagnostics.fail(

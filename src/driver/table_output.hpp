@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "driver/region_check.hpp"
 #include "messages/messages.hpp"
 #include "platform/disk.hpp"
 
@@ -35,6 +36,9 @@ class TableOutput {
     virtual bool writeFailed() const { return false; }
     // Stops without finishing and leaves nothing behind (no temporary file).
     virtual void discard() { abandon(); }
+    // The destination's region as it was read, when it was kept (to tell
+    // what the new table drops); null when not.
+    virtual const OldRegion* oldRegion() const { return nullptr; }
 
     // Asked before open: the destination's lines around the table are kept,
     // so that the new file can be read whole before it is written.
@@ -89,6 +93,9 @@ class Splice : public TableOutput {
     bool writeFailed() const override { return writeFailed_; }
 
     void discard() override;
+    const OldRegion* oldRegion() const override {
+        return region_.beginLine != 0 ? &region_ : nullptr;
+    }
     bool surroundings(Surroundings& kept) override;
 
     // The temporary file of a destination: PG$TABLE.$$$ beside it.
@@ -113,6 +120,7 @@ class Splice : public TableOutput {
     std::unique_ptr<OutputFile> output_;
     bool crlf_ = false;
     bool writeFailed_ = false;
+    OldRegion region_;
     // Kept when asked: the head as copied, and the tail once read (commit
     // then writes it from here).
     std::string head_;
@@ -178,6 +186,7 @@ class CheckedDestination : public TableOutput {
     bool crlf() const override { return crlf_; }
     bool commit(const std::string&) override { return open_; }
     void abandon() override { open_ = false; }
+    const OldRegion* oldRegion() const override { return open_ ? &region_ : nullptr; }
     bool surroundings(Surroundings& kept) override;
     // The destination as the configuration names it, and its lines above the
     // begin marker, for the checks of what the consumer reads there.
@@ -192,5 +201,6 @@ class CheckedDestination : public TableOutput {
     std::ostream nowhere_{nullptr};
     bool open_ = false;
     bool crlf_ = false;
+    OldRegion region_;
     Surroundings kept_;
 };

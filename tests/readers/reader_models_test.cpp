@@ -103,9 +103,14 @@ TEST(ReaderModels, SmallestConfigurationsWhereTheProgramSendsElsewhere) {
         {.what = "a wildcard entry routed via us becomes a wildcard link",
          .links = "Link 2:460/1 c\n",
          .more = "DefaultRoute 2:460/10 2:461/*\nDefaultRoute 2:461/5 2:462/3\n",
-         .warnings = {"route.cfg:13: warning: mail for 2:461/5, 2:461/32123: the routing leaves "
-                      "it unrouted: its route leads via us (an own address); Squish sends it "
-                      "straight to the address itself, hold, archived"}},
+         // The own address as via node is a slip of its own too.
+         .warnings =
+             {"pathgen.cfg:8: warning: the via node 2:460/10 is an own address: what the line "
+              "routes becomes links of the default flavour (a link is a Link line; "
+              "\"> own-address node ...\" routes via a node reached directly)",
+              "route.cfg:13: warning: mail for 2:461/5, 2:461/32123: the routing leaves "
+              "it unrouted: its route leads via us (an own address); Squish sends it "
+              "straight to the address itself, hold, archived"}},
         {.what = "Send Normal NoArc leaves the link's packet to the World line",
          .links = "Link 2:460/1 na\nLink 2:460/2 c\n",
          .more = "DefaultRoute 2:460/1 2:461/5\nDefaultRoute 2:460/2 World\n",
@@ -161,7 +166,10 @@ TEST(ReaderModels, SmallestConfigurationsWhereTheProgramSendsElsewhere) {
          .comment = '#',
          .links = "Link 2:460/1 c\n",
          .more = "DefaultRoute 2:460/10 2:461/*\nDefaultRoute 2:461/5 2:462/3\n",
-         .warnings = {}},
+         .warnings =
+             {"pathgen.cfg:8: warning: the via node 2:460/10 is an own address: what the line "
+              "routes becomes links of the default flavour (a link is a Link line; "
+              "\"> own-address node ...\" routes via a node reached directly)"}},
         {.what = "hpt: one link on two lines, the first line's flavour decides as routed",
          .type = "hpt",
          .comment = '#',
