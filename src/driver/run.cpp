@@ -366,6 +366,10 @@ ExitCode runOnce(RunEnvironment& environment, std::span<const char* const> args)
         printVersion(environment.disk);
         return ExitCode::Success;
     }
+    if (!environment.refusedRunTime.empty()) {
+        console.errorWith(Message::BadSourceDate, environment.refusedRunTime);
+        return ExitCode::Failed;
+    }
     if (options.check) {
         return check(environment, options);
     }

@@ -49,6 +49,10 @@ enum class Message : int {
     LockTimeout = 30,
     WriteLog = 31,
     CompareDest = 32,
+    FolderOpenToAll = 33,
+    Interfered = 34,
+    OpenPrivateTemp = 35,
+    BadSourceDate = 36,
 };
 
 // The text of each message as it is printed ("%s" where a text goes in), by number.
@@ -101,7 +105,9 @@ class Console {
     // Where the log lines go from now on: the lines kept so far are written
     // first. Null: there is no log, and the kept lines are dropped. A log
     // that cannot be written is reported once, under `name`, and dropped.
-    void logTo(std::unique_ptr<ByteSink> log, std::string_view name);
+    // `endsLine` false: the file's last line was cut, and the first line
+    // written starts on a new one.
+    void logTo(std::unique_ptr<ByteSink> log, std::string_view name, bool endsLine = true);
     // Adds a detail to the current log line only (the path and the system's
     // reason behind a terse message).
     void logDetail(std::string_view text);

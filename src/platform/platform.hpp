@@ -46,6 +46,14 @@ class ByteSink {
     virtual bool sync() = 0;
     // Closes; false if the close reports a failure. Called once.
     virtual bool close() = 0;
+    // Gives this file the permission bits and, where this process may give
+    // them, the owner and extended attributes of the file `original` was
+    // opened on, through the two descriptors; false when they cannot be
+    // told or the bits cannot be set.
+    virtual bool takeAttributesOf(const ByteSource& original) {
+        (void)original;
+        return false;
+    }
 };
 
 // A text file opened for reading. Input ends at the end of the file or at
@@ -67,6 +75,9 @@ class TextReader {
     // A read error occurred.
     bool failed() const { return readError_; }
     Identity identity() const { return source_->identity(); }
+    const ByteSource& source() const { return *source_; }
+    // The file's bytes as they are, for a reader done with its lines.
+    ByteSource& source() { return *source_; }
 
   private:
     bool fill();
@@ -90,6 +101,7 @@ class OutputFile {
     OutputFile& operator=(const OutputFile&) = delete;
 
     std::ostream& stream() { return stream_; }
+    ByteSink& sink() { return *sink_; }
     // Writes out what is buffered, syncs (when durable) and closes; false if
     // any write, the sync or the close failed.
     bool close();
