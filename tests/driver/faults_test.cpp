@@ -78,7 +78,7 @@ TEST(Faults, TheDestinationSurvivesEveryFault) {
          Before,
          "",
          3,
-         written + "\nCannot replace dest file."},
+         written + "\nCannot replace dest file: PG$TABLE.$$$ was changed by another process."},
         {"the folder lock: nothing is written",
          {.failLock = true},
          Before,

@@ -117,31 +117,6 @@ std::string excerpt(const std::string& text, std::size_t at) {
 const std::string Before = "a\n; begin\nold\n; end\nb\n";
 const std::string Head = "a\n; begin\n";
 
-// Whether a process waits for a lock on the file with this inode, as
-// /proc/locks shows it (a waiter's line has "->"); nothing if it cannot be read.
-std::optional<bool> someoneWaitsForLock(ino_t inode) {
-    std::ifstream locks("/proc/locks");
-    if (!locks) {
-        return std::nullopt;
-    }
-    const std::string suffix = ":" + std::to_string(inode);
-    std::string line;
-    while (std::getline(locks, line)) {
-        std::istringstream words(line);
-        std::string word;
-        bool waiter = false;
-        while (words >> word) {
-            waiter = waiter || word == "->";
-            if (waiter && word.size() > suffix.size() &&
-                word.compare(word.size() - suffix.size(), suffix.size(), suffix) == 0 &&
-                std::count(word.begin(), word.end(), ':') == 2) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
 // The shell words that run the binary as a user whom permission bits bind:
 // nothing when this process is not root, else setpriv to the user nobody.
 // Empty when neither can be done here.
@@ -237,11 +212,8 @@ TEST_F(Hardening, ARunWaitsForTheFolderLockAndReadsWhatTheHolderWrote) {
     // before it had the lock would bring the old file back.
     dir.write("pathgen.cfg", ConfigText{});
     dir.write("route.cfg", Before);
-    const int folder = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folder = holdRunLock(dir.path());
     ASSERT_GE(folder, 0);
-    ASSERT_EQ(::flock(folder, LOCK_EX), 0);
-    struct stat info {};
-    ASSERT_EQ(::fstat(folder, &info), 0);
 
     ProcessResult result;
     std::atomic<bool> finished{false};
@@ -249,19 +221,7 @@ TEST_F(Hardening, ARunWaitsForTheFolderLockAndReadsWhatTheHolderWrote) {
         result = runBinary(dir.path(), {});
         finished = true;
     });
-    std::optional<bool> waits;
-    for (int tries = 0; tries < 500; ++tries) {
-        waits = someoneWaitsForLock(info.st_ino);
-        if (!waits || *waits) {
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    if (!waits) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    } else {
-        EXPECT_TRUE(*waits) << "the run never waited for the folder";
-    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
     EXPECT_FALSE(finished) << "the run did not wait for the lock";
     dir.write("new.cfg", "new head\n; begin\nnew\n; end\nnew tail\n");
     fs::rename(dir.path() / "new.cfg", dir.path() / "route.cfg");
@@ -287,8 +247,8 @@ TEST_F(Hardening, ManyRunsAtOnceLeaveWholeFilesOnly) {
         fs::perms folder;
     };
     const Case cases[] = {
-        {"one destination", 1, fs::perms(0777)},
-        {"four destinations", 4, fs::perms(0777)},
+        {"one destination", 1, fs::perms(01777)},
+        {"four destinations", 4, fs::perms(01777)},
         {"one destination, folder unreadable", 1, fs::perms(0333)},
         {"four destinations, folder unreadable", 4, fs::perms(0333)},
     };
@@ -308,6 +268,11 @@ TEST_F(Hardening, ManyRunsAtOnceLeaveWholeFilesOnly) {
             const std::string name = "route" + std::to_string(d) + ".cfg";
             writeFile(folder.path() / name, Before + tail);
             fs::permissions(folder.path() / name, fs::perms(0666));
+            // The runs' own, as a sticky folder lets only its owner replace it.
+            if (const struct passwd* nobody = ::getpwnam("nobody"); ::geteuid() == 0 && nobody) {
+                ASSERT_EQ(::chown((folder.path() / name).c_str(), nobody->pw_uid, nobody->pw_gid),
+                          0);
+            }
         }
         fs::permissions(folder.path(), c.folder);
 
@@ -583,7 +548,9 @@ TEST_F(Hardening, UnreadableFilesStopTheRunWithTheirMessage) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ScratchDir folder;
-        fs::permissions(folder.path(), fs::perms::all); // the temporary file may be made
+        // The temporary file may be made (sticky: a folder every user may
+        // write is refused otherwise).
+        fs::permissions(folder.path(), fs::perms::all | fs::perms::sticky_bit);
         const std::string what = c.what;
         writeFile(folder.path() / "pathgen.cfg",
                   ConfigText{.more = c.line.empty() ? "" : c.line + "\n"});

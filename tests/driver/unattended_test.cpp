@@ -157,14 +157,14 @@ TEST_F(Unattended, TheLogGrowsByAppendingWithOneLinePerEvent) {
     writeConfig("LogFile no-such-folder/spokeway.log\n");
     ProcessResult unlogged = run({"-q"});
     EXPECT_EQ(unlogged.exitCode, 0);
-    EXPECT_EQ(unlogged.standardError, "Cannot write log file no-such-folder/spokeway.log.\n");
+    EXPECT_EQ(unlogged.standardError,
+              "Cannot write log file no-such-folder/spokeway.log (No such file or directory).\n");
 }
 
 TEST_F(Unattended, ABoundedWaitGivesUpAndLeavesTheDestination) {
     const std::string before = dir.read("route.cfg");
-    const int folder = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY);
+    const int folder = holdRunLock(dir.path());
     ASSERT_GE(folder, 0);
-    ASSERT_EQ(::flock(folder, LOCK_EX), 0);
     ProcessResult waited = run({"--wait=1"});
     ::close(folder);
     EXPECT_EQ(waited.exitCode, 6);
@@ -179,9 +179,8 @@ TEST_F(Unattended, ABoundedWaitGivesUpAndLeavesTheDestination) {
 
 TEST_F(Unattended, AWaitIsShownWhileItLasts) {
     // Not inherited by the run: the lock goes with the close below.
-    const int folder = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folder = holdRunLock(dir.path());
     ASSERT_GE(folder, 0);
-    ASSERT_EQ(::flock(folder, LOCK_EX), 0);
     const std::string command = "cd " + shellQuote(dir.path().string()) + " && " + Epoch + " " +
                                 shellQuote(SPOKEWAY_BINARY) +
                                 " --wait=60 2>errors >/dev/null; echo $? >status";
