@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <pwd.h>
 #include <random>
@@ -911,6 +912,158 @@ TEST_F(Hardening, TheReplacedDestinationKeepsItsOwner) {
     EXPECT_EQ(info.st_uid, nobody->pw_uid);
     EXPECT_EQ(info.st_gid, nobody->pw_gid);
     EXPECT_EQ(info.st_mode & 07777, 0604u);
+}
+
+// ---- root among another user's files ----
+
+// A process of the user nobody that holds a lock in `folder` until killed:
+// flock on the folder itself, or a write lock on a lock file of its own
+// planted under the run's lock file name. -1 if it could not be started.
+pid_t nobodyHoldsLock(const fs::path& folder, bool plantedLockFile) {
+    const struct passwd* nobody = ::getpwnam("nobody");
+    int ready[2];
+    if (nobody == nullptr || ::pipe(ready) != 0) {
+        return -1;
+    }
+    const std::string lockFile = (folder / "PG$TABLE.LCK").string();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0) {
+            ::_exit(1);
+        }
+        struct flock whole {};
+        whole.l_type = F_WRLCK;
+        const int fd = plantedLockFile ? ::open(lockFile.c_str(), O_RDWR | O_CREAT, 0666)
+                                       : ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+        if (fd < 0 ||
+            (plantedLockFile ? ::fchmod(fd, 0666) != 0 || ::fcntl(fd, F_SETLK, &whole)
+                             : ::flock(fd, LOCK_EX)) != 0 ||
+            ::write(ready[1], "x", 1) != 1) {
+            ::_exit(1);
+        }
+        ::pause();
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    char byte = 0;
+    const bool holds = child > 0 && ::read(ready[0], &byte, 1) == 1;
+    ::close(ready[0]);
+    if (!holds && child > 0) {
+        ::waitpid(child, nullptr, 0);
+    }
+    return holds ? child : -1;
+}
+
+TEST_F(Hardening, AnotherUsersLinksFifosAndLocksNeverSteerARootRun) {
+    const struct passwd* nobody = ::getpwnam("nobody");
+    if (::geteuid() != 0 || nobody == nullptr) {
+        GTEST_SKIP() << "needs root and the user nobody";
+    }
+    // The mail system's folder belongs to nobody, which may plant anything
+    // in it; the root file outside it must never change.
+    struct Case {
+        const char* what;
+        std::function<void(const fs::path& shared)> plant;
+        int exitCode;
+        std::string messages;
+        bool replaced;
+        int holder = 0; // 1: flock on the folder, 2: a lock file of nobody's
+    };
+    const std::string written = Writing + done(0, 0);
+    const Case cases[] = {
+        {"normal use: root on nobody's files", [](const fs::path&) {}, 0, Banner + written, true},
+        {"a log that links to a root file",
+         [](const fs::path& shared) { fs::create_symlink("../victim.txt", shared / "run.log"); }, 0,
+         Banner + "\nCannot write log file shared/run.log (a symbolic link)." + written, true},
+        {"a log that links to no file yet",
+         [](const fs::path& shared) { fs::create_symlink("../made.txt", shared / "run.log"); }, 0,
+         Banner + "\nCannot write log file shared/run.log (a symbolic link)." + written, true},
+        {"a log that is a FIFO",
+         [](const fs::path& shared) { ASSERT_EQ(::mkfifo((shared / "run.log").c_str(), 0666), 0); },
+         0, Banner + "\nCannot write log file shared/run.log (not a regular file)." + written,
+         true},
+        {"the folder locked as runs once locked it", [](const fs::path&) {}, 0, Banner + written,
+         true, 1},
+        {"a lock file of nobody's, held", [](const fs::path&) {}, 0, Banner + written, true, 2},
+        {"a folder every user may write",
+         [](const fs::path& shared) { fs::permissions(shared, fs::perms(0777)); }, 1,
+         Banner + "\nFolder shared/ is writable by every user and not sticky: refused.", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchDir folder;
+        const fs::path shared = folder.path() / "shared";
+        fs::create_directory(shared);
+        writeFile(folder.path() / "pathgen.cfg",
+                  ConfigText{.writeTo = "shared/route.cfg", .more = "LogFile shared/run.log\n"});
+        writeFile(shared / "route.cfg", Before);
+        writeFile(folder.path() / "victim.txt", "victim\n");
+        fs::permissions(folder.path() / "victim.txt", fs::perms(0600));
+        c.plant(shared);
+        for (const fs::path& path : {shared, shared / "route.cfg", shared / "run.log"}) {
+            ::lchown(path.c_str(), nobody->pw_uid, nobody->pw_gid);
+        }
+        const pid_t holder = c.holder == 0 ? 0 : nobodyHoldsLock(shared, c.holder == 2);
+        ASSERT_GE(holder, 0);
+
+        ProcessResult result = runBinary(folder.path(), {"--wait=3"}, "timeout 20");
+        if (holder > 0) {
+            ::kill(holder, SIGKILL);
+            ::waitpid(holder, nullptr, 0);
+        }
+
+        EXPECT_EQ(result.exitCode, c.exitCode);
+        EXPECT_EQ(result.standardError, c.messages);
+        EXPECT_EQ(withFixedTime(readFile(shared / "route.cfg")),
+                  c.replaced ? Head + emptySquishTable() + "; end\nb\n" : Before);
+        struct stat info {};
+        ASSERT_EQ(::stat((shared / "route.cfg").c_str(), &info), 0);
+        EXPECT_EQ(info.st_uid, nobody->pw_uid);
+        EXPECT_EQ(readFile(folder.path() / "victim.txt"), "victim\n");
+        EXPECT_EQ(fs::status(folder.path() / "victim.txt").permissions(), fs::perms(0600));
+        EXPECT_FALSE(fs::exists(folder.path() / "made.txt"));
+        EXPECT_FALSE(fs::exists(shared / "PG$TABLE.$$$"));
+        EXPECT_FALSE(fs::exists(shared / "PG$TABLE.LCK"));
+    }
+}
+
+TEST_F(Hardening, ADiffStoppedBySignalLeavesNoCopy) {
+    // A diff program that takes its time, so that the signal comes while the
+    // private copy exists.
+    dir.write("pathgen.cfg", ConfigText{});
+    dir.write("route.cfg", Before);
+    fs::create_directory(dir.path() / "bin");
+    fs::create_directory(dir.path() / "tmp");
+    dir.write("bin/diff", "#!/bin/sh\nexec sleep 5\n");
+    fs::permissions(dir.path() / "bin/diff", fs::perms(0755));
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::setpgid(0, 0); // the signal below reaches the run alone
+            const std::string path = dir.file("bin") + ":" + std::getenv("PATH");
+            if (::chdir(dir.path().c_str()) != 0 || ::setenv("PATH", path.c_str(), 1) != 0 ||
+                ::setenv("TMPDIR", dir.file("tmp").c_str(), 1) != 0 ||
+                ::freopen("/dev/null", "w", stderr) == nullptr) {
+                ::_exit(100);
+            }
+            ::execl(SPOKEWAY_BINARY, SPOKEWAY_BINARY, "--diff", static_cast<char*>(nullptr));
+            ::_exit(101);
+        }
+        ASSERT_GT(child, 0);
+        for (int k = 0; k < 200 && fs::is_empty(dir.path() / "tmp"); ++k) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_FALSE(fs::is_empty(dir.path() / "tmp")) << "the copy was never made";
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        ::kill(child, signal);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_TRUE(fs::is_empty(dir.path() / "tmp"));
+        EXPECT_EQ(dir.read("route.cfg"), Before);
+        EXPECT_EQ(folderContents(dir.path()).size(), 3u); // pathgen.cfg, route.cfg, bin/diff
+    }
 }
 
 } // namespace
