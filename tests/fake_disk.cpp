@@ -84,7 +84,7 @@ class FakeDisk::FakeFolder : public Folder {
         return real_->lock(seconds, waiting, result);
     }
     bool openToAll() override { return real_->openToAll(); }
-    int probeWrite() override { return real_->probeWrite(); }
+    int probeWrite(const std::string& name) override { return real_->probeWrite(name); }
     std::unique_ptr<ByteSink> openAppend(const std::string& name, bool& endsLine) override {
         return real_->openAppend(name, endsLine);
     }

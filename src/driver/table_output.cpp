@@ -496,10 +496,10 @@ bool CheckedDestination::open(const std::string& destination, const std::string&
         diagnostics.fail(where + " is writable by every user and not sticky: a run refuses it");
         return false;
     }
-    if (const int error = folder->probeWrite(); error != 0) {
+    if (const int error = folder->probeWrite(name); error != 0) {
         console_.error(Message::OpenTemp);
-        diagnostics.fail("cannot make the temporary file and the lock in " + where + ": " +
-                         systemReason(error, "refused"));
+        diagnostics.fail("cannot make the temporary file and the lock in " + where +
+                         " and move it over " + named + ": " + systemReason(error, "refused"));
         return false;
     }
     open_ = true;

@@ -325,9 +325,17 @@ class RealFolder : public Folder {
                (info.st_mode & S_ISVTX) == 0;
     }
 
-    int probeWrite() override {
+    int probeWrite(const std::string& name) override {
         if (::faccessat(fd_, ".", W_OK | X_OK, AT_EACCESS) != 0) {
             return errno;
+        }
+        struct stat folder {};
+        struct stat destination {};
+        const uid_t self = ::geteuid();
+        if (self != 0 && ::fstat(fd_, &folder) == 0 && (folder.st_mode & S_ISVTX) != 0 &&
+            folder.st_uid != self && statAt(fd_, name, destination) == 0 &&
+            destination.st_uid != self) {
+            return EPERM;
         }
         struct stat info {};
         if (statAt(fd_, LockName, info) == 0 && S_ISREG(info.st_mode) && info.st_size == 0 &&

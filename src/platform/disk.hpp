@@ -51,9 +51,10 @@ class Folder {
     // Every user may write in it and it is not sticky: anyone may swap its
     // names.
     virtual bool openToAll() = 0;
-    // Whether this user could make, lock and move files in the folder; 0 or
-    // the system's reason why not.
-    virtual int probeWrite() = 0;
+    // Whether this user could make and lock files in the folder and move one
+    // over `name` (in a sticky folder, only over a file of its own or in a
+    // folder of its own); 0 or the system's reason why not.
+    virtual int probeWrite(const std::string& name) = 0;
 
     // Opens a log for appending, creating it (0640) when missing, never
     // truncating it: not through a symbolic link, not waiting, and only a

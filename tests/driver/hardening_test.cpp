@@ -775,16 +775,18 @@ TEST_F(Hardening, AFolderTheRunMayNotChangeLeavesTheDestination) {
         bool leftover;
         int exitCode;
         std::string messages;
+        std::string reason; // what --check says beforehand
     };
     const Case cases[] = {
         // No temporary file can be made in a read-only folder.
-        {"read-only folder", fs::perms(0555), false, 1, Banner + "\nCannot open temp file."},
+        {"read-only folder", fs::perms(0555), false, 1, Banner + "\nCannot open temp file.",
+         "Permission denied"},
         // In a sticky folder another user's destination cannot be replaced,
         {"sticky folder", fs::perms(01777), false, 3,
-         Banner + Writing + "\nCannot replace dest file."},
+         Banner + Writing + "\nCannot replace dest file.", "Operation not permitted"},
         // nor another user's temporary file removed: it is not written through.
         {"sticky folder with a temporary file left", fs::perms(01777), true, 1,
-         Banner + "\nCannot open temp file."},
+         Banner + "\nCannot open temp file.", "Operation not permitted"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -803,6 +805,14 @@ TEST_F(Hardening, AFolderTheRunMayNotChangeLeavesTheDestination) {
         }
         fs::permissions(folder.path(), c.folder);
 
+        ProcessResult checked = runBinary(folder.path(), {"--check"}, *prefix);
+        EXPECT_EQ(checked.exitCode, 1);
+        EXPECT_EQ(checked.standardError,
+                  Title +
+                      "pathgen.cfg:4: error: cannot make the temporary file and the lock in "
+                      "the destination's folder \".\" and move it over the destination "
+                      "\"route.cfg\": " +
+                      c.reason + "\n");
         ProcessResult result = runBinary(folder.path(), {}, *prefix);
 
         EXPECT_EQ(result.exitCode, c.exitCode);
