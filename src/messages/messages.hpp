@@ -69,7 +69,7 @@ enum class ExitCode : int {
     NotWritten = 3,  // the table was made but could not replace the destination
     Warnings = 4,    // --check, --strict: the run would succeed, but warnings were found
     Unchanged = 5,   // --if-changed: only the header's time would change; nothing replaced
-    LockTimeout = 6, // --wait: another run held the folder's lock past the bound
+    LockTimeout = 6, // another run held the folder's lock past the bound (--wait, else 300 s)
 };
 
 // Standard error as the run talks to it: messages as they stand, the spinner
