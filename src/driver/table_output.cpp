@@ -9,13 +9,10 @@
 namespace {
 
 // The log line of a terse message also names the file and the system's
-// reason (errno, cleared before the failed call).
-void logReason(Console& console, const std::string& path) {
-    if (path.empty()) {
-        console.logDetail(std::string(".: ") + (errno != 0 ? std::strerror(errno) : "failed"));
-        return;
-    }
-    console.logDetail(path + ": " + (errno != 0 ? std::strerror(errno) : "failed"));
+// reason (errno taken right after the failed call, which cleared it first).
+void logReason(Console& console, const std::string& path, int error) {
+    console.logDetail((path.empty() ? std::string(".") : path) + ": " +
+                      (error != 0 ? std::strerror(error) : "failed"));
 }
 
 // A file's bytes one at a time, read a buffer at a time.
@@ -158,8 +155,7 @@ bool Splice::lock(const std::string& destination) {
         // lock: said as before, unless the destination is missing too.
         if (folder_->openRead(name_)) {
             console_.error(Message::OpenTemp);
-            errno = error;
-            logReason(console_, folder_->path() + TemporaryName);
+            logReason(console_, folder_->path() + TemporaryName, error);
         } else {
             console_.error(Message::OpenDest);
         }
@@ -168,8 +164,7 @@ bool Splice::lock(const std::string& destination) {
         // Unlocked, runs at the same time would share the temporary file:
         // nothing is written.
         console_.error(Message::LockDestFolder);
-        errno = error;
-        logReason(console_, folder_->path());
+        logReason(console_, folder_->path(), error);
         return false;
     }
 }
@@ -183,9 +178,10 @@ bool Splice::open(const std::string& destination, const std::string& beginMarker
     errno = 0;
     folder_ = disk_.openFolderOf(destination, name_);
     if (!folder_) {
+        const int error = errno;
         // A destination that is not there at all is named as such.
         console_.error(disk_.openRead(destination) ? Message::LockDestFolder : Message::OpenDest);
-        logReason(console_, destination);
+        logReason(console_, destination, error);
         return false;
     }
     if (mode_ == Mode::Replace) {
@@ -203,8 +199,9 @@ bool Splice::open(const std::string& destination, const std::string& beginMarker
     errno = 0;
     std::unique_ptr<ByteSource> source = folder_->openRead(name_);
     if (!source) {
+        const int error = errno;
         console_.error(Message::OpenDest);
-        logReason(console_, folder_->path() + name_);
+        logReason(console_, folder_->path() + name_, error);
         abandon();
         return false;
     }
@@ -218,8 +215,7 @@ bool Splice::open(const std::string& destination, const std::string& beginMarker
             const char* folder = std::getenv("TMPDIR");
             console_.errorWith(Message::OpenPrivateTemp,
                                folder != nullptr && *folder != '\0' ? folder : "/tmp");
-            errno = error;
-            logReason(console_, "spokeway.XXXXXX");
+            logReason(console_, "spokeway.XXXXXX", error);
             abandon();
             return false;
         }
@@ -233,8 +229,9 @@ bool Splice::open(const std::string& destination, const std::string& beginMarker
         }
         temp = folder_->createNew(TemporaryName);
         if (!temp) {
+            const int error = errno;
             console_.error(Message::OpenTemp);
-            logReason(console_, tempPath_);
+            logReason(console_, tempPath_, error);
             abandon();
             return false;
         }
@@ -248,7 +245,7 @@ bool Splice::open(const std::string& destination, const std::string& beginMarker
         writeFailed_ = head == Head::WriteError;
         console_.error(headMessage(head));
         if (writeFailed_) {
-            logReason(console_, tempPath_);
+            logReason(console_, tempPath_, output_->error());
         }
         output_->close();
         output_.reset();
@@ -273,13 +270,13 @@ bool Splice::commit(const std::string& endMarker) {
     const bool attributed =
         mode_ == Mode::Diff || !readOk || output_->sink().takeAttributesOf(destination_->source());
     const int attributeError = errno;
-    errno = 0;
     const bool written = output_->close();
+    const int writeError = output_->error();
     output_.reset();
     bool ok = true;
     if (!written) {
         console_.error(Message::WriteTemp);
-        logReason(console_, tempPath_);
+        logReason(console_, tempPath_, writeError);
         ok = false;
     } else if (!readOk) {
         console_.error(mode_ == Mode::Diff ? Message::CompareDest : Message::ReplaceDest);
@@ -291,8 +288,7 @@ bool Splice::commit(const std::string& endMarker) {
         unchanged_ = true;
     } else if (!attributed) {
         console_.error(Message::ReplaceDest);
-        errno = attributeError;
-        logReason(console_, tempPath_);
+        logReason(console_, tempPath_, attributeError);
         ok = false;
     } else {
         ok = replace();
@@ -317,10 +313,12 @@ bool Splice::replace() {
     case Folder::Replaced::DestinationChanged:
         console_.errorWith(Message::Interfered, folder_->path() + name_);
         return false;
-    default:
+    default: {
+        const int error = errno;
         console_.error(Message::ReplaceDest);
-        logReason(console_, folder_->path() + name_);
+        logReason(console_, folder_->path() + name_, error);
         return false;
+    }
     }
 }
 
@@ -513,8 +511,9 @@ bool StandardOutputTable::open(const std::string& destination, const std::string
     std::unique_ptr<Folder> folder = disk_.openFolderOf(destination, name);
     std::unique_ptr<ByteSource> source = folder ? folder->openRead(name) : nullptr;
     if (!source) {
+        const int error = errno;
         console_.error(Message::OpenDest);
-        logReason(console_, destination);
+        logReason(console_, destination, error);
         return false;
     }
     TextReader file(std::move(source));

@@ -105,6 +105,8 @@ class OutputFile {
     // Writes out what is buffered, syncs (when durable) and closes; false if
     // any write, the sync or the close failed.
     bool close();
+    // The system's reason for the first failure (errno), 0 when none was given.
+    int error() const { return error_ ? error_ : buffer_.error(); }
 
   private:
     class Buffer : public std::streambuf {
@@ -112,6 +114,7 @@ class OutputFile {
         explicit Buffer(ByteSink& sink);
         bool flushAll();
         bool failed() const { return failed_; }
+        int error() const { return error_; }
 
       protected:
         int_type overflow(int_type ch) override;
@@ -122,6 +125,7 @@ class OutputFile {
         ByteSink& sink_;
         std::vector<char> data_;
         bool failed_ = false;
+        int error_ = 0;
     };
 
     std::unique_ptr<ByteSink> sink_;
@@ -129,6 +133,7 @@ class OutputFile {
     Buffer buffer_;
     std::ostream stream_;
     bool closed_ = false;
+    int error_ = 0;
 };
 
 // An exclusive lock on a folder, held until destroyed.

@@ -759,9 +759,14 @@ TEST_F(Hardening, WritesPastAFileSizeLimitLeaveTheDestination) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        ProcessResult result = run(ConfigText{.more = c.more}, c.before, "ulimit -f 100;");
+        ProcessResult result =
+            run(ConfigText{.more = c.more + "LogFile run.log\n"}, c.before, "ulimit -f 100;");
         EXPECT_EQ(result.exitCode, 3);
         EXPECT_EQ(result.standardError, c.messages + "\nCannot write temp file.");
+        // The log names the file and the system's reason.
+        EXPECT_NE(dir.read("run.log").find(
+                      " SPKW Cannot write temp file. (PG$TABLE.$$$: File too large)\n"),
+                  std::string::npos);
         EXPECT_TRUE(sameBytes(dir.read("route.cfg"), c.before));
         EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
     }
