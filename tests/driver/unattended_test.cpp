@@ -208,6 +208,7 @@ TEST_F(Unattended, TheLogGrowsByAppendingWithOneLinePerEvent) {
     }
     // A log whose last line was cut (a full disk) goes on on a new line.
     dir.write("spokeway.log", "+ 07 Dec 13:01:36 SPKW Scanning conf");
+    writeConfig("LogFile spokeway.log\n");
     ASSERT_EQ(run({"-q"}).exitCode, 0);
     EXPECT_EQ(dir.read("spokeway.log").rfind("+ 07 Dec 13:01:36 SPKW Scanning conf\n+ ", 0), 0u);
     // A log that cannot be opened is reported once and does not fail the run.
