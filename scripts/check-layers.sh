@@ -12,7 +12,8 @@ level() {
     messages) echo 2 ;;
     model) echo 3 ;;
     sources | writers) echo 4 ;;
-    driver) echo 5 ;;
+    readers) echo 5 ;;
+    driver) echo 6 ;;
     *) echo "" ;;
     esac
 }

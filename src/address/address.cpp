@@ -16,14 +16,6 @@ void appendPart(std::string& text, std::uint16_t value, const char* wildcardText
 
 } // namespace
 
-int wildcardCount(FtnAddress address) {
-    return (address.zone == Wildcard) + (address.net == Wildcard) + (address.node == Wildcard);
-}
-
-bool hasWildcard(FtnAddress address) {
-    return wildcardCount(address) != 0;
-}
-
 bool startsWithNoCase(std::string_view text, std::string_view lowerWord) {
     if (text.size() < lowerWord.size()) {
         return false;

@@ -42,8 +42,12 @@ struct AddressNotation {
     std::uint16_t pass = 0;
 };
 
-int wildcardCount(FtnAddress address);
-bool hasWildcard(FtnAddress address);
+inline int wildcardCount(FtnAddress address) {
+    return (address.zone == Wildcard) + (address.net == Wildcard) + (address.node == Wildcard);
+}
+inline bool hasWildcard(FtnAddress address) {
+    return wildcardCount(address) != 0;
+}
 
 // Space, horizontal tab and carriage return; a line feed is no blank.
 inline bool isBlank(char c) {

@@ -4,8 +4,11 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
+#include <set>
 #include <vector>
 
+#include "driver/reader_check.hpp"
+#include "messages/findings.hpp"
 #include "model/adjust.hpp"
 #include "model/minimize.hpp"
 #include "writers/route_types.hpp"
@@ -98,22 +101,35 @@ bool handleLine(ConfigContext& context, std::string_view line, Pass pass) {
 namespace {
 
 constexpr KeywordEntry Keywords[] = {
-    {"Address", {}, Pass::Settings, addressKeyword},
-    {"Spokeway", {}, Pass::Routes, spokewayKeyword},
-    {"RouteFile", {}, Pass::Routes, routeFileKeyword},
-    {"TrustFile", {}, Pass::Trust, trustFileKeyword},
-    {"RouteType", {nullptr, &Settings::routeType}, Pass::Settings, routeTypeKeyword},
-    {"WriteTo", {}, Pass::LinksAndDestination, writeToKeyword},
-    {"Minimize", {}, Pass::Settings, minimizeKeyword},
-    {"LogFile", {&Settings::logFilePath, nullptr}, Pass::Log, logFileKeyword},
+    {"Address", {}, Pass::Settings, addressKeyword, FileRole::None},
+    {"Spokeway", {}, Pass::Routes, spokewayKeyword, FileRole::Read},
+    {"RouteFile", {}, Pass::Routes, routeFileKeyword, FileRole::Read},
+    {"TrustFile", {}, Pass::Trust, trustFileKeyword, FileRole::Read},
+    {"RouteType",
+     {nullptr, &Settings::routeType},
+     Pass::Settings,
+     routeTypeKeyword,
+     FileRole::None},
+    {"WriteTo", {}, Pass::LinksAndDestination, writeToKeyword, FileRole::Written},
+    {"Minimize", {}, Pass::Settings, minimizeKeyword, FileRole::None},
+    {"LogFile", {&Settings::logFilePath, nullptr}, Pass::Log, logFileKeyword, FileRole::Written},
     {"DefaultFlavor",
      {nullptr, &Settings::defaultFlavour},
      Pass::LinksAndDestination,
-     defaultFlavorKeyword},
-    {"DefaultRoute", {}, Pass::Defaults, defaultRouteKeyword},
-    {"Link", {}, Pass::LinksAndDestination, linkKeyword},
-    {"RouteBegin", {&Settings::routeBeginText, nullptr}, Pass::Settings, quotedTextKeyword},
-    {"RouteEnd", {&Settings::routeEndText, nullptr}, Pass::Settings, quotedTextKeyword},
+     defaultFlavorKeyword,
+     FileRole::None},
+    {"DefaultRoute", {}, Pass::Defaults, defaultRouteKeyword, FileRole::None},
+    {"Link", {}, Pass::LinksAndDestination, linkKeyword, FileRole::None},
+    {"RouteBegin",
+     {&Settings::routeBeginText, nullptr},
+     Pass::Settings,
+     quotedTextKeyword,
+     FileRole::None},
+    {"RouteEnd",
+     {&Settings::routeEndText, nullptr},
+     Pass::Settings,
+     quotedTextKeyword,
+     FileRole::None},
 };
 
 } // namespace
@@ -138,7 +154,7 @@ std::string logReason(int error) {
 bool openLog(ConfigContext& context) {
     const std::string& path = context.state.settings.logFilePath;
     const bool writes = context.output.writesFiles();
-    if (path.empty() || (!writes && !context.keepGoing)) {
+    if (path.empty() || context.fileInTwoRoles || (!writes && !context.keepGoing)) {
         context.console.logTo(nullptr, "");
         return true;
     }
@@ -187,6 +203,114 @@ bool openLog(ConfigContext& context) {
 
 } // namespace
 
+namespace {
+
+// A file the configuration names in a role: the keyword and line that name
+// it, and the file itself when it exists.
+struct NamedFile {
+    std::string keyword;
+    std::string name;
+    unsigned long line = 0;
+    Disk::Identity file;
+
+    std::string text() const {
+        return line == 0 ? "the configuration " + name
+                         : keyword + " " + name + " (line " + std::to_string(line) + ")";
+    }
+};
+
+// One file, one role: the destination and the log must each be another file
+// than every other file of the run (links followed; a file that does not
+// exist yet is none of them). Looked at before anything is read or written;
+// false, with an error for each file in two roles, when one is.
+bool checkFileRoles(ConfigContext& context, TextReader& file) {
+    std::vector<NamedFile> written;
+    std::vector<NamedFile> read;
+    std::set<std::string> readNames;
+    NamedFile log;
+    bool writeToSeen = false;
+    std::string line;
+    for (unsigned long number = 1; file.readLine(line); ++number) {
+        if (number == 1) {
+            skipByteOrderMark(line);
+        }
+        std::size_t cursor = 0;
+        skipBlanks(line, cursor);
+        std::size_t end = cursor;
+        while (end < line.size() && !isWhiteSpace(line[end])) {
+            ++end;
+        }
+        const std::string_view keyword = std::string_view(line).substr(cursor, end - cursor);
+        const auto row = std::ranges::find_if(KeywordTable, [&](const KeywordEntry& entry) {
+            return entry.role != FileRole::None && sameWordNoCase(keyword, entry.name);
+        });
+        if (row == KeywordTable.end()) {
+            continue;
+        }
+        skipBlanks(line, end);
+        NamedFile named{row->name, "", number, {}};
+        copyFileName(std::string_view(line).substr(end), named.name);
+        if (row->handler == spokewayKeyword) {
+            // The nodelist the pattern chooses.
+            const std::string pattern = named.name;
+            if (!readNames.insert("\n" + pattern).second ||
+                !context.nodelists.choose(pattern, named.name)) {
+                continue;
+            }
+        }
+        if (row->role == FileRole::Read) {
+            if (readNames.insert(named.name).second) {
+                read.push_back(std::move(named));
+            }
+        } else if (row->handler == logFileKeyword) {
+            log = std::move(named); // a later LogFile line replaces an earlier one
+        } else if (!writeToSeen) {
+            writeToSeen = true;
+            written.push_back(std::move(named));
+        }
+    }
+    file.rewind();
+    if (!log.name.empty()) {
+        written.insert(written.begin(), std::move(log));
+    }
+    std::erase_if(written, [&](NamedFile& named) {
+        return !context.disk.fileIdentity(named.name, named.file);
+    });
+    if (written.empty()) {
+        return true;
+    }
+    read.insert(read.begin(), NamedFile{"", context.path, 0, {}});
+    bool ok = true;
+    auto same = [](const NamedFile& a, const NamedFile& b) {
+        return a.file.device == b.file.device && a.file.inode == b.file.inode;
+    };
+    auto refuse = [&](const NamedFile& one, const NamedFile& other) {
+        const std::string text = one.text() + " and " + other.text() + " are one file";
+        context.console.errorWith(Message::TwoRoles, text);
+        context.diagnostics().reportAt(Severity::Error, context.path, one.line,
+                                       "one file in two roles: " + text +
+                                           "; the destination and the log must each be a "
+                                           "file of their own");
+        ok = false;
+    };
+    for (NamedFile& other : read) {
+        if (!context.disk.fileIdentity(other.name, other.file)) {
+            continue;
+        }
+        for (const NamedFile& one : written) {
+            if (same(one, other)) {
+                refuse(one, other);
+            }
+        }
+    }
+    if (written.size() == 2 && same(written[0], written[1])) {
+        refuse(written[0], written[1]);
+    }
+    return ok;
+}
+
+} // namespace
+
 bool readConfig(ConfigContext& context) {
     Diagnostics& diagnostics = context.diagnostics();
     errno = 0;
@@ -200,14 +324,25 @@ bool readConfig(ConfigContext& context) {
         return false;
     }
     context.console.say("\nScanning config file...");
-    std::string line;
+    context.nodelists.lookForNewer(diagnostics.collecting());
     bool failed = false;
+    if (!checkFileRoles(context, *file)) {
+        context.fileInTwoRoles = true;
+        if (!context.keepGoing) {
+            return false;
+        }
+        failed = true;
+    }
+    std::string line;
     for (int number = 0; number < PassCount; ++number) {
         const auto pass = static_cast<Pass>(number);
         bool passFailed = false;
         context.line = 0;
         while (file->readLine(line)) {
             ++context.line;
+            if (context.line == 1) {
+                skipByteOrderMark(line);
+            }
             diagnostics.setPlace({context.path, context.line});
             if (!handleLine(context, line, pass)) {
                 passFailed = true;
@@ -276,10 +411,10 @@ bool endOfSettings(ConfigContext& context) {
             {&settings.routeEndText, context.routeEndLine}};
         for (const auto& [text, line] : markers) {
             if (!text->empty() && text->front() != type.commentChar) {
-                diagnostics.reportAt(Severity::Warning, context.path, line,
-                                     "marker \"" + *text + "\" does not begin with '" +
-                                         type.commentChar + "', the comment character of " +
-                                         type.name + ": the consumer reads it as a table line");
+                reportFinding(
+                    diagnostics,
+                    type.refusesUnreadLines ? Finding::MarkerRefused : Finding::MarkerNotComment,
+                    context.path, line, {*text, std::string_view(&type.commentChar, 1), type.name});
             }
         }
     }
@@ -346,7 +481,9 @@ bool endOfPass(ConfigContext& context, Pass pass) {
     case Pass::Log:
         return openLog(context);
     case Pass::Defaults:
-        checkNormalisedTwins(context);
+        if (!hasReaderModel(state.settings)) {
+            checkNormalisedTwins(context); // --check compares the program's reading instead
+        }
         console.say("\nAdjusting routing...");
         adjustRouting(state, console);
         minimizeRoutes(state, console);

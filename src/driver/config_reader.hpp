@@ -42,6 +42,9 @@ struct ConfigContext {
     // --check: a failed pass does not stop the reading, so that every
     // problem is found.
     bool keepGoing = false;
+    // The destination or the log is also another file of the run: nothing
+    // may be written, the log included.
+    bool fileInTwoRoles = false;
     // The lines of RouteBegin and RouteEnd, and of each link with its flavour.
     unsigned long routeBeginLine = 0;
     unsigned long routeEndLine = 0;
@@ -72,11 +75,17 @@ struct KeywordTarget {
 using KeywordHandler = bool (*)(ConfigContext& context, std::string_view rest,
                                 KeywordTarget target);
 
+// The role a file named by a keyword plays in the run: read, or written
+// (the destination and the log). One file may be read in two roles, but a
+// file written may play no other role.
+enum class FileRole { None, Read, Written };
+
 struct KeywordEntry {
     const char* name;
     KeywordTarget target;
     Pass pass;
     KeywordHandler handler;
+    FileRole role;
 };
 
 extern const std::span<const KeywordEntry> KeywordTable;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/reader_check.hpp"
 #include "model/provenance_text.hpp"
 #include "model/tables.hpp"
 #include "writers/route_types.hpp"
@@ -233,6 +234,10 @@ void explainAddress(const RoutingState& state, std::string_view text, std::ostre
     }
     for (const std::string& line : tableLinesNaming(state, shown)) {
         out << "table: " << line << "\n";
+    }
+    const std::string reading = readerDisagreement(state, address);
+    if (!reading.empty()) {
+        out << reading << "\n";
     }
     const std::optional<FtnAddress> link = routedVia(state, address);
     if (link) {

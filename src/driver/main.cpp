@@ -1,5 +1,8 @@
 #include <charconv>
 #include <csignal>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
@@ -59,6 +62,13 @@ int main(int argc, char** argv) {
     // not kill the run half way, with the folder locked and the temporary
     // file left: what cannot be printed is dropped, and the run goes on.
     std::signal(SIGPIPE, SIG_IGN);
+#if defined(__GLIBC__)
+    // The tables of one step are freed before the next step makes its own:
+    // kept in the heap, the memory is used again instead of being handed
+    // back and faulted in anew (a tenth of a typical run).
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
+#endif
     RealDisk disk;
     Console console(consoleStream());
     RunEnvironment environment{console, disk, std::nullopt};

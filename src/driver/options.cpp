@@ -50,7 +50,10 @@ constexpr OptionRow Options[] = {
      "SECONDS",
      "wait at most this long (else 300 s) for another run that holds the destination's folder"},
     {"-q", false, [](RunOptions& o, std::string_view) { return setFlag(&RunOptions::quiet, o); },
-     "", "quiet: no banner, progress or spinner; warnings and errors still shown"},
+     "",
+     "quiet: no banner, progress, spinner or informational messages (re-routing, routed via "
+     "us, loops, totals; they still go to the log); errors, warnings and why the destination "
+     "was not replaced are always shown; with --check, no notes"},
     {"--quiet", false,
      [](RunOptions& o, std::string_view) { return setFlag(&RunOptions::quiet, o); }, "",
      "the same as -q"},

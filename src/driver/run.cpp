@@ -3,13 +3,16 @@
 #include <algorithm>
 #include <memory>
 #include <new>
+#include <optional>
 #include <sstream>
 #include <streambuf>
 #include <string>
 
 #include "driver/config_reader.hpp"
+#include "driver/consumer_check.hpp"
 #include "driver/explain.hpp"
 #include "driver/options.hpp"
+#include "driver/reader_check.hpp"
 #include "model/provenance_text.hpp"
 #include "writers/route_types.hpp"
 #include "writers/writers.hpp"
@@ -58,7 +61,9 @@ void showDiagnostics(Console& console, const Diagnostics& diagnostics, Severity 
     std::ostringstream text;
     diagnostics.print(text, least);
     if (!text.str().empty()) {
-        console.say(std::string(before) + text.str());
+        console.report(std::string(before) + text.str(), diagnostics.count(Severity::Error) != 0
+                                                             ? Severity::Error
+                                                             : Severity::Warning);
     }
 }
 
@@ -68,8 +73,11 @@ ExitCode run(RunEnvironment& environment, const RunOptions& options, TableOutput
     Reading reading(environment.disk, console, output, options.configPath);
     RoutingState& state = reading.state;
     ConfigContext& config = reading.config;
-    if (options.check || looksOnly(options)) {
+    if (options.strict || looksOnly(options)) {
         state.provenance.startRecording();
+    }
+    if (options.strict) {
+        output.keepSurroundings();
     }
     // Only --strict looks at what the reading found doubtful.
     console.diagnostics().setCollecting(options.strict);
@@ -101,17 +109,36 @@ ExitCode run(RunEnvironment& environment, const RunOptions& options, TableOutput
     }
     console.say("\nWriting routing...");
     const std::time_t runTime = runTimeOf(environment);
-    LineWriter writer(state, output.stream(), output.crlf(), runTime);
+    // --strict also looks at what the table drops of the region.
+    std::optional<RegionCheck> regionCheck;
+    std::ostream checkedStream(nullptr);
+    if (diagnostics.collecting() && output.oldRegion() != nullptr) {
+        regionCheck.emplace(*output.oldRegion(), output.stream().rdbuf());
+        checkedStream.rdbuf(&*regionCheck);
+    }
+    std::ostream& tableStream = regionCheck ? checkedStream : output.stream();
+    LineWriter writer(state, tableStream, output.crlf(), runTime);
     RouteTypes[state.settings.routeType - 1].write(writer);
     writeUnrouted(writer);
-    if (options.strict && diagnostics.count(Severity::Warning) != 0) {
+    if (regionCheck) {
+        tableStream.flush();
+        if (!tableStream) {
+            output.stream().setstate(std::ios::badbit);
+        }
+        regionCheck->report(state, console.diagnostics());
+    }
+    if (options.strict) {
+        compareWithReader(state, output, runTime, options.configPath, console.diagnostics());
+    }
+    if (options.strict &&
+        diagnostics.count(Severity::Warning) + diagnostics.count(Severity::Error) != 0) {
         // Decided before the commit: the destination stays as it is, and the
         // temporary file goes.
         output.discard();
         showDiagnostics(console, diagnostics, Severity::Warning, "\n");
         return ExitCode::Warnings;
     }
-    if (splice != nullptr && options.ifChanged && options.output == OutputMode::Splice) {
+    if (splice != nullptr && options.ifChanged) {
         splice->keepWhenOnlyDiffering(localTimeText(runTime));
     }
     if (!output.commit(state.settings.routeEndText)) {
@@ -126,72 +153,43 @@ ExitCode run(RunEnvironment& environment, const RunOptions& options, TableOutput
     return ExitCode::Success;
 }
 
-// What --check does with the console's messages: the informational ones
-// (re-routing, routed via us, route loop, Minimize assumed) become notes at
-// the place being read; progress and the numbered errors, which the checks
-// report with what is at fault, are dropped.
-class NoteBuffer : public std::streambuf {
+// What --check does with the console's messages, chosen by their rows in the
+// message table: the information becomes notes at the place being read
+// (Minimize assumed), except what the route history tells with the rules
+// behind it (re-routings, route loops, nodes routed via us: see
+// provenanceNotes); the warnings and errors, which the checks report with
+// what is at fault, are kept only to explain a failure that no check
+// explained.
+class CheckedMessages {
   public:
-    void collectInto(Diagnostics& diagnostics) { diagnostics_ = &diagnostics; }
-    // The last message dropped, for a failure no check explained.
+    explicit CheckedMessages(Diagnostics& diagnostics) : diagnostics_(diagnostics) {}
+    void operator()(Message message, const std::string& text) {
+        if (message == Message::Rerouting || message == Message::RouteLoop ||
+            message == Message::RoutedViaUs) {
+            return;
+        }
+        // One line: the text's line ends and runs of blanks become one blank.
+        std::string line;
+        for (char c : text) {
+            if (c != '\n' && c != ' ') {
+                line += c;
+            } else if (!line.empty() && line.back() != ' ') {
+                line += ' ';
+            }
+        }
+        while (!line.empty() && line.back() == ' ') {
+            line.pop_back();
+        }
+        if (messageKind(message) == Severity::Note) {
+            diagnostics_.note(line);
+        } else {
+            lastDropped_ = line;
+        }
+    }
     const std::string& lastDropped() const { return lastDropped_; }
 
-  protected:
-    int overflow(int c) override {
-        if (c != traits_type::eof()) {
-            text_ += static_cast<char>(c);
-        }
-        return traits_type::not_eof(c);
-    }
-    std::streamsize xsputn(const char* data, std::streamsize size) override {
-        text_.append(data, static_cast<std::size_t>(size));
-        return size;
-    }
-    int sync() override {
-        takeMessage();
-        return 0;
-    }
-
   private:
-    void takeMessage() {
-        std::string message;
-        for (std::size_t i = 0; i < text_.size(); ++i) {
-            if (i + 1 < text_.size() && text_[i + 1] == '\b') {
-                ++i; // a spinner step
-            } else if (text_[i] == '\n' || text_[i] == ' ') {
-                if (!message.empty() && message.back() != ' ') {
-                    message += ' ';
-                }
-            } else {
-                message += text_[i];
-            }
-        }
-        text_.clear();
-        while (!message.empty() && message.back() == ' ') {
-            message.pop_back();
-        }
-        if (message.empty()) {
-            return;
-        }
-        // Re-routings and route loops are told from the provenance, with the
-        // rules behind them (see provenanceNotes).
-        if (message.find("Re-routing for") != std::string::npos ||
-            message.find("RouteLoop detected for") != std::string::npos) {
-            return;
-        }
-        static constexpr std::string_view Informational[] = {"is routed via us",
-                                                             "\"Minimize\" keyword"};
-        for (std::string_view words : Informational) {
-            if (message.find(words) != std::string::npos) {
-                diagnostics_->note(message);
-                return;
-            }
-        }
-        lastDropped_ = message;
-    }
-
-    Diagnostics* diagnostics_ = nullptr;
-    std::string text_;
+    Diagnostics& diagnostics_;
     std::string lastDropped_;
 };
 
@@ -212,6 +210,23 @@ std::string unroutedAddresses(const RoutingState& state, bool crlf, std::time_t 
         addresses.pop_back();
     }
     return addresses;
+}
+
+// A message's text with its "%s" filled, on one line.
+std::string messageNote(Message message, const std::string& fill) {
+    std::string text(messageText(message));
+    text.replace(text.find("%s"), 2, fill);
+    std::string note;
+    for (char c : text) {
+        if (c == '\n' || c == ' ') {
+            if (!note.empty() && note.back() != ' ') {
+                note += ' ';
+            }
+        } else {
+            note += c;
+        }
+    }
+    return note;
 }
 
 // The re-routings and route loops as notes that name the rules behind them:
@@ -235,6 +250,10 @@ void provenanceNotes(const RoutingState& state, Diagnostics& diagnostics,
         const RouteEvent& event = events[k];
         if (event.kind == RouteEventKind::Rerouted) {
             noteAt(event.origin, describeRerouting(state, k));
+        } else if (event.kind == RouteEventKind::MadeLink) {
+            const std::uint32_t route = provenance.lastRoute(event.item);
+            noteAt(route == 0 ? Origin{} : events[route - 1].origin,
+                   messageNote(Message::RoutedViaUs, itemText(state, event.item)));
         } else if (event.kind == RouteEventKind::LoopBroken) {
             const std::uint32_t closing = provenance.lastRoute(event.other);
             noteAt(closing == 0 ? Origin{} : events[closing - 1].origin, describeLoop(state, k));
@@ -245,29 +264,45 @@ void provenanceNotes(const RoutingState& state, Diagnostics& diagnostics,
 // --check: reads everything a run reads, writes nothing, and reports every
 // problem it finds.
 ExitCode check(RunEnvironment& environment, const RunOptions& options) {
-    NoteBuffer buffer;
-    std::ostream stream(&buffer);
-    Console console(stream);
-    buffer.collectInto(console.diagnostics());
+    // Progress goes nowhere; messages go to the checks.
+    std::ostream nowhere(nullptr);
+    Console console(nowhere);
     Diagnostics& diagnostics = console.diagnostics();
+    auto messages = std::make_shared<CheckedMessages>(diagnostics);
+    console.divertMessages(
+        [messages](Message message, const std::string& text) { (*messages)(message, text); });
     CheckedDestination output(environment.disk, console);
     Reading reading(environment.disk, console, output, options.configPath);
     RoutingState& state = reading.state;
     ConfigContext& config = reading.config;
-    if (options.check || looksOnly(options)) {
-        state.provenance.startRecording();
-    }
+    state.provenance.startRecording();
+    output.keepSurroundings();
     config.keepGoing = true;
     ExitCode code = ExitCode::Success;
     try {
         if (!readConfig(config)) {
             code = ExitCode::Failed;
         } else {
+            if (output.oldRegion() != nullptr) {
+                // The table a run would write, compared with the region.
+                RegionCheck region(*output.oldRegion(), nullptr);
+                std::ostream table(&region);
+                LineWriter writer(state, table, output.crlf(), runTimeOf(environment));
+                RouteTypes[state.settings.routeType - 1].write(writer);
+                writeUnrouted(writer);
+                region.report(state, diagnostics);
+            }
             const std::string unrouted =
                 unroutedAddresses(state, output.crlf(), runTimeOf(environment));
             if (!unrouted.empty()) {
                 diagnostics.reportAt(Severity::Note, options.configPath, 0,
                                      "not routed (listed as Unrouted in the table):" + unrouted);
+            }
+            compareWithReader(state, output, runTimeOf(environment), options.configPath,
+                              diagnostics);
+            if (output.isOpen()) {
+                checkConsumer(state, environment.disk, diagnostics, output.name(), output.head(),
+                              options.configPath);
             }
         }
     } catch (const TableFull&) {
@@ -280,9 +315,15 @@ ExitCode check(RunEnvironment& environment, const RunOptions& options) {
         diagnostics.fail("the tables outgrew their limits (65534 items, 65535 links or own "
                          "addresses) or memory ran out");
     } else if (code != ExitCode::Success && diagnostics.count(Severity::Error) == 0) {
-        diagnostics.fail(buffer.lastDropped());
+        diagnostics.fail(messages->lastDropped());
     }
-    showDiagnostics(environment.console, diagnostics, Severity::Note, "");
+    // Quiet: the warnings and errors only.
+    showDiagnostics(environment.console, diagnostics,
+                    environment.console.quiet() ? Severity::Warning : Severity::Note, "");
+    // The consumer's fatal mistakes are errors of a run that would succeed.
+    if (code == ExitCode::Success && diagnostics.count(Severity::Error) != 0) {
+        code = ExitCode::Failed;
+    }
     if (code == ExitCode::Success && diagnostics.count(Severity::Warning) != 0) {
         code = ExitCode::Warnings;
     }
@@ -320,8 +361,32 @@ void printHelp(Disk& disk) {
             "a RouteType taken by its first letters; a Spokeway net not in the nodelist or\n"
             "giving no route; a nodelist whose CRC does not match, or a newer file matching\n"
             "its pattern; a marker not beginning with the route type's comment character;\n"
-            "a Link with a wildcard or on two lines with different flavours; two entries\n"
-            "that become one address when wildcards are normalised.\n"
+            "a Link flavour that is not flavour letters alone; a route via an own address;\n"
+            "a line between the markers that the new table drops and Spokeway never writes;\n"
+            "text after the end marker; squish, fidogate, hpt: an address the mail program,\n"
+            "reading the new file, would send elsewhere than the routing, and a link letter\n"
+            "the table cannot say (fidogate: f and a; hpt: a); other types: a Link with a\n"
+            "wildcard or on two lines with different flavours, two entries that become one\n"
+            "address when wildcards are normalised. A newer nodelist is judged by the date\n"
+            "its first line states. The destination or the log being another file of the\n"
+            "run is an error.\n";
+    // The route types from their table, wrapped as the options are.
+    std::string types = "\nRoute types (RouteType):";
+    for (std::size_t k = 0; k < RouteTypes.size(); ++k) {
+        const std::string word =
+            std::string(" ") + RouteTypes[k].name + (k + 1 < RouteTypes.size() ? "," : ".");
+        const std::size_t lineStart = types.rfind('\n') + 1;
+        if (types.size() - lineStart + word.size() > Width) {
+            types += "\n";
+            types += word.substr(1);
+        } else {
+            types += word;
+        }
+    }
+    text += types + "\n" +
+            "With RouteType hpt, --check reports as errors a link without a Link block\n"
+            "(its Aka) above the destination's begin marker, includes followed, and a\n"
+            "marker not beginning with '#': fidoconfig would refuse the configuration.\n"
             "\nExit status:\n"
             "  0  success\n"
             "  1  a fault in the configuration or an input: nothing was written\n"

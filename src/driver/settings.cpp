@@ -2,6 +2,7 @@
 #include <cstddef>
 
 #include "driver/config_reader.hpp"
+#include "driver/reader_check.hpp"
 #include "model/tables.hpp"
 #include "sources/sources.hpp"
 #include "writers/route_types.hpp"
@@ -56,6 +57,34 @@ std::string_view firstWord(std::string_view text) {
         ++end;
     }
     return text.substr(0, end);
+}
+
+// A flavour field that is not flavour letters alone: a word ("hold", whose
+// "d" makes the link direct too) or a comment after "#" gives letters no one
+// meant. Letters may stand together ("hf") or one by one ("d a").
+bool plainFlavourLetters(std::string_view text) {
+    std::size_t words = 0;
+    bool onlySingleLetters = true;
+    std::size_t length = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        const char c = i < text.size() ? text[i] : '\n';
+        if (c == '\n' || c == ';' || isWhiteSpace(c)) {
+            if (length != 0) {
+                ++words;
+                onlySingleLetters = onlySingleLetters && length == 1;
+            }
+            length = 0;
+            if (c == '\n' || c == ';') {
+                break;
+            }
+            continue;
+        }
+        if (std::string_view("dchnfa").find(lowerCase(c)) == std::string_view::npos) {
+            return false;
+        }
+        ++length;
+    }
+    return words <= 1 || onlySingleLetters;
 }
 
 } // namespace
@@ -132,7 +161,23 @@ bool linkKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
     std::size_t cursor = 0;
     link.address = readCheckedAddress(context.notation, context.console, rest, cursor);
     readFlavourLetters(rest.substr(cursor), link.flavour);
-    if (hasWildcard(link.address)) {
+    if (context.diagnostics().collecting() && !plainFlavourLetters(rest.substr(cursor))) {
+        std::string_view field = rest.substr(cursor);
+        field = field.substr(0, std::min(field.find(';'), field.find('\n')));
+        while (!field.empty() && isWhiteSpace(field.front())) {
+            field.remove_prefix(1);
+        }
+        while (!field.empty() && isWhiteSpace(field.back())) {
+            field.remove_suffix(1);
+        }
+        context.diagnostics().warn(
+            "the flavour \"" + std::string(field) + "\" of link" + addressText(link.address) +
+            " is not flavour letters alone (c, d, h, n, f, a): every one of its letters counts "
+            "(a comment starts with \";\")");
+    }
+    // Where the program's reading is modelled, --check compares it instead.
+    const bool rulesOfThumb = !hasReaderModel(context.state.settings);
+    if (rulesOfThumb && hasWildcard(link.address)) {
         context.diagnostics().warn(
             "link" + addressText(link.address) +
             " has a wildcard part: no node has that address, and the "
@@ -142,7 +187,7 @@ bool linkKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
                                    Wildcard}));
     }
     auto [seen, first] = context.linkLines.try_emplace(link.address, context.line, link.flavour);
-    if (!first && seen->second.second != link.flavour) {
+    if (rulesOfThumb && !first && seen->second.second != link.flavour) {
         context.diagnostics().warn(
             "link" + addressText(link.address) + " is also on line " +
             std::to_string(seen->second.first) +

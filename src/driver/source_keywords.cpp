@@ -63,6 +63,7 @@ bool trustFileKeyword(ConfigContext& context, std::string_view rest, KeywordTarg
 bool spokewayKeyword(ConfigContext& context, std::string_view rest, KeywordTarget) {
     const NodelistDefinition definition = readNodelistDefinition(rest);
     std::string path;
+    context.nodelists.lookForNewer(context.diagnostics().collecting());
     errno = 0;
     OpenNodelist nodelist = context.nodelists.open(definition.pathWord, path);
     if (!nodelist) {

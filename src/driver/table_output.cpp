@@ -66,10 +66,12 @@ enum class Head { Found, NoBegin, NoEnd, ReadError, WriteError };
 // (when given). Lines are read whole, however long. A write that fails
 // stops the copy at once.
 Head readHead(TextReader& destination, std::ostream* out, std::string_view beginMarker,
-              std::string_view endMarker, bool& crlf) {
+              std::string_view endMarker, bool& crlf, OldRegion* region = nullptr) {
     bool beginFound = false;
     std::string line;
+    unsigned long number = 0;
     while (destination.readLine(line)) {
+        ++number;
         if (!beginFound) {
             writeRaw(out, line);
             if (out != nullptr && !*out) {
@@ -79,6 +81,9 @@ Head readHead(TextReader& destination, std::ostream* out, std::string_view begin
                 continue;
             }
             beginFound = true;
+            if (region != nullptr) {
+                region->beginLine = number;
+            }
             if (line.back() != '\n') {
                 // The begin line was the last, without a line feed: the
                 // table must not run on from it.
@@ -91,7 +96,17 @@ Head readHead(TextReader& destination, std::ostream* out, std::string_view begin
             continue;
         }
         if (matchesMarker(line, endMarker)) {
+            if (region != nullptr) {
+                region->endLine = number;
+                region->afterEndMarker = line.substr(endMarker.size());
+            }
             return Head::Found; // the old end marker line goes; it is written anew
+        }
+        if (region != nullptr) {
+            while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+                line.pop_back();
+            }
+            region->lines.push_back(line);
         }
     }
     if (destination.failed()) {
@@ -237,7 +252,18 @@ bool Splice::open(const std::string& destination, const std::string& beginMarker
         }
     }
     output_ = std::make_unique<OutputFile>(std::move(temp));
-    Head head = readHead(*destination_, &output_->stream(), beginMarker, endMarker, crlf_);
+    OldRegion* region = console_.diagnostics().collecting() ? &region_ : nullptr;
+    region_.file = destination;
+    std::ostringstream keptHead;
+    Head head = readHead(*destination_, keepSurroundings_ ? &keptHead : &output_->stream(),
+                         beginMarker, endMarker, crlf_, region);
+    if (keepSurroundings_) {
+        head_ = keptHead.str();
+        writeRaw(&output_->stream(), head_);
+        if (head == Head::Found && !output_->stream()) {
+            head = Head::WriteError;
+        }
+    }
     if (head == Head::Found && !output_->stream().flush()) {
         head = Head::WriteError; // the last of the head could not be written
     }
@@ -260,10 +286,13 @@ bool Splice::commit(const std::string& endMarker) {
     std::ostream& out = output_->stream();
     out << endMarker << (crlf_ ? "\r\n" : "\n");
     std::string line;
+    if (tail_) {
+        writeRaw(&out, *tail_);
+    }
     while (destination_->readLine(line)) {
         writeRaw(&out, line);
     }
-    const bool readOk = !destination_->failed();
+    const bool readOk = tailReadOk_ && !destination_->failed();
     errno = 0;
     // The destination's owner, bits and attributes, from the file the run
     // read, on the temporary file's own descriptor.
@@ -282,10 +311,11 @@ bool Splice::commit(const std::string& endMarker) {
         console_.error(mode_ == Mode::Diff ? Message::CompareDest : Message::ReplaceDest);
         console_.logDetail(folder_->path() + name_ + ": cannot be read to its end");
         ok = false;
+    } else if (ignoredTime_ && sameButTime()) {
+        // As a diff too: no hunk for the time line alone.
+        unchanged_ = true;
     } else if (mode_ == Mode::Diff) {
         ok = printDiff();
-    } else if (ignoredTime_ && sameButTime()) {
-        unchanged_ = true;
     } else if (!attributed) {
         console_.error(Message::ReplaceDest);
         logReason(console_, tempPath_, attributeError);
@@ -344,7 +374,9 @@ bool Splice::sameButTime() {
         time.pop_back();
     }
     ByteSource& old = destination_->source();
-    std::unique_ptr<ByteSource> made = folder_->openRead(TemporaryName);
+    // A diff's copy is the run's private file outside the folder.
+    std::unique_ptr<ByteSource> made =
+        mode_ == Mode::Diff ? disk_.openRead(tempPath_) : folder_->openRead(TemporaryName);
     if (time.empty() || !made || !old.rewind()) {
         return false;
     }
@@ -440,6 +472,22 @@ void Splice::abandon() {
     folder_.reset();
 }
 
+bool Splice::surroundings(Surroundings& kept) {
+    if (!keepSurroundings_ || !destination_) {
+        return false;
+    }
+    if (!tail_) {
+        tail_.emplace();
+        std::string line;
+        while (destination_->readLine(line)) {
+            *tail_ += line;
+        }
+        tailReadOk_ = !destination_->failed();
+    }
+    kept = {destinationName_, head_, *tail_};
+    return tailReadOk_;
+}
+
 void Splice::discard() {
     destination_.reset();
     if (output_) {
@@ -473,7 +521,9 @@ bool CheckedDestination::open(const std::string& destination, const std::string&
         diagnostics.fail(named + " bears the name of the run's temporary file");
         return false;
     }
-    const Head head = readHead(file, nullptr, beginMarker, endMarker, crlf_);
+    region_.file = destination;
+    std::ostringstream copy;
+    const Head head = readHead(file, &copy, beginMarker, endMarker, crlf_, &region_);
     if (head != Head::Found) {
         console_.error(headMessage(head));
         diagnostics.fail(
@@ -500,7 +550,27 @@ bool CheckedDestination::open(const std::string& destination, const std::string&
                          " and move it over " + named + ": " + systemReason(error, "refused"));
         return false;
     }
+    if (keepSurroundings_) {
+        kept_ = {destination, copy.str(), {}};
+        std::string line;
+        while (file.readLine(line)) {
+            kept_.tail += line;
+        }
+    }
+    // What came before the begin marker line.
+    name_ = destination;
+    head_ = copy.str();
+    head_.pop_back();
+    head_.erase(head_.rfind('\n') == std::string::npos ? 0 : head_.rfind('\n') + 1);
     open_ = true;
+    return true;
+}
+
+bool CheckedDestination::surroundings(Surroundings& kept) {
+    if (!keepSurroundings_ || !open_) {
+        return false;
+    }
+    kept = kept_;
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "driver/region_check.hpp"
 #include "messages/messages.hpp"
 #include "platform/disk.hpp"
 
@@ -37,6 +38,25 @@ class TableOutput {
     virtual void discard() { abandon(); }
     // The run writes files (the destination, its log); the others only look.
     virtual bool writesFiles() const { return false; }
+    // The destination's region as it was read, when it was kept (to tell
+    // what the new table drops); null when not.
+    virtual const OldRegion* oldRegion() const { return nullptr; }
+
+    // Asked before open: the destination's lines around the table are kept,
+    // so that the new file can be read whole before it is written.
+    void keepSurroundings() { keepSurroundings_ = true; }
+    // The destination's lines up to the begin marker line and after the old
+    // end marker line, and its name as the configuration gives it; false
+    // when they were not kept or cannot be read.
+    struct Surroundings {
+        std::string name;
+        std::string head;
+        std::string tail;
+    };
+    virtual bool surroundings(Surroundings&) { return false; }
+
+  protected:
+    bool keepSurroundings_ = false;
 };
 
 // Splices the table into the destination between its markers, through a
@@ -79,6 +99,10 @@ class Splice : public TableOutput {
 
     void discard() override;
     bool writesFiles() const override { return mode_ == Mode::Replace; }
+    const OldRegion* oldRegion() const override {
+        return region_.beginLine != 0 ? &region_ : nullptr;
+    }
+    bool surroundings(Surroundings& kept) override;
 
     // The temporary file of a destination: PG$TABLE.$$$ beside it.
     static std::string temporaryPathFor(const std::string& destination);
@@ -107,6 +131,12 @@ class Splice : public TableOutput {
     std::unique_ptr<OutputFile> output_;
     bool crlf_ = false;
     bool writeFailed_ = false;
+    OldRegion region_;
+    // Kept when asked: the head as copied, and the tail once read (commit
+    // then writes it from here).
+    std::string head_;
+    std::optional<std::string> tail_;
+    bool tailReadOk_ = true;
 };
 
 // Takes the table nowhere, for the runs that only look at the routing
@@ -167,11 +197,21 @@ class CheckedDestination : public TableOutput {
     bool crlf() const override { return crlf_; }
     bool commit(const std::string&) override { return open_; }
     void abandon() override { open_ = false; }
+    const OldRegion* oldRegion() const override { return open_ ? &region_ : nullptr; }
+    bool surroundings(Surroundings& kept) override;
+    // The destination as the configuration names it, and its lines above the
+    // begin marker, for the checks of what the consumer reads there.
+    const std::string& name() const { return name_; }
+    const std::string& head() const { return head_; }
 
   private:
     Disk& disk_;
     Console& console_;
+    std::string name_;
+    std::string head_;
     std::ostream nowhere_{nullptr};
     bool open_ = false;
     bool crlf_ = false;
+    OldRegion region_;
+    Surroundings kept_;
 };

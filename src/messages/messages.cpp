@@ -8,48 +8,60 @@
 
 namespace {
 
-constexpr std::string_view Texts[] = {
-    "\nCannot allocate memory.",
-    "\nCannot open config file.",
-    "Cannot open file.",
-    "\nCannot open temp file.",
-    "\nCannot open dest file.",
-    "\nUnsupported route type.",
-    "\nIllegal value of \"Minimized\".",
-    "Illegal quoted string.",
-    "\nMissing or illegal main address.",
-    "\nMissing \"RouteType\" keyword.",
-    "\nMissing \"Minimize\" keyword. YES Accepted.",
-    "\nMissing \"RouteEnd\" in dest file.",
-    "\nMissing \"RouteBegin\" in dest file.",
-    "Bad \"SpokeWay\" definition.",
-    "\n%s is routed via us, but missing in \"Link\" definitions.\n 'DefaultFlavor' assumed.",
-    "\nRe-routing for %s.",
-    "\nRouteLoop detected for %s. Try to route by default",
-    "\nCannot minimize tree because of low memory",
-    "\nMissing \"WriteTo\" keyword.",
-    "Repeated \"WriteTo\" keyword.",
-    "\nCannot write temp file.",
-    "\nCannot replace dest file.",
-    "\nMissing \"RouteBegin\" keyword.",
-    "\nMissing \"RouteEnd\" keyword.",
-    "\nCannot lock dest folder.",
-    "\nCannot write standard output.",
-    "\nUnknown option \"%s\".",
-    "\nOption \"%s\" needs a valid value.",
-    "\nRouting unchanged, dest file left as it was.",
-    "\nWaiting for the run that holds %s...",
-    "\nGave up waiting for the run that holds %s.",
-    "\nCannot write log file %s.",
-    "\nCannot compare with dest file.",
-    "\nFolder %s is writable by every user and not sticky: refused.",
-    "\nCannot replace dest file: %s was changed by another process.",
-    "\nCannot create a file in the temporary folder %s.",
-    "\nSOURCE_DATE_EPOCH \"%s\" is no time the header can show.",
+// Each message's text and what it is: information (progress, and what a
+// run tells but needs nobody to act on), a warning, or an error.
+constexpr MessageRow Rows[] = {
+    {"\nCannot allocate memory.", Severity::Error},
+    {"\nCannot open config file.", Severity::Error},
+    {"Cannot open file.", Severity::Error},
+    {"\nCannot open temp file.", Severity::Error},
+    {"\nCannot open dest file.", Severity::Error},
+    {"\nUnsupported route type.", Severity::Error},
+    {"\nIllegal value of \"Minimized\".", Severity::Error},
+    {"Illegal quoted string.", Severity::Error},
+    {"\nMissing or illegal main address.", Severity::Error},
+    {"\nMissing \"RouteType\" keyword.", Severity::Error},
+    {"\nMissing \"Minimize\" keyword. YES Accepted.", Severity::Note},
+    {"\nMissing \"RouteEnd\" in dest file.", Severity::Error},
+    {"\nMissing \"RouteBegin\" in dest file.", Severity::Error},
+    {"Bad \"SpokeWay\" definition.", Severity::Error},
+    {"\n%s is routed via us, but missing in \"Link\" definitions.\n 'DefaultFlavor' assumed.",
+     Severity::Note},
+    {"\nRe-routing for %s.", Severity::Note},
+    {"\nRouteLoop detected for %s. Try to route by default", Severity::Note},
+    {"\nCannot minimize tree because of low memory", Severity::Warning},
+    {"\nMissing \"WriteTo\" keyword.", Severity::Error},
+    {"Repeated \"WriteTo\" keyword.", Severity::Error},
+    {"\nCannot write temp file.", Severity::Error},
+    {"\nCannot replace dest file.", Severity::Error},
+    {"\nMissing \"RouteBegin\" keyword.", Severity::Error},
+    {"\nMissing \"RouteEnd\" keyword.", Severity::Error},
+    {"\nCannot lock dest folder.", Severity::Error},
+    {"\nCannot write standard output.", Severity::Error},
+    {"\nUnknown option \"%s\".", Severity::Error},
+    {"\nOption \"%s\" needs a valid value.", Severity::Error},
+    {"\nRouting unchanged, dest file left as it was.", Severity::Note},
+    {"\nWaiting for the run that holds %s...", Severity::Note},
+    {"\nGave up waiting for the run that holds %s.", Severity::Error},
+    {"\nCannot write log file %s.", Severity::Warning},
+    {"\nCannot compare with dest file.", Severity::Error},
+    {"\nOne file in two roles: %s.", Severity::Error},
+    {"\nFolder %s is writable by every user and not sticky: refused.", Severity::Error},
+    {"\nCannot replace dest file: %s was changed by another process.", Severity::Error},
+    {"\nCannot create a file in the temporary folder %s.", Severity::Error},
+    {"\nSOURCE_DATE_EPOCH \"%s\" is no time the header can show.", Severity::Error},
 };
 
-static_assert(std::size(Texts) == static_cast<std::size_t>(Message::BadSourceDate) + 1,
-              "every message has a text");
+static_assert(std::size(Rows) == static_cast<std::size_t>(Message::BadSourceDate) + 1,
+              "every message has a row");
+
+constexpr auto Texts = [] {
+    std::array<std::string_view, std::size(Rows)> texts{};
+    for (std::size_t k = 0; k < texts.size(); ++k) {
+        texts[k] = Rows[k].text;
+    }
+    return texts;
+}();
 
 // Where each text's "%s" stands.
 constexpr auto FillPlaces = [] {
@@ -67,18 +79,11 @@ constexpr char Warning = '*';
 constexpr char Error = '!';
 
 char markOf(Message message) {
-    switch (message) {
-    case Message::MissingMinimize:
-    case Message::RoutedViaUs:
-    case Message::Rerouting:
-    case Message::RouteLoop:
-    case Message::MinimizeMemory:
-    case Message::WriteLog:
-        return Warning;
-    case Message::Unchanged:
-    case Message::WaitingForLock:
-        // Progress: not shown by a quiet console.
+    switch (messageKind(message)) {
+    case Severity::Note:
         return Information;
+    case Severity::Warning:
+        return Warning;
     default:
         return Error;
     }
@@ -101,6 +106,10 @@ std::string logTime(std::time_t now) {
 } // namespace
 
 const std::span<const std::string_view> MessageTexts(Texts);
+
+Severity messageKind(Message message) {
+    return Rows[static_cast<std::size_t>(message)].kind;
+}
 
 void Console::say(std::string_view text) {
     show(text, Information);
@@ -310,7 +319,20 @@ void Console::spin(std::size_t turns) {
     }
 }
 
+void Console::report(std::string_view lines, Severity kind) {
+    const char mark = kind == Severity::Error ? Error : Warning;
+    if (quiet_ && lines.ends_with('\n')) {
+        // The quiet console ends its output with the line feed.
+        lines.remove_suffix(1);
+    }
+    show(lines, mark);
+}
+
 void Console::error(Message message) {
+    if (listener_) {
+        listener_(message, std::string(messageText(message)));
+        return;
+    }
     show(messageText(message), markOf(message));
 }
 
@@ -319,6 +341,10 @@ void Console::errorAt(Message message, std::string_view path, unsigned long line
     text += path;
     text += " " + std::to_string(line) + ": ";
     text += messageText(message);
+    if (listener_) {
+        listener_(message, text);
+        return;
+    }
     show(text, markOf(message));
 }
 
@@ -327,6 +353,14 @@ void Console::errorWith(Message message, std::string_view text) {
     // one; the next message brings them out.
     const std::string_view format = messageText(message);
     const std::size_t at = FillPlaces[static_cast<std::size_t>(message)];
+    if (listener_) {
+        listener_(
+            message,
+            at == std::string_view::npos
+                ? std::string(format)
+                : std::string(format.substr(0, at)).append(text).append(format.substr(at + 2)));
+        return;
+    }
     if (at == std::string_view::npos) {
         show(format, markOf(message), false);
         return;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <ostream>
@@ -49,11 +50,21 @@ enum class Message : int {
     LockTimeout = 30,
     WriteLog = 31,
     CompareDest = 32,
-    FolderOpenToAll = 33,
-    Interfered = 34,
-    OpenPrivateTemp = 35,
-    BadSourceDate = 36,
+    TwoRoles = 33,
+    FolderOpenToAll = 34,
+    Interfered = 35,
+    OpenPrivateTemp = 36,
+    BadSourceDate = 37,
 };
+
+// What a message is, in the kinds the findings of --check have too: a note
+// is information. Quiet runs leave out information (it still goes to the
+// log), never a warning or an error; --check makes information a note.
+struct MessageRow {
+    std::string_view text;
+    Severity kind;
+};
+Severity messageKind(Message message);
 
 // The text of each message as it is printed ("%s" where a text goes in), by number.
 extern const std::span<const std::string_view> MessageTexts;
@@ -99,9 +110,20 @@ class Console {
     // Prints a message with its "%s" filled.
     void errorWith(Message message, std::string_view text);
 
-    // Quiet: progress (say) and the spinner are not shown, messages are; the
-    // first message shown starts without an empty line.
+    // Shows whole lines that report problems (the warnings and errors of
+    // --check and --strict), quiet or not; logged as `kind`.
+    void report(std::string_view lines, Severity kind);
+
+    // Quiet: progress (say), the spinner and the messages that are
+    // information are not shown, warnings and errors are; the first message
+    // shown starts without an empty line.
     void setQuiet(bool quiet) { quiet_ = quiet; }
+    bool quiet() const { return quiet_; }
+    // Messages are handed to `listener` with their text instead of being
+    // shown or logged (--check makes them notes or keeps them for a failure
+    // nothing else explains).
+    using MessageListener = std::function<void(Message, const std::string&)>;
+    void divertMessages(MessageListener listener) { listener_ = std::move(listener); }
     // Where the log lines go from now on: the lines kept so far are written
     // first. Null: there is no log, and the kept lines are dropped. A log
     // that cannot be written is reported once, under `name`, and dropped.
@@ -122,6 +144,7 @@ class Console {
 
   private:
     Diagnostics diagnostics_;
+    MessageListener listener_;
     // Shows and logs a text (progress unless `mark` is that of a message);
     // `flush` false holds it for the next message or flush to bring out.
     void show(std::string_view text, char mark, bool flush = true);

@@ -1,7 +1,7 @@
 #include "model/adjust.hpp"
 
 #include <algorithm>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "model/tables.hpp"
@@ -28,28 +28,59 @@ FtnAddress coveringPattern(FtnAddress address, int k) {
                       (k & 4) ? Wildcard : address.node};
 }
 
-// The routed entries (via set) by their present address, each list in table order.
+// The routed entries (via set) by their present address, each list in table
+// order. Most addresses have one entry: it is kept inline, the others apart.
 class RoutedEntries {
   public:
+    explicit RoutedEntries(std::size_t count) { entries_.reserve(count); }
     void add(FtnAddress address, std::uint16_t item) {
-        std::vector<std::uint16_t>& list = entries_[addressKey(address)];
-        list.insert(std::lower_bound(list.begin(), list.end(), item), item);
+        Entries& list = entries_[addressKey(address)];
+        if (list.first == NoVia) {
+            list.first = item;
+            return;
+        }
+        if (item < list.first) {
+            std::swap(item, list.first);
+        }
+        if (list.rest == 0) {
+            rests_.emplace_back();
+            list.rest = static_cast<std::uint32_t>(rests_.size());
+        }
+        std::vector<std::uint16_t>& rest = rests_[list.rest - 1];
+        rest.insert(std::lower_bound(rest.begin(), rest.end(), item), item);
     }
     void remove(FtnAddress address, std::uint16_t item) {
-        std::vector<std::uint16_t>& list = entries_[addressKey(address)];
-        auto at = std::lower_bound(list.begin(), list.end(), item);
-        if (at != list.end() && *at == item) {
-            list.erase(at);
+        Entries* list = entries_.find(addressKey(address));
+        if (list == nullptr || list->first == NoVia) {
+            return;
+        }
+        std::vector<std::uint16_t>* rest = list->rest == 0 ? nullptr : &rests_[list->rest - 1];
+        if (list->first == item) {
+            list->first = NoVia;
+            if (rest != nullptr && !rest->empty()) {
+                list->first = rest->front();
+                rest->erase(rest->begin());
+            }
+        } else if (rest != nullptr) {
+            auto at = std::lower_bound(rest->begin(), rest->end(), item);
+            if (at != rest->end() && *at == item) {
+                rest->erase(at);
+            }
         }
     }
     // The first routed entry in table order with exactly this address, or NoVia.
     std::uint16_t first(FtnAddress address) const {
-        auto found = entries_.find(addressKey(address));
-        return found == entries_.end() || found->second.empty() ? NoVia : found->second.front();
+        const Entries* list = entries_.find(addressKey(address));
+        return list == nullptr ? NoVia : list->first;
     }
 
   private:
-    std::unordered_map<std::uint64_t, std::vector<std::uint16_t>> entries_;
+    struct Entries {
+        std::uint16_t first = NoVia;
+        std::uint32_t rest = 0; // the entries after the first: rests_[rest - 1]
+    };
+    KeyMap<Entries> entries_;
+    std::vector<std::vector<std::uint16_t>> rests_; // each in table order
 };
 
 // Pass 1: every entry without route that is no link gets a default route
@@ -58,7 +89,7 @@ class RoutedEntries {
 // normalised, entries before it as they were changed.
 void giveDefaultRoutes(RoutingState& state) {
     std::vector<RouteItem>& items = state.items;
-    RoutedEntries routed;
+    RoutedEntries routed(items.size());
     for (std::size_t j = 0; j < items.size(); ++j) {
         if (items[j].via != NoVia) {
             routed.add(items[j].address, static_cast<std::uint16_t>(j));
@@ -144,14 +175,14 @@ class ChainWalks {
     ChainWalks(RoutingState& state, Console& console)
         : state_(state), console_(console), items_(state.items) {
         const std::size_t count = items_.size();
-        std::unordered_map<std::uint64_t, std::uint32_t> addressUses;
-        for (const RouteItem& item : items_) {
-            ++addressUses[addressKey(item.address)];
-        }
-        sharesAddress_.resize(count);
+        // The item index gives the first entry of each address.
+        sharesAddress_.assign(count, 0);
         concreteLink_.resize(count);
         for (std::size_t i = 0; i < count; ++i) {
-            sharesAddress_[i] = addressUses[addressKey(items_[i].address)] > 1;
+            const std::uint16_t first = findItem(state, items_[i].address);
+            if (first != i) {
+                sharesAddress_[i] = sharesAddress_[first] = 1;
+            }
             concreteLink_[i] = isLinkItem(state, static_cast<std::uint16_t>(i)) &&
                                items_[i].address.node != Wildcard;
         }
@@ -315,14 +346,14 @@ class ChainWalks {
     RoutingState& state_;
     Console& console_;
     std::vector<RouteItem>& items_;
-    std::vector<bool> sharesAddress_;
-    std::vector<bool> concreteLink_;
+    std::vector<std::uint8_t> sharesAddress_;
+    std::vector<std::uint8_t> concreteLink_;
     std::vector<std::uint32_t> metIn_; // the entry whose walk last met it, plus one
     std::vector<std::uint32_t> metAt_; // its place among the entries that walk passed
     std::vector<std::uint16_t> passed_;
     std::vector<std::uint32_t> wayOf_; // the way into a loop it was noted on (0: none)
     std::vector<std::uint32_t> placeOn_;
-    std::vector<bool> inLoop_;
+    std::vector<std::uint8_t> inLoop_;
     std::vector<Way> ways_;
 };
 

@@ -4,11 +4,10 @@
 #include <array>
 #include <cstdint>
 #include <string>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "address/address.hpp"
+#include "model/key_map.hpp"
 #include "model/provenance.hpp"
 
 // Item index values with a meaning of their own.
@@ -50,11 +49,11 @@ inline std::uint64_t addressKey(FtnAddress address) {
 // lookup are indexed on demand; an index whose table was rewritten in place
 // is dropped and built again.
 struct TableIndexes {
-    std::unordered_map<std::uint64_t, std::uint16_t> itemByAddress; // first in table order
+    KeyMap<std::uint16_t> itemByAddress; // first in table order
     std::size_t itemsIndexed = 0;
-    std::unordered_set<std::uint64_t> linkAddresses;
+    KeyMap<std::uint8_t> linkAddresses;
     std::size_t linksIndexed = 0;
-    std::unordered_set<std::uint64_t> ownAddresses;
+    KeyMap<std::uint8_t> ownAddresses;
     std::size_t akasIndexed = 0;
 };
 
@@ -65,6 +64,9 @@ struct WalkIndex {
     std::vector<std::uint32_t> walkStart;
     std::vector<std::uint16_t> walkChildren;
     std::vector<std::uint16_t> roots; // items without via
+    // Per item: whether a walk visits it (links and own addresses are passed
+    // over with all that is routed via them).
+    std::vector<std::uint8_t> walked;
     // Per item: bit k set when an item a walk below it may write has k
     // wildcards (all bits where the items below run in a circle).
     std::vector<std::uint8_t> wildcardsBelow;

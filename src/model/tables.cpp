@@ -5,8 +5,8 @@ namespace {
 void indexNewItems(const RoutingState& state) {
     TableIndexes& index = state.indexes;
     for (; index.itemsIndexed < state.items.size(); ++index.itemsIndexed) {
-        index.itemByAddress.emplace(addressKey(state.items[index.itemsIndexed].address),
-                                    static_cast<std::uint16_t>(index.itemsIndexed));
+        index.itemByAddress.insert(addressKey(state.items[index.itemsIndexed].address),
+                                   static_cast<std::uint16_t>(index.itemsIndexed));
     }
 }
 
@@ -21,24 +21,24 @@ void dropItemIndex(RoutingState& state) {
 
 std::uint16_t findItem(const RoutingState& state, FtnAddress address) {
     indexNewItems(state);
-    auto found = state.indexes.itemByAddress.find(addressKey(address));
-    return found == state.indexes.itemByAddress.end() ? NoVia : found->second;
+    const std::uint16_t* found = state.indexes.itemByAddress.find(addressKey(address));
+    return found == nullptr ? NoVia : *found;
 }
 
 bool isOwnAddress(const RoutingState& state, FtnAddress address) {
     TableIndexes& index = state.indexes;
     for (; index.akasIndexed < state.akas.size(); ++index.akasIndexed) {
-        index.ownAddresses.insert(addressKey(state.akas[index.akasIndexed]));
+        index.ownAddresses.insert(addressKey(state.akas[index.akasIndexed]), 1);
     }
-    return index.ownAddresses.count(addressKey(address)) != 0;
+    return index.ownAddresses.contains(addressKey(address));
 }
 
 bool isLinkAddress(const RoutingState& state, FtnAddress address) {
     TableIndexes& index = state.indexes;
     for (; index.linksIndexed < state.links.size(); ++index.linksIndexed) {
-        index.linkAddresses.insert(addressKey(state.links[index.linksIndexed].address));
+        index.linkAddresses.insert(addressKey(state.links[index.linksIndexed].address), 1);
     }
-    return index.linkAddresses.count(addressKey(address)) != 0;
+    return index.linkAddresses.contains(addressKey(address));
 }
 
 bool isLinkItem(const RoutingState& state, std::uint16_t item) {

@@ -64,6 +64,23 @@ bool TextReader::readLine(std::string& line) {
     return !line.empty();
 }
 
+bool TextReader::readLine(std::string_view& line, std::string& spill) {
+    const char* start = buffer_.get() + begin_;
+    const std::size_t avail = end_ - begin_;
+    const void* newline = avail == 0 ? nullptr : std::memchr(start, '\n', avail);
+    if (newline != nullptr) {
+        const auto upTo = static_cast<std::size_t>(static_cast<const char*>(newline) - start) + 1;
+        if (std::memchr(start, CtrlZ, upTo) == nullptr) {
+            line = std::string_view(start, upTo);
+            begin_ += upTo;
+            return true;
+        }
+    }
+    const bool read = readLine(spill);
+    line = spill;
+    return read;
+}
+
 bool TextReader::rewind() {
     if (!source_->rewind()) {
         readError_ = true;

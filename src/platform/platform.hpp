@@ -70,6 +70,9 @@ class TextReader {
     // Reads the next line into `line`, whole however long it is.
     // False at the end of input (or on a read error, see failed()).
     bool readLine(std::string& line);
+    // The same as a view: into the buffer while the line lies whole in it,
+    // else into `spill`. The view lasts until the next read.
+    bool readLine(std::string_view& line, std::string& spill);
     // Starts again from the beginning of the file.
     bool rewind();
     // A read error occurred.

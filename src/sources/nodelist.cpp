@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -8,6 +9,7 @@
 #include "sources/nodelist.hpp"
 
 #include "model/tables.hpp"
+#include "sources/sources.hpp"
 
 namespace {
 
@@ -78,13 +80,24 @@ std::uint16_t numberAt(std::string_view line, std::size_t offset) {
     return offset < line.size() ? wordValue(line.substr(offset)) : 0;
 }
 
-// CRC-16 CCITT (polynomial 0x1021, initial value 0), as nodelists carry it.
+// CRC-16 CCITT (polynomial 0x1021, initial value 0), as nodelists carry it:
+// the remainder of each byte value, shifted in at the top, worked out once.
+constexpr std::array<std::uint16_t, 256> CrcTable = [] {
+    std::array<std::uint16_t, 256> table{};
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        unsigned crc = byte << 8;
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc & 0x8000) != 0 ? (crc << 1) ^ 0x1021 : crc << 1;
+        }
+        table[byte] = static_cast<std::uint16_t>(crc);
+    }
+    return table;
+}();
+
 std::uint16_t addCrc(std::uint16_t crc, std::string_view bytes) {
     for (char c : bytes) {
-        crc = static_cast<std::uint16_t>(crc ^ (static_cast<unsigned char>(c) << 8));
-        for (int bit = 0; bit < 8; ++bit) {
-            crc = static_cast<std::uint16_t>((crc & 0x8000) != 0 ? (crc << 1) ^ 0x1021 : crc << 1);
-        }
+        crc = static_cast<std::uint16_t>(
+            (crc << 8) ^ CrcTable[((crc >> 8) ^ static_cast<unsigned char>(c)) & 0xff]);
     }
     return crc;
 }
@@ -153,25 +166,92 @@ bool extensionNumber(std::string_view text, std::string& digits) {
     return !negative || digits.empty();
 }
 
-// A file the pattern matches that is newer (by modification time) than the
-// one chosen by its number, as after the turn of the year, when day 003
-// follows day 362; empty when there is none.
+// The date a nodelist's first line states (";A Friday, January 3, 1997 --
+// Day number 003 : 15341") as year, month and day in one number; 0 when the
+// line states none.
+std::uint32_t statedDate(std::string_view line) {
+    static constexpr std::string_view Months[] = {"January",   "February", "March",    "April",
+                                                  "May",       "June",     "July",     "August",
+                                                  "September", "October",  "November", "December"};
+    if (!line.starts_with(";")) {
+        return 0;
+    }
+    for (std::uint32_t month = 1; month <= 12; ++month) {
+        const std::string_view name = Months[month - 1];
+        for (std::size_t at = line.find(name); at != std::string_view::npos;
+             at = line.find(name, at + 1)) {
+            std::size_t i = at + name.size();
+            auto number = [&](std::size_t least, std::size_t most, std::uint32_t& value) {
+                const std::size_t start = i;
+                value = 0;
+                while (i < line.size() && i - start < most && line[i] >= '0' && line[i] <= '9') {
+                    value = value * 10 + static_cast<std::uint32_t>(line[i++] - '0');
+                }
+                return i - start >= least;
+            };
+            std::uint32_t day = 0;
+            std::uint32_t year = 0;
+            if (i < line.size() && line[i++] == ' ' && number(1, 2, day) && i < line.size() &&
+                line[i++] == ',' && i < line.size() && line[i++] == ' ' && number(4, 4, year) &&
+                day >= 1 && day <= 31) {
+                return year * 10000 + month * 100 + day;
+            }
+        }
+    }
+    return 0;
+}
+
+// What tells how new a matching file is: the date its first line states
+// and its modification time.
+struct FileAge {
+    std::uint32_t date = 0;
+    std::int64_t modified = 0;
+};
+
+bool ageOf(Disk& disk, const std::string& path, FileAge& age) {
+    Disk::Identity file;
+    if (!disk.fileIdentity(path, file)) {
+        return false;
+    }
+    age.modified = file.modified;
+    age.date = 0;
+    std::unique_ptr<TextReader> text = openText(disk, path, 4096);
+    std::string line;
+    if (text && text->readLine(line)) {
+        skipByteOrderMark(line);
+        age.date = statedDate(line);
+    }
+    return true;
+}
+
+// By the dates the files state when both state one, else (a copy made
+// with cp has a new modification time) by modification time.
+bool laterThan(const FileAge& one, const FileAge& other) {
+    if (one.date != 0 && other.date != 0) {
+        return one.date > other.date;
+    }
+    return one.modified > other.modified;
+}
+
+// A file the pattern matches that is newer than the one chosen by its
+// number, as after the turn of the year, when day 003 follows day 362;
+// empty when there is none.
 std::string newerMatch(Disk& disk, const PathParts& pattern, const std::vector<std::string>& names,
                        const std::string& chosen) {
     PathParts parts = pattern;
     parts.name = chosen;
     parts.ext.clear();
-    Disk::Identity file;
-    if (!disk.fileIdentity(makePath(parts), file)) {
+    FileAge newest;
+    if (!ageOf(disk, makePath(parts), newest)) {
         return "";
     }
-    std::int64_t newest = file.modified;
     std::string newer;
     for (const std::string& name : names) {
         parts.name = name;
+        FileAge age;
         if (name != chosen && name.find('.') != std::string::npos &&
-            disk.fileIdentity(makePath(parts), file) && file.modified > newest) {
-            newest = file.modified;
+            ageOf(disk, makePath(parts), age) && laterThan(age, newest)) {
+            newest = age;
             newer = makePath(parts);
         }
     }
@@ -182,7 +262,7 @@ std::string newerMatch(Disk& disk, const PathParts& pattern, const std::vector<s
 // with the greatest numeric extension; other paths are taken as they are.
 // False when no file qualifies.
 bool findNodelist(Disk& disk, NodelistCache& cache, std::string_view pathWord, std::string& path,
-                  std::string& newer) {
+                  std::string& newer, bool lookForNewer) {
     PathParts parts = splitPath(pathWord);
     if (pathWord.find_first_of("?*") == std::string_view::npos) {
         path = std::string(pathWord);
@@ -214,7 +294,7 @@ bool findNodelist(Disk& disk, NodelistCache& cache, std::string_view pathWord, s
                 resolved.ext = name.substr(dot + 1);
             }
         }
-        if (resolved.found) {
+        if (resolved.found && lookForNewer) {
             resolved.newer = newerMatch(disk, parts, names, resolved.name + "." + resolved.ext);
         }
         if (stamped) {
@@ -282,11 +362,12 @@ ClassifiedLine classify(std::string_view line) {
 
 // Reads the whole nodelist and keeps of its Host, Hub and node lines what
 // the scan needs. Null on a read error.
-std::shared_ptr<const NodelistIndex> readNodelist(TextReader& file) {
+std::shared_ptr<const NodelistIndex> readNodelist(TextReader& file, bool checkCrc) {
     using Kind = LineKind;
     auto index = std::make_shared<NodelistIndex>();
     index->file = file.identity();
-    std::string line;
+    std::string spill;
+    std::string_view line;
     bool inZone = false;
     std::uint16_t zone = 0;
     // The last net, while its end in zone mode or in segment mode is open.
@@ -299,10 +380,11 @@ std::shared_ptr<const NodelistIndex> readNodelist(TextReader& file) {
             open = None;
         }
     };
-    for (; file.readLine(line); ++index->lineCount) {
+    for (; file.readLine(line, spill); ++index->lineCount) {
         if (index->lineCount == 0) {
-            index->statesCrc = statedCrc(line, index->statedCrc);
-        } else {
+            skipByteOrderMark(line);
+            index->statesCrc = checkCrc && statedCrc(line, index->statedCrc);
+        } else if (index->statesCrc) {
             index->actualCrc = addLineCrc(index->actualCrc, line);
         }
         const ClassifiedLine entry = classify(line);
@@ -365,10 +447,12 @@ void scanNodelist(RoutingState& state, Console& console, const NodelistIndex& in
     const std::uint64_t period =
         (mode.zoneMode ? ZoneSpinnerInterval : SegmentSpinnerInterval) + std::uint64_t{1};
     std::uint64_t turns = 0;
+    std::uint64_t nextTurn = period; // lines read at the next turn (no division per line)
     auto linesRead = [&](std::uint64_t count) {
-        if (count / period > turns) {
+        if (count >= nextTurn) {
             console.spin(static_cast<std::size_t>(count / period - turns));
             turns = count / period;
+            nextTurn = (turns + 1) * period;
         }
     };
     const std::vector<std::uint32_t>* nets = nullptr;
@@ -457,9 +541,14 @@ NodelistDefinition readNodelistDefinition(std::string_view text) {
     return definition;
 }
 
+bool NodelistReader::choose(std::string_view pathWord, std::string& path) {
+    std::string newer;
+    return findNodelist(disk_, cache_, pathWord, path, newer, lookForNewer_);
+}
+
 OpenNodelist NodelistReader::open(std::string_view pathWord, std::string& path) {
     newerFile_.clear();
-    if (!findNodelist(disk_, cache_, pathWord, path, newerFile_)) {
+    if (!findNodelist(disk_, cache_, pathWord, path, newerFile_, lookForNewer_)) {
         return {};
     }
     // The file read before, not changed since (not even its mode), is not
@@ -481,7 +570,7 @@ bool NodelistReader::scanNet(RoutingState& state, Console& console, OpenNodelist
         cached = nodelist.kept;
     } else if (!cached || !(cached->file == nodelist.file->identity())) {
         cached = nullptr; // the old one is let go before the new one is read
-        cached = readNodelist(*nodelist.file);
+        cached = readNodelist(*nodelist.file, console.diagnostics().collecting());
         if (cached && cached->statesCrc && cached->statedCrc != cached->actualCrc) {
             console.diagnostics().reportAt(
                 Severity::Warning, path, 1,

@@ -45,8 +45,13 @@ class NodelistReader {
     // matching file with the greatest numeric extension. Empty when no file
     // qualifies or it cannot be opened; `path` is the file chosen.
     OpenNodelist open(std::string_view pathWord, std::string& path);
+    // The file open would choose, without opening it; false when none.
+    bool choose(std::string_view pathWord, std::string& path);
     // After open with a pattern: the newest matching file when it is newer
-    // than the one chosen, else empty.
+    // than the one chosen (by the dates their first lines state, by
+    // modification time when one states none), else empty. Looked for only
+    // when asked (each matching file is opened).
+    void lookForNewer(bool on) { lookForNewer_ = on; }
     const std::string& newerFile() const { return newerFile_; }
     // Routes the nodes of the net via their hubs, turning the console's
     // spinner; false on a read error.
@@ -57,4 +62,5 @@ class NodelistReader {
     Disk& disk_;
     NodelistCache cache_;
     std::string newerFile_;
+    bool lookForNewer_ = true;
 };

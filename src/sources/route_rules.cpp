@@ -57,11 +57,20 @@ void readRouteLine(RoutingState& state, Console& console, std::string_view text)
         routeVia(state, console, findOrAddItem(state, state.mainAddress()), viaNode);
     }
     std::uint16_t via = findOrAddItem(state, viaNode);
+    bool routesSome = false;
     for (;;) {
         skipBlanks(text, cursor);
         if (atLineEnd(text, cursor)) {
             return;
         }
+        if (!routesSome && console.diagnostics().collecting() && isOwnAddress(state, viaNode)) {
+            console.diagnostics().warn(
+                "the via node" + addressText(viaNode) +
+                " is an own address: what the line routes becomes links of the default flavour "
+                "(a link is a Link line; \"> own-address node ...\" routes via a node reached "
+                "directly)");
+        }
+        routesSome = true;
         routeVia(state, console, via, readCheckedAddress(notation, console, text, cursor));
     }
 }
@@ -104,6 +113,9 @@ bool RouteFileReader::read(RoutingState& state, Console& console, const std::str
     std::string line;
     bool whole = true;
     while (whole && file->readLine(line)) {
+        if (lineEnds.empty()) {
+            skipByteOrderMark(line);
+        }
         text += line;
         lineEnds.push_back(text.size());
         whole = text.size() + lineEnds.size() * sizeof(std::size_t) <= AppliedFileLimit;

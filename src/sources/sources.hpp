@@ -11,6 +11,19 @@
 #include "model/routing_state.hpp"
 #include "platform/disk.hpp"
 
+// Drops a UTF-8 byte-order mark from the start of a file's first line: editors
+// add it unseen, and read as text it would spoil the first keyword or address.
+inline void skipByteOrderMark(std::string& firstLine) {
+    if (firstLine.starts_with("\xEF\xBB\xBF")) {
+        firstLine.erase(0, 3);
+    }
+}
+inline void skipByteOrderMark(std::string_view& firstLine) {
+    if (firstLine.starts_with("\xEF\xBB\xBF")) {
+        firstLine.remove_prefix(3);
+    }
+}
+
 // Applies one route line (a DefaultRoute argument or a route file line).
 void readRouteLine(RoutingState& state, Console& console, std::string_view text);
 // Applies one line of a trust file.

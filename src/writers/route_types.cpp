@@ -15,6 +15,7 @@ void writeUnimail(LineWriter& w);
 void writeQecho(LineWriter& w);
 void writeFidogate(LineWriter& w);
 void writeFtrack(LineWriter& w);
+void writeHpt(LineWriter& w);
 
 namespace {
 
@@ -23,7 +24,7 @@ constexpr RouteType Rows[] = {
     {"tmail", writeTmail, ';'},     {"bpack", writeBpack, ';'},   {"imbink", writeImbink, '#'},
     {"xmail", writeXmail, ';'},     {"ifmail", writeIfmail, '#'}, {"bip", writeBip, ';'},
     {"unimail", writeUnimail, ';'}, {"qecho", writeQecho, '#'},   {"fidogate", writeFidogate, '#'},
-    {"ftrack", writeFtrack, '\\'},
+    {"ftrack", writeFtrack, '\\'},  {"hpt", writeHpt, '#', true},
 };
 
 } // namespace

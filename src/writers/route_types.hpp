@@ -13,6 +13,9 @@ struct RouteType {
     // What begins a comment line in the table's syntax (the header's lines):
     // the marker lines must begin with it too, or the consumer reads them.
     char commentChar;
+    // The consumer refuses its whole configuration over a line it cannot
+    // read, so a marker that is no comment is an error, not a warning.
+    bool refusesUnreadLines = false;
 };
 
 // In the order the RouteType keyword tries them; a name is matched by its

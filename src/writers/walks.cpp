@@ -64,6 +64,14 @@ bool walkedInto(const RoutingState& tables, std::uint16_t child) {
     return !isLinkItem(tables, child) && !isOwnAddress(tables, tables.items[child].address);
 }
 
+void markWalked(const RoutingState& tables, WalkIndex& index) {
+    const std::size_t count = tables.items.size();
+    index.walked.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        index.walked[i] = walkedInto(tables, static_cast<std::uint16_t>(i)) ? 1 : 0;
+    }
+}
+
 // The wildcard counts below each item, in one depth-first pass (without
 // recursion: a chain may be as long as the table).
 void markWildcardsBelow(const RoutingState& tables, WalkIndex& index) {
@@ -92,7 +100,7 @@ void markWildcardsBelow(const RoutingState& tables, WalkIndex& index) {
                 continue;
             }
             const std::uint16_t child = index.walkChildren[next++];
-            if (child == item || !walkedInto(tables, child)) {
+            if (child == item || index.walked[child] == 0) {
                 continue;
             }
             if (seen[child] == Open) {
@@ -136,6 +144,7 @@ const WalkIndex& walkIndexOf(const RoutingState& tables) {
             index.walkChildren[next[via]++] = static_cast<std::uint16_t>(i);
         }
     }
+    markWalked(tables, index);
     markWildcardsBelow(tables, index);
     for (unsigned pass = 0; pass < 4; ++pass) {
         std::vector<std::uint32_t>& start = index.passStart[pass];
@@ -146,7 +155,7 @@ const WalkIndex& walkIndexOf(const RoutingState& tables) {
             start[p] = static_cast<std::uint32_t>(children.size());
             for (std::uint32_t k = index.walkStart[p]; k < index.walkStart[p + 1]; ++k) {
                 const std::uint16_t child = index.walkChildren[k];
-                if (child != p && walkedInto(tables, child) &&
+                if (child != p && index.walked[child] != 0 &&
                     (wildcardCount(tables.items[child].address) == static_cast<int>(pass) ||
                      ((index.wildcardsBelow[child] >> pass) & 1u))) {
                     children.push_back(child);
@@ -171,10 +180,11 @@ bool walksPassChildren(const LineWriter& w, int form) {
 
 void walkChildren(LineWriter& w, std::uint16_t parent, int form, AddressFormatter formatter,
                   const std::uint16_t* first, const std::uint16_t* last) {
+    const std::vector<std::uint8_t>& walked = w.tables.walkIndex.walked;
     for (const std::uint16_t* child = first; child != last; ++child) {
         const std::uint16_t i = *child;
         const RouteItem item = w.tables.items[i];
-        if (!walkedInto(w.tables, i)) {
+        if (walked[i] == 0) {
             continue;
         }
         if (parent != NoVia ? i == parent : item.viaTarget == 0) {

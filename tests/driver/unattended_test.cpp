@@ -105,6 +105,10 @@ TEST_F(Unattended, IfChangedKeepsTheFileWhenOnlyTheTimeWouldChange) {
     EXPECT_EQ(second.st_mtim.tv_nsec, first.st_mtim.tv_nsec);
     EXPECT_EQ(dir.read("route.cfg"), written);
     EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
+    // As a diff: no hunk for the time line alone, and the same exit status.
+    ProcessResult diff = run({"--diff", "--if-changed", "-q"}, "SOURCE_DATE_EPOCH=1700000000");
+    EXPECT_EQ(diff.exitCode, 5);
+    EXPECT_EQ(diff.standardOutput + diff.standardError, "");
     // A real change replaces it.
     writeConfig("Link 2:460/2 h\n");
     EXPECT_EQ(run({"--if-changed"}).exitCode, 0);
@@ -256,3 +260,131 @@ TEST_F(Unattended, AWaitIsShownWhileItLasts) {
 }
 
 } // namespace
+
+namespace {
+
+// The line of README that begins with `start` (blanks before it left out)
+// and holds `holding`, without `start`.
+std::string readmeLine(const std::string& start, const std::string& holding = "") {
+    std::istringstream lines(readFile(fs::path(SPOKEWAY_SOURCE_DIR) / "README.md"));
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t at = line.find_first_not_of(' ');
+        if (at != std::string::npos && line.compare(at, start.size(), start) == 0 &&
+            line.find(holding) != std::string::npos) {
+            return line.substr(at + start.size());
+        }
+    }
+    ADD_FAILURE() << "README has no line beginning with " << start;
+    return "";
+}
+
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+    for (std::size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
+} // namespace
+
+// README's crontab line and systemd service as written (their folders moved
+// into a scratch folder, makemap a stand-in that notes its calls) on the hub
+// 2:5020/52, whose trust file re-routes and whose nodelist routes downlinks
+// without Link lines via it: a clean run prints nothing, a refusal its reasons.
+TEST(UnattendedCommands, TheReadmesCronLineAndServicePrintOnlyWhatNeedsAttention) {
+    const fs::path world =
+        fs::path(SPOKEWAY_SHARED_DATA_DIR) / "nodelists" / "fidonet-nodepatch" / "nodelist.362";
+    if (!fs::exists(world)) {
+        GTEST_SKIP() << "real nodelist not found at " << world;
+    }
+    const std::string cron = readmeLine("30 4 * * *  ", "--strict");
+    const std::string service =
+        "cd " + readmeLine("WorkingDirectory=") + " && " + readmeLine("ExecStart=");
+    struct Row {
+        const char* what;
+        std::string command;
+        std::string configChange{}; // a line added to the configuration
+        bool noTrustFile = false;
+        int exitCode = 0;
+        std::string standardError{}; // "CFG" stands for the configuration's path
+        int makemapCalls = 1;
+    };
+    const std::string hold =
+        "CFG:12: warning: the flavour \"hold\" of link 2:5020/86 is not flavour letters alone "
+        "(c, d, h, n, f, a): every one of its letters counts (a comment starts with \";\")\n";
+    const std::string noTrust = "CFG 10: Cannot open file.\nCFG:10: error: cannot read the trust "
+                                "file \"trust.txt\": No such file or directory\n";
+    const Row rows[] = {
+        {.what = "cron, clean", .command = cron},
+        {.what = "service, clean", .command = service},
+        {.what = "cron, a warning",
+         .command = cron,
+         .configChange = "Link 2:5020/86 hold\n",
+         .exitCode = 4,
+         .standardError = hold,
+         .makemapCalls = 0},
+        {.what = "service, a warning",
+         .command = service,
+         .configChange = "Link 2:5020/86 hold\n",
+         .exitCode = 4,
+         .standardError = hold,
+         .makemapCalls = 0},
+        {.what = "cron, an error",
+         .command = cron,
+         .noTrustFile = true,
+         .exitCode = 1,
+         .standardError = noTrust,
+         .makemapCalls = 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ScratchDir dir;
+        const std::string routing = (dir.path() / "routing").string();
+        const std::string table = (dir.path() / "mail" / "mailertable").string();
+        fs::create_directories(dir.path() / "routing");
+        fs::create_directories(dir.path() / "mail");
+        fs::create_directories(dir.path() / "bin");
+        fs::create_symlink(SPOKEWAY_BINARY, dir.path() / "bin" / "spokeway");
+        dir.write("bin/makemap", "#!/bin/sh\necho \"$*\" >>" + shellQuote(dir.file("makemap")) +
+                                     "\ncat >/dev/null\n");
+        fs::permissions(dir.path() / "bin" / "makemap", fs::perms::owner_all);
+        dir.write("mail/mailertable", "# begin\n# end\n");
+        dir.write("routing/pathgen.cfg",
+                  "Address 2:5020/52\nRouteType ifmail\nMinimize yes\n"
+                  "WriteTo " +
+                      table +
+                      "\nRouteBegin \"# begin\"\n"
+                      "RouteEnd \"# end\"\nLink 2:5020/146 d\n"
+                      "Link 2:5020/70 c\nSpokeway nodelist.362 z 2 5020\n"
+                      "TrustFile trust.txt\nDefaultRoute 2:5020/146 World\n" +
+                      row.configChange);
+        if (!row.noTrustFile) {
+            dir.write("routing/trust.txt", "2:5020/57 2:5020/70\n2:5020/8 2:5020/70\n");
+        }
+        fs::copy_file(world, dir.path() / "routing" / "nodelist.362");
+        const std::string command = replaced(replaced(row.command, "/etc/ftn/routing", routing),
+                                             "/etc/mail/mailertable", table);
+        // Standard output and error together: neither command prints to standard output.
+        CommandResult result = runCommand("export PATH=" + shellQuote(dir.file("bin")) + ":$PATH " +
+                                          Epoch + "; " + command);
+        EXPECT_EQ(result.exitCode, row.exitCode);
+        EXPECT_EQ(result.output, replaced(row.standardError, "CFG", routing + "/pathgen.cfg"));
+        EXPECT_EQ(dir.exists("makemap") ? dir.read("makemap") : "",
+                  row.makemapCalls == 0 ? "" : "hash " + table + "\n");
+        if (row.exitCode == 0) {
+            // Unchanged: exit status 5, which the service counts a success, and silence.
+            CommandResult again = runCommand("export PATH=" + shellQuote(dir.file("bin")) +
+                                             ":$PATH SOURCE_DATE_EPOCH=1700000000; " + command);
+            EXPECT_EQ(again.exitCode, 5);
+            EXPECT_EQ(again.output, "");
+            // What the quiet runs left out: re-routings and downlinks without Link lines.
+            ProcessResult loud = runBinary(dir.path() / "routing", {"--stdout"});
+            EXPECT_NE(loud.standardError.find("Re-routing for  2:5020/57."), std::string::npos);
+            EXPECT_NE(loud.standardError.find(" is routed via us, but missing in"),
+                      std::string::npos);
+        } else {
+            EXPECT_EQ(dir.read("mail/mailertable"), "# begin\n# end\n");
+        }
+    }
+}

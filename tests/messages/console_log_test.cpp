@@ -51,7 +51,7 @@ TEST(ConsoleLog, KeepsLinesUntilTheLogIsKnownAndLeavesTheSpinnerOut) {
                            "file.\nRe-routing for  2:460/5.");
     EXPECT_EQ(withoutTimes(log),
               "+ Banner\n+ Scanning nodelist x...\n! pathgen.cfg 7: Cannot open "
-              "file. (x: No such file or directory)\n* Re-routing for  2:460/5.\n");
+              "file. (x: No such file or directory)\n+ Re-routing for  2:460/5.\n");
 }
 
 TEST(ConsoleLog, AFailingLogIsReportedOnceAndTheRunGoesOn) {
@@ -77,10 +77,12 @@ TEST(ConsoleLog, AQuietConsoleShowsMessagesOnlyWithTheLineTheyContinue) {
     console.spin();
     console.error(Message::OpenFile);
     console.errorWith(Message::Rerouting, " 2:460/5");
+    console.errorWith(Message::WriteLog, "x.log");
     console.say("\nDone!");
     console.finish();
+    // Information (the re-routing) is left out, a warning is not.
     EXPECT_EQ(shown.str(),
-              "Scanning route file r.txt...Cannot open file.\nRe-routing for  2:460/5.\n");
+              "Scanning route file r.txt...Cannot open file.\nCannot write log file x.log.\n");
 }
 
 } // namespace

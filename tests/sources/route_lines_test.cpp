@@ -58,16 +58,20 @@ TEST_F(RouteLines, EmptyLinesCommentsAndTrailingBlanksChangeNothing) {
 }
 
 TEST_F(RouteLines, AbbreviationRunsOnWithinALineButNotAcrossLines) {
-    apply({"3:100/1 3:200/7 8\n", "5 6\n", "3:100/1 World 7\n"});
+    apply({"3:100/1 3:200/7 8\n", "5 6\n", "3:100/1 World 7\n", "2:460/2 World 200/2\n"});
     // Each line starts again from the main address; "World" also leaves the
-    // main address behind for the next abbreviation.
+    // main address behind for the next abbreviation, also when it is
+    // re-routed and the message for it is printed.
     EXPECT_EQ(itemsText(state), "0 3:100/1 via - target\n"
                                 "1 3:200/7 via 0\n"
                                 "2 3:200/8 via 0\n"
                                 "3 2:460/5 via - target\n"
                                 "4 2:460/6 via 3\n"
-                                "5 *:*/* via 0\n"
-                                "6 2:460/7 via 0\n");
+                                "5 *:*/* via 7\n"
+                                "6 2:460/7 via 0\n"
+                                "7 2:460/2 via - target\n"
+                                "8 2:200/2 via 7\n");
+    EXPECT_EQ(captured.shown(), "\nRe-routing for  World.");
 }
 
 TEST_F(RouteLines, ArrowFromAnotherOwnAddressRoutesViaTheMainAddressItem) {

@@ -34,6 +34,7 @@ const RouteTypeCase Cases[] = {
     {"qecho", "QECHO", '#', ';', " >>>  2:460/99 2:461/12\n"},
     {"fidogate", "Fidogate", '#', '#', " >>>  2:460/99 2:461/12\n"},
     {"ftrack", "Ftrack", '\\', '\\', " >>>  2:460/99.*\n\\ >>>  2:461/12.*\n"},
+    {"hpt", "hpt", '#', '#', " >>>  2:460/99 2:461/12\n"},
 };
 
 const Scenario Routes{"Link 2:460/1 c\nLink 461/7 hf\n",
