@@ -1,7 +1,8 @@
 // A disk for fault tests: everything goes to the real file system (a scratch
 // folder, say), except the operations a test marks to fail, counted down as
 // they come: the Nth write, sync or close of a created file, the opening or
-// creation of a path, the folder lock, a listing, the replacement.
+// creation of a path, the folder lock, a listing, the replacement, and
+// another process's changes to the folder just before the replacement.
 #pragma once
 
 #include <memory>
@@ -24,17 +25,24 @@ class FakeDisk : public Disk {
         int failListAfter = -1; // a listing fails after this many names (-1: never)
         bool failReplace = false;
         bool removeBeforeReplace = false; // the file to be moved is gone when it is moved
+        // Just before the replacement, the file to be moved is swapped for a
+        // symbolic link to this file (none: not swapped).
+        std::string linkBeforeReplace{};
+        bool replaceDestinationBeforeReplace = false; // by a copy of itself
+        bool failAttributes = false;                  // the destination's attributes cannot be told
     };
 
     explicit FakeDisk(Faults faults);
 
     std::unique_ptr<ByteSource> openRead(const std::string& path) override;
-    std::unique_ptr<ByteSink> createNew(const std::string& path) override;
     std::unique_ptr<ByteSink> standardOutput() override { return real_.standardOutput(); }
-    std::unique_ptr<FolderLock> lockFolder(const std::string& folder) override;
     bool list(const std::string& folder, const std::string& pattern,
               std::vector<std::string>& names) override;
-    bool replace(const std::string& from, const std::string& to) override;
+    std::unique_ptr<Folder> openFolder(const std::string& path) override;
+    std::unique_ptr<Folder> openFolderOf(const std::string& path, std::string& name) override;
+    std::unique_ptr<ByteSink> createPrivate(std::string& path) override {
+        return real_.createPrivate(path);
+    }
     void remove(const std::string& path) override { real_.remove(path); }
     bool isSameFile(const std::string& path, const ByteSource::Identity& file) override {
         return real_.isSameFile(path, file);
@@ -48,6 +56,7 @@ class FakeDisk : public Disk {
 
   private:
     class Sink;
+    class FakeFolder;
 
     Faults faults_;
     RealDisk real_;

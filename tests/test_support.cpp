@@ -182,6 +182,19 @@ std::string withFixedTime(const std::string& text) {
     return std::regex_replace(text, timeLine, "$1" + std::string(FixedTimeText) + "$2");
 }
 
+int holdRunLock(const fs::path& folder) {
+    const int fd =
+        ::open((folder / "PG$TABLE.LCK").c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    struct flock whole {};
+    whole.l_type = F_WRLCK;
+    whole.l_whence = SEEK_SET;
+    if (fd >= 0 && ::fcntl(fd, F_SETLK, &whole) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 std::string withCrLf(const std::string& text) {
     std::string result;
     for (char c : text) {

@@ -112,6 +112,10 @@ void expectFolderAfterRun(const std::filesystem::path& actual, const std::filesy
 // The text with the run time of every header line replaced by FixedTimeText.
 std::string withFixedTime(const std::string& text);
 
+// Holds the lock a run takes in `folder` until the descriptor it gives is
+// closed (-1: it could not be had), as another run would.
+int holdRunLock(const std::filesystem::path& folder);
+
 // The text with every line feed preceded by a carriage return.
 std::string withCrLf(const std::string& text);
 

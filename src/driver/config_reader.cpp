@@ -112,7 +112,7 @@ constexpr KeywordEntry Keywords[] = {
      FileRole::None},
     {"WriteTo", {}, Pass::LinksAndDestination, writeToKeyword, FileRole::Written},
     {"Minimize", {}, Pass::Settings, minimizeKeyword, FileRole::None},
-    {"LogFile", {&Settings::logFilePath, nullptr}, Pass::Log, fileNameKeyword, FileRole::Written},
+    {"LogFile", {&Settings::logFilePath, nullptr}, Pass::Log, logFileKeyword, FileRole::Written},
     {"DefaultFlavor",
      {nullptr, &Settings::defaultFlavour},
      Pass::LinksAndDestination,
@@ -138,25 +138,67 @@ const std::span<const KeywordEntry> KeywordTable(Keywords);
 
 namespace {
 
+// The reason a log cannot be opened, in words.
+std::string logReason(int error) {
+    return error == ELOOP ? "a symbolic link"
+           : error == -1  ? "not a regular file"
+                          : systemReason(error, "not a regular file");
+}
+
 // The run's log: appended to, created when missing. The console's lines so
 // far (kept until now) go into it first. A log that cannot be opened is
-// reported and the run goes on without it.
-void openLog(ConfigContext& context) {
+// reported and the run goes on without it; one in a folder that every user
+// may write (and not sticky) stops the run. The runs that write nothing
+// (--check, --explain, --graph, --stdout, --diff) neither make nor append
+// to it; --check tells whether a run could.
+bool openLog(ConfigContext& context) {
     const std::string& path = context.state.settings.logFilePath;
-    if (path.empty() || context.fileInTwoRoles) {
+    const bool writes = context.output.writesFiles();
+    if (path.empty() || context.fileInTwoRoles || (!writes && !context.keepGoing)) {
         context.console.logTo(nullptr, "");
-        return;
+        return true;
     }
+    Diagnostics& diagnostics = context.diagnostics();
+    const unsigned long line = context.logFileLine;
+    PathParts parts = splitPath(path);
+    const std::string folderPath = parts.dir;
+    parts.dir.clear();
+    const std::string name = makePath(parts);
     errno = 0;
-    std::unique_ptr<ByteSink> log = context.disk.openAppend(path);
-    if (!log) {
-        const std::string reason = errno != 0 ? std::strerror(errno) : "failed";
-        context.console.logTo(nullptr, path);
-        context.console.errorWith(Message::WriteLog, path);
-        context.console.logDetail(reason);
-        return;
+    std::unique_ptr<Folder> folder = context.disk.openFolder(folderPath);
+    const int folderError = errno;
+    if (folder && folder->openToAll()) {
+        const std::string shown = folderPath.empty() ? "." : folderPath;
+        context.console.logTo(nullptr, "");
+        context.console.errorWith(Message::FolderOpenToAll, shown);
+        diagnostics.reportAt(Severity::Error, context.path, line,
+                             "the LogFile's folder \"" + shown +
+                                 "\" is writable by every user and not sticky: a run refuses it");
+        return false;
     }
-    context.console.logTo(std::move(log), path);
+    if (!writes) {
+        context.console.logTo(nullptr, "");
+        const int error = folder ? folder->probeAppend(name) : folderError;
+        if (error != 0) {
+            diagnostics.reportAt(Severity::Warning, context.path, line,
+                                 "cannot open the LogFile \"" + path + "\" for appending: " +
+                                     logReason(error) + "; a run goes on without its log");
+        }
+        return true;
+    }
+    bool endsLine = true;
+    errno = folderError;
+    std::unique_ptr<ByteSink> log = folder ? folder->openAppend(name, endsLine) : nullptr;
+    if (!log) {
+        const std::string reason = logReason(errno);
+        context.console.logTo(nullptr, path);
+        context.console.errorWith(Message::WriteLog, path + " (" + reason + ")");
+        diagnostics.reportAt(Severity::Warning, context.path, line,
+                             "cannot open the LogFile \"" + path + "\" for appending: " + reason);
+        return true;
+    }
+    context.console.logTo(std::move(log), path, endsLine);
+    return true;
 }
 
 } // namespace
@@ -220,7 +262,7 @@ bool checkFileRoles(ConfigContext& context, TextReader& file) {
             if (readNames.insert(named.name).second) {
                 read.push_back(std::move(named));
             }
-        } else if (row->handler == fileNameKeyword) {
+        } else if (row->handler == logFileKeyword) {
             log = std::move(named); // a later LogFile line replaces an earlier one
         } else if (!writeToSeen) {
             writeToSeen = true;
@@ -437,8 +479,7 @@ bool endOfPass(ConfigContext& context, Pass pass) {
         }
         return true;
     case Pass::Log:
-        openLog(context);
-        return true;
+        return openLog(context);
     case Pass::Defaults:
         if (!hasReaderModel(state.settings)) {
             checkNormalisedTwins(context); // --check compares the program's reading instead

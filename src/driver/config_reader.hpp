@@ -48,6 +48,7 @@ struct ConfigContext {
     // The lines of RouteBegin and RouteEnd, and of each link with its flavour.
     unsigned long routeBeginLine = 0;
     unsigned long routeEndLine = 0;
+    unsigned long logFileLine = 0;
     std::map<FtnAddress, std::pair<unsigned long, std::uint16_t>> linkLines{};
 
     // Prints a message tagged with the configuration file and line.
@@ -106,6 +107,7 @@ bool addressKeyword(ConfigContext& context, std::string_view rest, KeywordTarget
 bool routeTypeKeyword(ConfigContext& context, std::string_view rest, KeywordTarget target);
 bool minimizeKeyword(ConfigContext& context, std::string_view rest, KeywordTarget target);
 bool fileNameKeyword(ConfigContext& context, std::string_view rest, KeywordTarget target);
+bool logFileKeyword(ConfigContext& context, std::string_view rest, KeywordTarget target);
 bool defaultFlavorKeyword(ConfigContext& context, std::string_view rest, KeywordTarget target);
 bool linkKeyword(ConfigContext& context, std::string_view rest, KeywordTarget target);
 bool quotedTextKeyword(ConfigContext& context, std::string_view rest, KeywordTarget target);

@@ -47,7 +47,8 @@ constexpr OptionRow Options[] = {
          o.waitSeconds = seconds;
          return true;
      },
-     "SECONDS", "wait at most this long for another run that holds the destination's folder"},
+     "SECONDS",
+     "wait at most this long (else 300 s) for another run that holds the destination's folder"},
     {"-q", false, [](RunOptions& o, std::string_view) { return setFlag(&RunOptions::quiet, o); },
      "",
      "quiet: no banner, progress, spinner or informational messages (re-routing, routed via "

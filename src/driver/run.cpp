@@ -394,7 +394,7 @@ void printHelp(Disk& disk) {
             "  3  the table was made but could not be written or replace the destination\n"
             "  4  --check, --strict: warnings were found (--strict wrote nothing)\n"
             "  5  --if-changed: only the header's time line would change; nothing replaced\n"
-            "  6  --wait: another run held the destination's folder past the bound\n";
+            "  6  another run held the destination's folder past --wait (else 300 s)\n";
     OutputFile out(disk.standardOutput(), false);
     out.stream() << text;
     out.close();
@@ -430,6 +430,10 @@ ExitCode runOnce(RunEnvironment& environment, std::span<const char* const> args)
     if (options.version) {
         printVersion(environment.disk);
         return ExitCode::Success;
+    }
+    if (!environment.refusedRunTime.empty()) {
+        console.errorWith(Message::BadSourceDate, environment.refusedRunTime);
+        return ExitCode::Failed;
     }
     if (options.check) {
         return check(environment, options);

@@ -4,6 +4,7 @@
 #include <ctime>
 #include <optional>
 #include <span>
+#include <string>
 
 #include "messages/messages.hpp"
 #include "platform/disk.hpp"
@@ -14,6 +15,8 @@ struct RunEnvironment {
     Console& console;
     Disk& disk;
     std::optional<std::time_t> fixedRunTime;
+    // A fixed time given that the header cannot show: the run refuses it.
+    std::string refusedRunTime{};
 };
 
 // Runs the generator with the arguments after the program's name.

@@ -143,6 +143,11 @@ bool fileNameKeyword(ConfigContext& context, std::string_view rest, KeywordTarge
     return true;
 }
 
+bool logFileKeyword(ConfigContext& context, std::string_view rest, KeywordTarget target) {
+    context.logFileLine = context.line; // the last one counts
+    return fileNameKeyword(context, rest, target);
+}
+
 bool defaultFlavorKeyword(ConfigContext& context, std::string_view rest, KeywordTarget target) {
     // The letters of the line alone decide, as for a link.
     std::uint16_t flavour = 0;

@@ -36,6 +36,8 @@ class TableOutput {
     virtual bool writeFailed() const { return false; }
     // Stops without finishing and leaves nothing behind (no temporary file).
     virtual void discard() { abandon(); }
+    // The run writes files (the destination, its log); the others only look.
+    virtual bool writesFiles() const { return false; }
     // The destination's region as it was read, when it was kept (to tell
     // what the new table drops); null when not.
     virtual const OldRegion* oldRegion() const { return nullptr; }
@@ -70,8 +72,11 @@ class Splice : public TableOutput {
         : disk_(disk), console_(console), mode_(mode) {}
     ~Splice() override { abandon(); }
 
-    // How long to wait for another run's lock on the folder (none: as long
-    // as it takes); timedOut() tells that open failed because of it.
+    // How long a run waits for another run's lock on the folder, unless told.
+    static constexpr unsigned DefaultWaitSeconds = 300;
+    // How long to wait for another run's lock on the folder (none: the
+    // default, and the wait is told only to the log); timedOut() tells that
+    // open failed because of it.
     void setWait(std::optional<unsigned> seconds) { waitSeconds_ = seconds; }
     bool timedOut() const { return timedOut_; }
     // The destination is kept as it is when the new file differs from it at
@@ -93,6 +98,7 @@ class Splice : public TableOutput {
     bool writeFailed() const override { return writeFailed_; }
 
     void discard() override;
+    bool writesFiles() const override { return mode_ == Mode::Replace; }
     const OldRegion* oldRegion() const override {
         return region_.beginLine != 0 ? &region_ : nullptr;
     }
@@ -100,10 +106,14 @@ class Splice : public TableOutput {
 
     // The temporary file of a destination: PG$TABLE.$$$ beside it.
     static std::string temporaryPathFor(const std::string& destination);
+    static constexpr const char* TemporaryName = "PG$TABLE.$$$";
 
   private:
+    bool lock(const std::string& destination);
     bool sameButTime();
+    bool replace();
     bool printDiff();
+    void removeTemporary();
 
     Disk& disk_;
     Console& console_;
@@ -112,8 +122,9 @@ class Splice : public TableOutput {
     bool timedOut_ = false;
     std::optional<std::string> ignoredTime_;
     bool unchanged_ = false;
-    std::string destinationName_; // as the configuration gives it
-    std::string target_;          // the destination, links followed
+    std::string destinationName_;    // as the configuration gives it
+    std::unique_ptr<Folder> folder_; // the destination's, links followed
+    std::string name_;               // the destination's name in it
     std::string tempPath_;
     std::unique_ptr<FolderLock> lock_;
     std::unique_ptr<TextReader> destination_;

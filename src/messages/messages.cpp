@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <ctime>
 #include <iterator>
 
@@ -45,9 +46,13 @@ constexpr MessageRow Rows[] = {
     {"\nCannot write log file %s.", Severity::Warning},
     {"\nCannot compare with dest file.", Severity::Error},
     {"\nOne file in two roles: %s.", Severity::Error},
+    {"\nFolder %s is writable by every user and not sticky: refused.", Severity::Error},
+    {"\nCannot replace dest file: %s was changed by another process.", Severity::Error},
+    {"\nCannot create a file in the temporary folder %s.", Severity::Error},
+    {"\nSOURCE_DATE_EPOCH \"%s\" is no time the header can show.", Severity::Error},
 };
 
-static_assert(std::size(Rows) == static_cast<std::size_t>(Message::TwoRoles) + 1,
+static_assert(std::size(Rows) == static_cast<std::size_t>(Message::BadSourceDate) + 1,
               "every message has a row");
 
 constexpr auto Texts = [] {
@@ -246,27 +251,32 @@ void Console::endLogLine() {
 }
 
 void Console::writeLog() {
-    // Whole lines at a time, so that runs sharing a log never split a line.
-    std::size_t done = 0;
-    while (log_ && done < heldLog_.size()) {
-        const long n = log_->write(heldLog_.data() + done, heldLog_.size() - done);
-        if (n <= 0) {
+    // The lines held so far in one write, whole lines only: a write that is
+    // cut short (a full disk) is not continued, so that no run's line is
+    // joined to another's; the next run starts on a new line.
+    if (log_ && !heldLog_.empty()) {
+        errno = 0;
+        const long n = log_->write(heldLog_.data(), heldLog_.size());
+        if (n != static_cast<long>(heldLog_.size())) {
             // Reported once; the run goes on without its log.
+            const std::string reason = systemReason(n < 0 ? errno : 0, "written only in part");
             log_.reset();
             heldLog_.clear();
-            errorWith(Message::WriteLog, logName_);
+            errorWith(Message::WriteLog, logName_ + " (" + reason + ")");
             return;
         }
-        done += static_cast<std::size_t>(n);
     }
     heldLog_.clear();
 }
 
-void Console::logTo(std::unique_ptr<ByteSink> log, std::string_view name) {
+void Console::logTo(std::unique_ptr<ByteSink> log, std::string_view name, bool endsLine) {
     logKnown_ = true;
     log_ = std::move(log);
     logName_ = name;
     if (log_) {
+        if (!endsLine) {
+            heldLog_ += '\n'; // the last run's last line was cut
+        }
         for (const std::string& line : keptLines_) {
             heldLog_ += line;
         }

@@ -51,6 +51,10 @@ enum class Message : int {
     WriteLog = 31,
     CompareDest = 32,
     TwoRoles = 33,
+    FolderOpenToAll = 34,
+    Interfered = 35,
+    OpenPrivateTemp = 36,
+    BadSourceDate = 37,
 };
 
 // What a message is, in the kinds the findings of --check have too: a note
@@ -76,7 +80,7 @@ enum class ExitCode : int {
     NotWritten = 3,  // the table was made but could not replace the destination
     Warnings = 4,    // --check, --strict: the run would succeed, but warnings were found
     Unchanged = 5,   // --if-changed: only the header's time would change; nothing replaced
-    LockTimeout = 6, // --wait: another run held the folder's lock past the bound
+    LockTimeout = 6, // another run held the folder's lock past the bound (--wait, else 300 s)
 };
 
 // Standard error as the run talks to it: messages as they stand, the spinner
@@ -123,7 +127,9 @@ class Console {
     // Where the log lines go from now on: the lines kept so far are written
     // first. Null: there is no log, and the kept lines are dropped. A log
     // that cannot be written is reported once, under `name`, and dropped.
-    void logTo(std::unique_ptr<ByteSink> log, std::string_view name);
+    // `endsLine` false: the file's last line was cut, and the first line
+    // written starts on a new one.
+    void logTo(std::unique_ptr<ByteSink> log, std::string_view name, bool endsLine = true);
     // Adds a detail to the current log line only (the path and the system's
     // reason behind a terse message).
     void logDetail(std::string_view text);

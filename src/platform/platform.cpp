@@ -108,11 +108,15 @@ bool OutputFile::close() {
     }
     closed_ = true;
     bool ok = buffer_.flushAll() && !buffer_.failed();
+    errno = 0;
     if (ok && durable_ && !sink_->sync()) {
         ok = false;
+        error_ = errno;
     }
+    errno = 0;
     if (!sink_->close()) {
         ok = false;
+        error_ = error_ ? error_ : errno;
     }
     return ok;
 }
@@ -124,9 +128,11 @@ OutputFile::Buffer::Buffer(ByteSink& sink) : sink_(sink) {
 bool OutputFile::Buffer::flushAll() {
     std::size_t done = 0;
     while (!failed_ && done < data_.size()) {
+        errno = 0;
         long n = sink_.write(data_.data() + done, data_.size() - done);
         if (n <= 0) {
             failed_ = true;
+            error_ = errno;
             break;
         }
         done += static_cast<std::size_t>(n);

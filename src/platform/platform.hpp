@@ -46,6 +46,14 @@ class ByteSink {
     virtual bool sync() = 0;
     // Closes; false if the close reports a failure. Called once.
     virtual bool close() = 0;
+    // Gives this file the permission bits and, where this process may give
+    // them, the owner and extended attributes of the file `original` was
+    // opened on, through the two descriptors; false when they cannot be
+    // told or the bits cannot be set.
+    virtual bool takeAttributesOf(const ByteSource& original) {
+        (void)original;
+        return false;
+    }
 };
 
 // A text file opened for reading. Input ends at the end of the file or at
@@ -70,6 +78,9 @@ class TextReader {
     // A read error occurred.
     bool failed() const { return readError_; }
     Identity identity() const { return source_->identity(); }
+    const ByteSource& source() const { return *source_; }
+    // The file's bytes as they are, for a reader done with its lines.
+    ByteSource& source() { return *source_; }
 
   private:
     bool fill();
@@ -93,9 +104,12 @@ class OutputFile {
     OutputFile& operator=(const OutputFile&) = delete;
 
     std::ostream& stream() { return stream_; }
+    ByteSink& sink() { return *sink_; }
     // Writes out what is buffered, syncs (when durable) and closes; false if
     // any write, the sync or the close failed.
     bool close();
+    // The system's reason for the first failure (errno), 0 when none was given.
+    int error() const { return error_ ? error_ : buffer_.error(); }
 
   private:
     class Buffer : public std::streambuf {
@@ -103,6 +117,7 @@ class OutputFile {
         explicit Buffer(ByteSink& sink);
         bool flushAll();
         bool failed() const { return failed_; }
+        int error() const { return error_; }
 
       protected:
         int_type overflow(int_type ch) override;
@@ -113,6 +128,7 @@ class OutputFile {
         ByteSink& sink_;
         std::vector<char> data_;
         bool failed_ = false;
+        int error_ = 0;
     };
 
     std::unique_ptr<ByteSink> sink_;
@@ -120,6 +136,7 @@ class OutputFile {
     Buffer buffer_;
     std::ostream stream_;
     bool closed_ = false;
+    int error_ = 0;
 };
 
 // An exclusive lock on a folder, held until destroyed.

@@ -78,6 +78,26 @@ TEST(Faults, TheDestinationSurvivesEveryFault) {
          Before,
          "",
          3,
+         written + "\nCannot replace dest file: PG$TABLE.$$$ was changed by another process."},
+        // Another process at work in the folder just before the rename: the
+        // run moves nothing, and nothing outside the folder changes.
+        {"the temporary file swapped for a link to another file",
+         {.linkBeforeReplace = "victim.txt"},
+         Before,
+         "",
+         3,
+         written + "\nCannot replace dest file: PG$TABLE.$$$ was changed by another process."},
+        {"the destination replaced by another file",
+         {.replaceDestinationBeforeReplace = true},
+         Before,
+         "",
+         3,
+         written + "\nCannot replace dest file: route.cfg was changed by another process."},
+        {"the destination's owner and bits cannot be told (a failing stat)",
+         {.failAttributes = true},
+         Before,
+         "",
+         3,
          written + "\nCannot replace dest file."},
         {"the folder lock: nothing is written",
          {.failLock = true},
@@ -127,6 +147,8 @@ TEST(Faults, TheDestinationSurvivesEveryFault) {
         dir.write("many.txt", routesOfManyNodes());
         dir.write("nodelist.364", "Zone,2\nHost,460\n,364\n");
         dir.write("nodelist.365", "Zone,2\nHost,460\n,365\n");
+        dir.write("victim.txt", "victim\n");
+        std::filesystem::permissions(dir.path() / "victim.txt", std::filesystem::perms(0600));
         FakeDisk disk(c.faults);
 
         RunResult result = runInProcess(dir.path(), {}, disk);
@@ -134,6 +156,9 @@ TEST(Faults, TheDestinationSurvivesEveryFault) {
         EXPECT_EQ(result.exitCode, c.exitCode);
         EXPECT_EQ(result.console, c.console);
         EXPECT_TRUE(dir.read("route.cfg") == c.before);
+        EXPECT_EQ(dir.read("victim.txt"), "victim\n");
+        EXPECT_EQ(std::filesystem::status(dir.path() / "victim.txt").permissions(),
+                  std::filesystem::perms(0600));
         EXPECT_EQ(dir.exists("PG$TABLE.$$$"), c.temporary.has_value());
         if (c.temporary) {
             EXPECT_EQ(dir.read("PG$TABLE.$$$"), *c.temporary);

@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <pwd.h>
 #include <random>
@@ -117,31 +118,6 @@ std::string excerpt(const std::string& text, std::size_t at) {
 const std::string Before = "a\n; begin\nold\n; end\nb\n";
 const std::string Head = "a\n; begin\n";
 
-// Whether a process waits for a lock on the file with this inode, as
-// /proc/locks shows it (a waiter's line has "->"); nothing if it cannot be read.
-std::optional<bool> someoneWaitsForLock(ino_t inode) {
-    std::ifstream locks("/proc/locks");
-    if (!locks) {
-        return std::nullopt;
-    }
-    const std::string suffix = ":" + std::to_string(inode);
-    std::string line;
-    while (std::getline(locks, line)) {
-        std::istringstream words(line);
-        std::string word;
-        bool waiter = false;
-        while (words >> word) {
-            waiter = waiter || word == "->";
-            if (waiter && word.size() > suffix.size() &&
-                word.compare(word.size() - suffix.size(), suffix.size(), suffix) == 0 &&
-                std::count(word.begin(), word.end(), ':') == 2) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
 // The shell words that run the binary as a user whom permission bits bind:
 // nothing when this process is not root, else setpriv to the user nobody.
 // Empty when neither can be done here.
@@ -237,11 +213,8 @@ TEST_F(Hardening, ARunWaitsForTheFolderLockAndReadsWhatTheHolderWrote) {
     // before it had the lock would bring the old file back.
     dir.write("pathgen.cfg", ConfigText{});
     dir.write("route.cfg", Before);
-    const int folder = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folder = holdRunLock(dir.path());
     ASSERT_GE(folder, 0);
-    ASSERT_EQ(::flock(folder, LOCK_EX), 0);
-    struct stat info {};
-    ASSERT_EQ(::fstat(folder, &info), 0);
 
     ProcessResult result;
     std::atomic<bool> finished{false};
@@ -249,19 +222,7 @@ TEST_F(Hardening, ARunWaitsForTheFolderLockAndReadsWhatTheHolderWrote) {
         result = runBinary(dir.path(), {});
         finished = true;
     });
-    std::optional<bool> waits;
-    for (int tries = 0; tries < 500; ++tries) {
-        waits = someoneWaitsForLock(info.st_ino);
-        if (!waits || *waits) {
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    if (!waits) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    } else {
-        EXPECT_TRUE(*waits) << "the run never waited for the folder";
-    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
     EXPECT_FALSE(finished) << "the run did not wait for the lock";
     dir.write("new.cfg", "new head\n; begin\nnew\n; end\nnew tail\n");
     fs::rename(dir.path() / "new.cfg", dir.path() / "route.cfg");
@@ -287,8 +248,8 @@ TEST_F(Hardening, ManyRunsAtOnceLeaveWholeFilesOnly) {
         fs::perms folder;
     };
     const Case cases[] = {
-        {"one destination", 1, fs::perms(0777)},
-        {"four destinations", 4, fs::perms(0777)},
+        {"one destination", 1, fs::perms(01777)},
+        {"four destinations", 4, fs::perms(01777)},
         {"one destination, folder unreadable", 1, fs::perms(0333)},
         {"four destinations, folder unreadable", 4, fs::perms(0333)},
     };
@@ -308,6 +269,11 @@ TEST_F(Hardening, ManyRunsAtOnceLeaveWholeFilesOnly) {
             const std::string name = "route" + std::to_string(d) + ".cfg";
             writeFile(folder.path() / name, Before + tail);
             fs::permissions(folder.path() / name, fs::perms(0666));
+            // The runs' own, as a sticky folder lets only its owner replace it.
+            if (const struct passwd* nobody = ::getpwnam("nobody"); ::geteuid() == 0 && nobody) {
+                ASSERT_EQ(::chown((folder.path() / name).c_str(), nobody->pw_uid, nobody->pw_gid),
+                          0);
+            }
         }
         fs::permissions(folder.path(), c.folder);
 
@@ -583,7 +549,9 @@ TEST_F(Hardening, UnreadableFilesStopTheRunWithTheirMessage) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ScratchDir folder;
-        fs::permissions(folder.path(), fs::perms::all); // the temporary file may be made
+        // The temporary file may be made (sticky: a folder every user may
+        // write is refused otherwise).
+        fs::permissions(folder.path(), fs::perms::all | fs::perms::sticky_bit);
         const std::string what = c.what;
         writeFile(folder.path() / "pathgen.cfg",
                   ConfigText{.more = c.line.empty() ? "" : c.line + "\n"});
@@ -791,9 +759,14 @@ TEST_F(Hardening, WritesPastAFileSizeLimitLeaveTheDestination) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        ProcessResult result = run(ConfigText{.more = c.more}, c.before, "ulimit -f 100;");
+        ProcessResult result =
+            run(ConfigText{.more = c.more + "LogFile run.log\n"}, c.before, "ulimit -f 100;");
         EXPECT_EQ(result.exitCode, 3);
         EXPECT_EQ(result.standardError, c.messages + "\nCannot write temp file.");
+        // The log names the file and the system's reason.
+        EXPECT_NE(dir.read("run.log").find(
+                      " SPKW Cannot write temp file. (PG$TABLE.$$$: File too large)\n"),
+                  std::string::npos);
         EXPECT_TRUE(sameBytes(dir.read("route.cfg"), c.before));
         EXPECT_FALSE(dir.exists("PG$TABLE.$$$"));
     }
@@ -807,16 +780,18 @@ TEST_F(Hardening, AFolderTheRunMayNotChangeLeavesTheDestination) {
         bool leftover;
         int exitCode;
         std::string messages;
+        std::string reason; // what --check says beforehand
     };
     const Case cases[] = {
         // No temporary file can be made in a read-only folder.
-        {"read-only folder", fs::perms(0555), false, 1, Banner + "\nCannot open temp file."},
+        {"read-only folder", fs::perms(0555), false, 1, Banner + "\nCannot open temp file.",
+         "Permission denied"},
         // In a sticky folder another user's destination cannot be replaced,
         {"sticky folder", fs::perms(01777), false, 3,
-         Banner + Writing + "\nCannot replace dest file."},
+         Banner + Writing + "\nCannot replace dest file.", "Operation not permitted"},
         // nor another user's temporary file removed: it is not written through.
         {"sticky folder with a temporary file left", fs::perms(01777), true, 1,
-         Banner + "\nCannot open temp file."},
+         Banner + "\nCannot open temp file.", "Operation not permitted"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -835,6 +810,14 @@ TEST_F(Hardening, AFolderTheRunMayNotChangeLeavesTheDestination) {
         }
         fs::permissions(folder.path(), c.folder);
 
+        ProcessResult checked = runBinary(folder.path(), {"--check"}, *prefix);
+        EXPECT_EQ(checked.exitCode, 1);
+        EXPECT_EQ(checked.standardError,
+                  Title +
+                      "pathgen.cfg:4: error: cannot make the temporary file and the lock in "
+                      "the destination's folder \".\" and move it over the destination "
+                      "\"route.cfg\": " +
+                      c.reason + "\n");
         ProcessResult result = runBinary(folder.path(), {}, *prefix);
 
         EXPECT_EQ(result.exitCode, c.exitCode);
@@ -944,6 +927,173 @@ TEST_F(Hardening, TheReplacedDestinationKeepsItsOwner) {
     EXPECT_EQ(info.st_uid, nobody->pw_uid);
     EXPECT_EQ(info.st_gid, nobody->pw_gid);
     EXPECT_EQ(info.st_mode & 07777, 0604u);
+}
+
+// ---- root among another user's files ----
+
+// A process of the user nobody that holds a lock in `folder` until killed:
+// flock on the folder itself, or a write lock on a lock file of its own
+// planted under the run's lock file name. -1 if it could not be started.
+pid_t nobodyHoldsLock(const fs::path& folder, bool plantedLockFile) {
+    const struct passwd* nobody = ::getpwnam("nobody");
+    int ready[2];
+    if (nobody == nullptr || ::pipe(ready) != 0) {
+        return -1;
+    }
+    const std::string lockFile = (folder / "PG$TABLE.LCK").string();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0) {
+            ::_exit(1);
+        }
+        struct flock whole {};
+        whole.l_type = F_WRLCK;
+        const int fd = plantedLockFile ? ::open(lockFile.c_str(), O_RDWR | O_CREAT, 0666)
+                                       : ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+        if (fd < 0 ||
+            (plantedLockFile ? ::fchmod(fd, 0666) != 0 || ::fcntl(fd, F_SETLK, &whole)
+                             : ::flock(fd, LOCK_EX)) != 0 ||
+            ::write(ready[1], "x", 1) != 1) {
+            ::_exit(1);
+        }
+        ::pause();
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    char byte = 0;
+    const bool holds = child > 0 && ::read(ready[0], &byte, 1) == 1;
+    ::close(ready[0]);
+    if (!holds && child > 0) {
+        ::waitpid(child, nullptr, 0);
+    }
+    return holds ? child : -1;
+}
+
+TEST_F(Hardening, AnotherUsersLinksFifosAndLocksNeverSteerARootRun) {
+    const struct passwd* nobody = ::getpwnam("nobody");
+    if (::geteuid() != 0 || nobody == nullptr) {
+        GTEST_SKIP() << "needs root and the user nobody";
+    }
+    // The mail system's folder belongs to nobody, which may plant anything
+    // in it; the root file outside it must never change.
+    struct Case {
+        const char* what;
+        std::function<void(const fs::path& shared)> plant;
+        int exitCode;
+        std::string messages;
+        bool replaced;
+        int holder = 0; // 1: flock on the folder, 2: a lock file of nobody's
+    };
+    const std::string written = Writing + done(0, 0);
+    const Case cases[] = {
+        {"normal use: root on nobody's files", [](const fs::path&) {}, 0, Banner + written, true},
+        {"a log that links to a root file",
+         [](const fs::path& shared) { fs::create_symlink("../victim.txt", shared / "run.log"); }, 0,
+         Banner + "\nCannot write log file shared/run.log (a symbolic link)." + written, true},
+        {"a log that links to no file yet",
+         [](const fs::path& shared) { fs::create_symlink("../made.txt", shared / "run.log"); }, 0,
+         Banner + "\nCannot write log file shared/run.log (a symbolic link)." + written, true},
+        {"a log that is a FIFO",
+         [](const fs::path& shared) { ASSERT_EQ(::mkfifo((shared / "run.log").c_str(), 0666), 0); },
+         0, Banner + "\nCannot write log file shared/run.log (not a regular file)." + written,
+         true},
+        {"the folder locked as runs once locked it", [](const fs::path&) {}, 0, Banner + written,
+         true, 1},
+        {"a lock file of nobody's, held", [](const fs::path&) {}, 0, Banner + written, true, 2},
+        {"the destination a link of nobody's to a root file",
+         [](const fs::path& shared) {
+             writeFile(shared / "../victim.cfg", Before);
+             fs::remove(shared / "route.cfg");
+             fs::create_symlink("../victim.cfg", shared / "route.cfg");
+         },
+         1, Banner + "\nCannot open dest file.", false},
+        {"the destination a link of nobody's to nobody's file",
+         [&](const fs::path& shared) {
+             writeFile(shared / "real.cfg", Before);
+             ASSERT_EQ(::chown((shared / "real.cfg").c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+             fs::remove(shared / "route.cfg");
+             fs::create_symlink("real.cfg", shared / "route.cfg");
+         },
+         0, Banner + written, true},
+        {"a folder every user may write",
+         [](const fs::path& shared) { fs::permissions(shared, fs::perms(0777)); }, 1,
+         Banner + "\nFolder shared/ is writable by every user and not sticky: refused.", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchDir folder;
+        const fs::path shared = folder.path() / "shared";
+        fs::create_directory(shared);
+        writeFile(folder.path() / "pathgen.cfg",
+                  ConfigText{.writeTo = "shared/route.cfg", .more = "LogFile shared/run.log\n"});
+        writeFile(shared / "route.cfg", Before);
+        writeFile(folder.path() / "victim.txt", "victim\n");
+        fs::permissions(folder.path() / "victim.txt", fs::perms(0600));
+        c.plant(shared);
+        for (const fs::path& path : {shared, shared / "route.cfg", shared / "run.log"}) {
+            ::lchown(path.c_str(), nobody->pw_uid, nobody->pw_gid);
+        }
+        const pid_t holder = c.holder == 0 ? 0 : nobodyHoldsLock(shared, c.holder == 2);
+        ASSERT_GE(holder, 0);
+
+        ProcessResult result = runBinary(folder.path(), {"--wait=3"}, "timeout 20");
+        if (holder > 0) {
+            ::kill(holder, SIGKILL);
+            ::waitpid(holder, nullptr, 0);
+        }
+
+        EXPECT_EQ(result.exitCode, c.exitCode);
+        EXPECT_EQ(result.standardError, c.messages);
+        EXPECT_EQ(withFixedTime(readFile(shared / "route.cfg")),
+                  c.replaced ? Head + emptySquishTable() + "; end\nb\n" : Before);
+        struct stat info {};
+        ASSERT_EQ(::stat((shared / "route.cfg").c_str(), &info), 0);
+        EXPECT_TRUE(!c.replaced || info.st_uid == nobody->pw_uid); // the owner kept
+        EXPECT_EQ(readFile(folder.path() / "victim.txt"), "victim\n");
+        EXPECT_EQ(fs::status(folder.path() / "victim.txt").permissions(), fs::perms(0600));
+        EXPECT_FALSE(fs::exists(folder.path() / "made.txt"));
+        EXPECT_FALSE(fs::exists(shared / "PG$TABLE.$$$"));
+        EXPECT_FALSE(fs::exists(shared / "PG$TABLE.LCK"));
+    }
+}
+
+TEST_F(Hardening, ADiffStoppedBySignalLeavesNoCopy) {
+    // A diff program that takes its time, so that the signal comes while the
+    // private copy exists.
+    dir.write("pathgen.cfg", ConfigText{});
+    dir.write("route.cfg", Before);
+    fs::create_directory(dir.path() / "bin");
+    fs::create_directory(dir.path() / "tmp");
+    dir.write("bin/diff", "#!/bin/sh\nexec sleep 5\n");
+    fs::permissions(dir.path() / "bin/diff", fs::perms(0755));
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::setpgid(0, 0); // the signal below reaches the run alone
+            const std::string path = dir.file("bin") + ":" + std::getenv("PATH");
+            if (::chdir(dir.path().c_str()) != 0 || ::setenv("PATH", path.c_str(), 1) != 0 ||
+                ::setenv("TMPDIR", dir.file("tmp").c_str(), 1) != 0 ||
+                ::freopen("/dev/null", "w", stderr) == nullptr) {
+                ::_exit(100);
+            }
+            ::execl(SPOKEWAY_BINARY, SPOKEWAY_BINARY, "--diff", static_cast<char*>(nullptr));
+            ::_exit(101);
+        }
+        ASSERT_GT(child, 0);
+        for (int k = 0; k < 200 && fs::is_empty(dir.path() / "tmp"); ++k) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_FALSE(fs::is_empty(dir.path() / "tmp")) << "the copy was never made";
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        ::kill(child, signal);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_TRUE(fs::is_empty(dir.path() / "tmp"));
+        EXPECT_EQ(dir.read("route.cfg"), Before);
+        EXPECT_EQ(folderContents(dir.path()).size(), 3u); // pathgen.cfg, route.cfg, bin/diff
+    }
 }
 
 } // namespace

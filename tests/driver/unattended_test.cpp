@@ -3,7 +3,9 @@
 // -q and the LogFile.
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "test_support.hpp"
@@ -113,6 +115,45 @@ TEST_F(Unattended, IfChangedKeepsTheFileWhenOnlyTheTimeWouldChange) {
     EXPECT_NE(dir.read("route.cfg"), written);
 }
 
+// The peak memory (kB) of a run of the binary in `folder` with `args`.
+long peakKilobytes(const fs::path& folder, const char* arg) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::chdir(folder.c_str()) != 0 || ::setenv("SOURCE_DATE_EPOCH", "915181500", 1) != 0 ||
+            ::freopen("/dev/null", "w", stderr) == nullptr) {
+            ::_exit(100);
+        }
+        ::execl(SPOKEWAY_BINARY, SPOKEWAY_BINARY, arg, static_cast<char*>(nullptr));
+        ::_exit(101);
+    }
+    int status = 0;
+    struct rusage usage {};
+    return child > 0 && ::wait4(child, &status, 0, &usage) == child ? usage.ru_maxrss : -1;
+}
+
+TEST_F(Unattended, IfChangedComparesAsItReads) {
+    // A destination of 40 MB: held whole, the two files would take 80 MB.
+    dir.write("route.cfg", "head\n; begin\n; end\n" + std::string(40 << 20, 't') + "\n");
+    const long plain = peakKilobytes(dir.path(), "-q");
+    const long compared = peakKilobytes(dir.path(), "--if-changed");
+    ASSERT_GT(plain, 0);
+    EXPECT_LT(static_cast<double>(compared) / static_cast<double>(plain), 1.5)
+        << plain << " kB, with --if-changed " << compared << " kB";
+}
+
+TEST_F(Unattended, ASourceDateEpochTheHeaderCannotShowIsRefused) {
+    const std::string before = dir.read("route.cfg");
+    for (const std::string value :
+         {"99999999999999999", "1234567890123456789", "12345678901234567890", "-1", "1e9", "12a"}) {
+        SCOPED_TRACE(value);
+        ProcessResult result = run({}, "SOURCE_DATE_EPOCH=" + value);
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.standardError,
+                  Title + "\nSOURCE_DATE_EPOCH \"" + value + "\" is no time the header can show.");
+        EXPECT_EQ(dir.read("route.cfg"), before);
+    }
+}
+
 TEST_F(Unattended, QuietRunsPrintOnlyWhatNeedsAttention) {
     ProcessResult quiet = run({"-q"});
     EXPECT_EQ(quiet.exitCode, 0);
@@ -157,18 +198,35 @@ TEST_F(Unattended, TheLogGrowsByAppendingWithOneLinePerEvent) {
     EXPECT_EQ(texts.back(), "! End, exit status 1");
     EXPECT_EQ(texts[texts.size() - 2],
               "! pathgen.cfg 11: Cannot open file. (missing.txt: No such file or directory)");
+    // The runs that write nothing neither make the log nor add to it.
+    for (const bool exists : {true, false}) {
+        if (!exists) {
+            fs::remove(dir.path() / "spokeway.log");
+        }
+        for (const char* mode : {"--check", "--stdout", "--diff", "--explain=2:460/1", "--graph"}) {
+            SCOPED_TRACE(mode);
+            run({mode});
+            EXPECT_EQ(dir.exists("spokeway.log") ? dir.read("spokeway.log") : "",
+                      exists ? both : "");
+        }
+    }
+    // A log whose last line was cut (a full disk) goes on on a new line.
+    dir.write("spokeway.log", "+ 07 Dec 13:01:36 SPKW Scanning conf");
+    writeConfig("LogFile spokeway.log\n");
+    ASSERT_EQ(run({"-q"}).exitCode, 0);
+    EXPECT_EQ(dir.read("spokeway.log").rfind("+ 07 Dec 13:01:36 SPKW Scanning conf\n+ ", 0), 0u);
     // A log that cannot be opened is reported once and does not fail the run.
     writeConfig("LogFile no-such-folder/spokeway.log\n");
     ProcessResult unlogged = run({"-q"});
     EXPECT_EQ(unlogged.exitCode, 0);
-    EXPECT_EQ(unlogged.standardError, "Cannot write log file no-such-folder/spokeway.log.\n");
+    EXPECT_EQ(unlogged.standardError,
+              "Cannot write log file no-such-folder/spokeway.log (No such file or directory).\n");
 }
 
 TEST_F(Unattended, ABoundedWaitGivesUpAndLeavesTheDestination) {
     const std::string before = dir.read("route.cfg");
-    const int folder = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY);
+    const int folder = holdRunLock(dir.path());
     ASSERT_GE(folder, 0);
-    ASSERT_EQ(::flock(folder, LOCK_EX), 0);
     ProcessResult waited = run({"--wait=1"});
     ::close(folder);
     EXPECT_EQ(waited.exitCode, 6);
@@ -183,9 +241,8 @@ TEST_F(Unattended, ABoundedWaitGivesUpAndLeavesTheDestination) {
 
 TEST_F(Unattended, AWaitIsShownWhileItLasts) {
     // Not inherited by the run: the lock goes with the close below.
-    const int folder = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folder = holdRunLock(dir.path());
     ASSERT_GE(folder, 0);
-    ASSERT_EQ(::flock(folder, LOCK_EX), 0);
     const std::string command = "cd " + shellQuote(dir.path().string()) + " && " + Epoch + " " +
                                 shellQuote(SPOKEWAY_BINARY) +
                                 " --wait=60 2>errors >/dev/null; echo $? >status";
