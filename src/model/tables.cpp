@@ -1,6 +1,6 @@
 #include "model/tables.hpp"
 
-namespace {
+#include <algorithm>
 
 void indexNewItems(const RoutingState& state) {
     TableIndexes& index = state.indexes;
@@ -10,39 +10,33 @@ void indexNewItems(const RoutingState& state) {
     }
 }
 
-} // namespace
+void indexNewAkas(const RoutingState& state) {
+    TableIndexes& index = state.indexes;
+    for (; index.akasIndexed < state.akas.size(); ++index.akasIndexed) {
+        index.ownAddresses.insert(addressKey(state.akas[index.akasIndexed]), 1);
+    }
+}
+
+void indexNewLinks(const RoutingState& state) {
+    TableIndexes& index = state.indexes;
+    for (; index.linksIndexed < state.links.size(); ++index.linksIndexed) {
+        index.linkAddresses.insert(addressKey(state.links[index.linksIndexed].address), 1);
+    }
+}
+
+void reserveItems(RoutingState& state, std::size_t count) {
+    const std::size_t total = std::min(state.items.size() + count, MaxItems);
+    if (total > state.items.capacity()) {
+        state.items.reserve(std::max(total, 2 * state.items.capacity()));
+    }
+    state.indexes.itemByAddress.reserve(total);
+}
 
 void dropItemIndex(RoutingState& state) {
     state.indexes.itemByAddress.clear();
     state.indexes.itemsIndexed = 0;
     state.walkIndex.built = false;
     ++state.itemChanges;
-}
-
-std::uint16_t findItem(const RoutingState& state, FtnAddress address) {
-    indexNewItems(state);
-    const std::uint16_t* found = state.indexes.itemByAddress.find(addressKey(address));
-    return found == nullptr ? NoVia : *found;
-}
-
-bool isOwnAddress(const RoutingState& state, FtnAddress address) {
-    TableIndexes& index = state.indexes;
-    for (; index.akasIndexed < state.akas.size(); ++index.akasIndexed) {
-        index.ownAddresses.insert(addressKey(state.akas[index.akasIndexed]), 1);
-    }
-    return index.ownAddresses.contains(addressKey(address));
-}
-
-bool isLinkAddress(const RoutingState& state, FtnAddress address) {
-    TableIndexes& index = state.indexes;
-    for (; index.linksIndexed < state.links.size(); ++index.linksIndexed) {
-        index.linkAddresses.insert(addressKey(state.links[index.linksIndexed].address), 1);
-    }
-    return index.linkAddresses.contains(addressKey(address));
-}
-
-bool isLinkItem(const RoutingState& state, std::uint16_t item) {
-    return isLinkAddress(state, state.items[item].address);
 }
 
 std::uint16_t appendItem(RoutingState& state, const RouteItem& item) {

@@ -6,11 +6,37 @@
 #include "messages/messages.hpp"
 #include "model/routing_state.hpp"
 
+// Brings the indexes up to date with entries appended since the last lookup.
+void indexNewItems(const RoutingState& state);
+void indexNewAkas(const RoutingState& state);
+void indexNewLinks(const RoutingState& state);
+
 // Index of the item with exactly this address (first in table order), or NoVia.
-std::uint16_t findItem(const RoutingState& state, FtnAddress address);
-bool isOwnAddress(const RoutingState& state, FtnAddress address);
-bool isLinkItem(const RoutingState& state, std::uint16_t item);
-bool isLinkAddress(const RoutingState& state, FtnAddress address);
+inline std::uint16_t findItem(const RoutingState& state, FtnAddress address) {
+    if (state.indexes.itemsIndexed != state.items.size()) {
+        indexNewItems(state);
+    }
+    const std::uint16_t* found = state.indexes.itemByAddress.find(addressKey(address));
+    return found == nullptr ? NoVia : *found;
+}
+inline bool isOwnAddress(const RoutingState& state, FtnAddress address) {
+    if (state.indexes.akasIndexed != state.akas.size()) {
+        indexNewAkas(state);
+    }
+    return state.indexes.ownAddresses.contains(addressKey(address));
+}
+inline bool isLinkAddress(const RoutingState& state, FtnAddress address) {
+    if (state.indexes.linksIndexed != state.links.size()) {
+        indexNewLinks(state);
+    }
+    return state.indexes.linkAddresses.contains(addressKey(address));
+}
+inline bool isLinkItem(const RoutingState& state, std::uint16_t item) {
+    return isLinkAddress(state, state.items[item].address);
+}
+
+// Makes room for `count` more items, in the table and its index.
+void reserveItems(RoutingState& state, std::size_t count);
 
 // Index of the item for the address, appended as a via target if absent.
 std::uint16_t findOrAddItem(RoutingState& state, FtnAddress address);

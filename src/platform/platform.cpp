@@ -32,6 +32,7 @@ bool TextReader::fill() {
     }
     begin_ = 0;
     end_ = static_cast<std::size_t>(n);
+    ctrlZBuffered_ = std::memchr(buffer_.get(), CtrlZ, end_) != nullptr;
     return true;
 }
 
@@ -70,7 +71,7 @@ bool TextReader::readLine(std::string_view& line, std::string& spill) {
     const void* newline = avail == 0 ? nullptr : std::memchr(start, '\n', avail);
     if (newline != nullptr) {
         const auto upTo = static_cast<std::size_t>(static_cast<const char*>(newline) - start) + 1;
-        if (std::memchr(start, CtrlZ, upTo) == nullptr) {
+        if (!ctrlZBuffered_ || std::memchr(start, CtrlZ, upTo) == nullptr) {
             line = std::string_view(start, upTo);
             begin_ += upTo;
             return true;

@@ -92,6 +92,7 @@ class TextReader {
     std::size_t end_ = 0;
     bool atEnd_ = false;
     bool readError_ = false;
+    bool ctrlZBuffered_ = false; // the buffer holds a Ctrl-Z somewhere
 };
 
 // An output file: a stream whose writes are all checked.

@@ -472,6 +472,7 @@ void scanNodelist(RoutingState& state, Console& console, const NodelistIndex& in
             const std::uint32_t end = mode.zoneMode ? range.zoneModeEnd : range.segmentModeEnd;
             linesRead(index.lines[range.host].line + std::uint64_t{1});
             provenance.setCurrent(Origin{fileNumber, index.lines[range.host].line + 1});
+            reserveItems(state, end - range.host);
             std::uint16_t via = findOrAddItem(state, FtnAddress{mode.zone, mode.net, 0});
             for (std::uint32_t k = range.host + 1; k < end; ++k) {
                 const NodelistLine& line = index.lines[k];
