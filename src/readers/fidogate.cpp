@@ -37,26 +37,10 @@ class FidogateFile : public TableModel {
             !flavourOfWord(words[1], rule.flavour)) {
             return;
         }
+        // "file" and "noarc" are no addresses: passed over.
         const auto number = static_cast<std::uint32_t>(rules_.size());
-        FtnAddress context = main;
-        bool haveTarget = rule.toItself;
-        bool any = false;
-        for (std::size_t w = 2; w < words.size(); ++w) {
-            bool node = true;
-            // "file" and "noarc" are no addresses: skipped.
-            if (!readFtnAddress(words[w], context, node, true)) {
-                continue;
-            }
-            named_.push_back(context);
-            if (!haveTarget) {
-                rule.to = context;
-                haveTarget = true;
-            } else if (node) {
-                index_.add(context, number);
-                any = true;
-            }
-        }
-        if (any) {
+        if (readRuleAddresses(std::span(words).subspan(2), main, true, rule, number, index_,
+                              named_)) {
             rules_.push_back(rule);
         }
     }

@@ -77,6 +77,29 @@ bool readFtnAddress(std::string_view word, FtnAddress& context, bool& node, bool
     return readAddressWord(word, context, node, star);
 }
 
+bool readRuleAddresses(std::span<const std::string_view> words, FtnAddress main, bool star,
+                       Rule& rule, std::uint32_t number, FirstMatch& index,
+                       std::vector<FtnAddress>& named) {
+    FtnAddress context = main;
+    bool haveTarget = rule.toItself;
+    bool any = false;
+    for (std::string_view word : words) {
+        bool node = true;
+        if (!readAddressWord(word, context, node, star)) {
+            continue;
+        }
+        named.push_back(context);
+        if (!haveTarget) {
+            rule.to = context;
+            haveTarget = true;
+        } else if (node) {
+            index.add(context, number);
+            any = true;
+        }
+    }
+    return any;
+}
+
 const std::span<const ReaderModel> ReaderModels(Rows);
 
 const ReaderModel* readerFor(std::string_view routeType) {

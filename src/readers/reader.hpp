@@ -131,6 +131,15 @@ class FirstMatch {
     std::unordered_map<std::uint64_t, std::vector<std::uint32_t>> rules_;
 };
 
+// Reads the words of a Send or Route line after its flavour word against
+// `main`: a Route line's first address is where it sends (rule.to), every
+// further node address a pattern of rule `number`, added to `index`; all
+// addresses go to `named`. Words that are no address are passed over. False
+// when the line gives no pattern, so that the rule takes nothing.
+bool readRuleAddresses(std::span<const std::string_view> words, FtnAddress main, bool star,
+                       Rule& rule, std::uint32_t number, FirstMatch& index,
+                       std::vector<FtnAddress>& named);
+
 // The answer of the rule that matched (NoRule: none; the program's own way,
 // `otherwise`, applies).
 Delivery deliveryOf(const std::vector<Rule>& rules, std::uint32_t rule, FtnAddress address,

@@ -1,6 +1,8 @@
 // Squish reading its route.cfg: Send and Route lines act in file order on
 // the packets still waiting; the first line that moves a packet wins. A
 // packet no line moves waits for the node itself, normal and unpacked.
+#include <algorithm>
+
 #include "readers/reader.hpp"
 
 namespace {
@@ -51,33 +53,12 @@ class SquishFile : public TableModel {
         if (!flavourOfWord(words[1], rule.flavour)) {
             return;
         }
-        rule.archived = true;
+        const std::span<const std::string_view> rest = std::span(words).subspan(2);
+        // NoArc anywhere on the line sends unpacked; "file" is no address.
+        rule.archived = std::none_of(rest.begin(), rest.end(),
+                                     [](std::string_view word) { return sameWord(word, "noarc"); });
         const auto number = static_cast<std::uint32_t>(rules_.size());
-        FtnAddress context = main;
-        bool haveTarget = rule.toItself;
-        bool any = false;
-        for (std::size_t w = 2; w < words.size(); ++w) {
-            if (sameWord(words[w], "noarc")) {
-                rule.archived = false;
-                continue;
-            }
-            if (sameWord(words[w], "file")) {
-                continue;
-            }
-            bool node = true;
-            if (!readFtnAddress(words[w], context, node, false)) {
-                continue;
-            }
-            named_.push_back(context);
-            if (!haveTarget) {
-                rule.to = context;
-                haveTarget = true;
-            } else if (node) {
-                index_.add(context, number);
-                any = true;
-            }
-        }
-        if (any) {
+        if (readRuleAddresses(rest, main, false, rule, number, index_, named_)) {
             rules_.push_back(rule);
         }
     }
